@@ -1,0 +1,28 @@
+#pragma once
+
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace CLI {
+class App;
+}
+
+// Each command file registers its subcommands with a static Registrar, so adding a command
+// never touches main.
+using CommandSetup = std::function<void(CLI::App& app)>;
+
+std::vector<std::pair<int, CommandSetup>>& CommandSetups();
+
+struct Registrar {
+  // `order` sorts the commands in the help text.
+  Registrar(int order, CommandSetup setup) { CommandSetups().emplace_back(order, std::move(setup)); }
+};
+
+// A failure reported to the user as one line "subject: message" with exit code 1.
+class CliError : public std::runtime_error {
+ public:
+  CliError(const std::string& subject, const std::string& message)
+      : std::runtime_error(subject.empty() ? message : subject + ": " + message) {}
+};

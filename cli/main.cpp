@@ -1,0 +1,50 @@
+#include <algorithm>
+#include <cstdio>
+#include <iostream>
+
+#include <CLI/CLI.hpp>
+
+#include "cli/command_registry.h"
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
+std::vector<std::pair<int, CommandSetup>>& CommandSetups() {
+  static std::vector<std::pair<int, CommandSetup>> setups;
+  return setups;
+}
+
+int main(int argc, char** argv) {
+#ifdef _WIN32
+  // Byte-for-byte the same output as on other systems: no CR LF translation.
+  _setmode(_fileno(stdout), _O_BINARY);
+  _setmode(_fileno(stderr), _O_BINARY);
+#endif
+  CLI::App app{"orvina: inspect, build, render, compile and decode Orvina files"};
+  app.require_subcommand(1);
+  auto& setups = CommandSetups();
+  std::stable_sort(setups.begin(), setups.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  for (auto& [order, setup] : setups) setup(app);
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::CallForAllHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::ParseError& e) {
+    std::fprintf(stderr, "orvina: %s\n", e.what());
+    return 1;
+  } catch (const CliError& e) {
+    std::fflush(stdout);
+    std::fprintf(stderr, "%s\n", e.what());
+    return 1;
+  } catch (const std::exception& e) {
+    std::fflush(stdout);
+    std::fprintf(stderr, "orvina: %s\n", e.what());
+    return 1;
+  }
+  return 0;
+}

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+#include <memory>
+
+// A raster bitmap: row 0 is the top row, pixel (x, y) lives in row y. The two kinds are
+// CellSurface (4 bits per pixel, every cell) and FrameSurface (8 bits per pixel).
+class RasterSurface {
+ public:
+  virtual ~RasterSurface() = default;
+  RasterSurface(const RasterSurface&) = delete;
+  RasterSurface& operator=(const RasterSurface&) = delete;
+
+  // Virtual operations, in their fixed slot order.
+
+  // The 16 raw bits at pixel x: 4 pixels of a CellSurface (x a multiple of 4), 2 of a
+  // FrameSurface, in memory order.
+  virtual uint16_t GetUnit(int32_t x, int32_t y) const = 0;
+  virtual void SetUnit(int32_t x, int32_t y, uint16_t bits) = 0;
+  // Every pixel := value.
+  virtual void Clear(int value) = 0;
+  // Clipped like a blit; every pixel of the rectangle that differs from the matching
+  // source pixel is exchanged with it.
+  virtual void SwapRect(int32_t dstX, int32_t dstY, RasterSurface& source, int32_t srcX,
+                        int32_t srcY, int32_t width, int32_t height);
+  virtual int GetPixel(int32_t x, int32_t y) const = 0;
+  virtual void SetPixel(int32_t x, int32_t y, int value) = 0;
+  // A new surface of the same kind and size, every pixel 0.
+  virtual std::unique_ptr<RasterSurface> CloneEmpty() const = 0;
+  // (Re)allocates for the size and clears to `fill`; false when the memory cannot be had
+  // (the surface is then left as it was).
+  virtual bool Create(int32_t width, int32_t height, int fill) = 0;
+
+  int32_t Width() const { return width_; }
+  int32_t Height() const { return height_; }
+  int32_t ColorCount() const { return colorCount_; }
+  int32_t Stride() const { return stride_; }
+  uint8_t* Bits() { return pixels_; }
+  const uint8_t* Bits() const { return pixels_; }
+  uint8_t* Row(int32_t y) { return pixels_ + size_t(y) * size_t(stride_); }
+  const uint8_t* Row(int32_t y) const { return pixels_ + size_t(y) * size_t(stride_); }
+  size_t ByteSize() const { return size_t(stride_) * size_t(height_); }
+  bool Contains(int32_t x, int32_t y) const {
+    return x >= 0 && y >= 0 && x < width_ && y < height_;
+  }
+
+ protected:
+  explicit RasterSurface(int32_t colorCount) : colorCount_(colorCount) {}
+
+  int32_t width_ = 0;
+  int32_t height_ = 0;
+  int32_t colorCount_;
+  uint8_t* pixels_ = nullptr;
+  int32_t stride_ = 0;
+};
+
+// The clipping of blits: source rectangle (srcX, srcY, w, h) placed at (dstX, dstY).
+// Returns false when nothing is left.
+struct BlitRect {
+  int32_t dstX, dstY, srcX, srcY, width, height;
+};
+bool ClipBlit(BlitRect& r, int32_t sourceWidth, int32_t sourceHeight, int32_t targetWidth,
+              int32_t targetHeight);
+
+inline uint16_t LoadUnit(const uint8_t* p) {
+  uint16_t v;
+  std::memcpy(&v, p, 2);
+  return v;
+}
+inline void StoreUnit(uint8_t* p, uint16_t v) { std::memcpy(p, &v, 2); }
