@@ -1,0 +1,46 @@
+#include "model/pixel_class.h"
+
+#include <algorithm>
+
+const uint32_t kDefaultFramePalette[kFramePaletteSize] = {
+    0xE1FFFF, 0x000000, 0x555555, 0xAAAAAA, 0xFFFFFF, 0x8F8FBF, 0xADADD9,
+    0xCECEF2, 0x000000, 0x555555, 0xAAAAAA, 0xFFFF66, 0xD0D053, 0x70702D,
+    0x40401A, 0xFF0000, 0x8FBFBF, 0xADD9D9, 0xCEF2F2, 0x8FBF8F, 0xADD9AD,
+    0xCEF2CE, 0xBF8F8F, 0xD9ADAD, 0xF2CECE, 0x000000,
+};
+
+namespace {
+
+struct Palette {
+  uint32_t colors[kFramePaletteSize];
+  Palette() { std::copy(kDefaultFramePalette, kDefaultFramePalette + kFramePaletteSize, colors); }
+};
+
+Palette& ThePalette() {
+  static Palette palette;
+  return palette;
+}
+
+}  // namespace
+
+void UnderdrawingTable(int whiteReplacement, ProtectMask mask, uint8_t table[16]) {
+  for (int v = 0; v < 16; ++v)
+    table[v] = uint8_t(IsProtected(mask, v) ? v : ToUnderdrawing(v, whiteReplacement) & 0x0F);
+}
+
+bool SetFramePaletteEntry(int index, int red, int green, int blue) {
+  if (index < 0 || index >= kFramePaletteSize) return false;
+  ThePalette().colors[index] = PackColor(red, green, blue);
+  return true;
+}
+
+uint32_t GetFramePaletteEntry(int index) {
+  if (index < 0 || index >= kFramePaletteSize) return 0;
+  return ThePalette().colors[index];
+}
+
+const uint32_t* FramePaletteColors() { return ThePalette().colors; }
+
+void ResetFramePalette() {
+  std::copy(kDefaultFramePalette, kDefaultFramePalette + kFramePaletteSize, ThePalette().colors);
+}
