@@ -26,3 +26,7 @@ class CliError : public std::runtime_error {
   CliError(const std::string& subject, const std::string& message)
       : std::runtime_error(subject.empty() ? message : subject + ": " + message) {}
 };
+
+// The subcommand `name` of `app` (made on first use), so several files can add commands
+// under one group such as "cut".
+CLI::App& CommandGroup(CLI::App& app, const std::string& name, const std::string& description);

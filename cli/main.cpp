@@ -16,6 +16,15 @@ std::vector<std::pair<int, CommandSetup>>& CommandSetups() {
   return setups;
 }
 
+CLI::App& CommandGroup(CLI::App& app, const std::string& name, const std::string& description) {
+  for (CLI::App* sub : app.get_subcommands({})) {
+    if (sub->get_name() == name) return *sub;
+  }
+  CLI::App* group = app.add_subcommand(name, description);
+  group->require_subcommand(1);
+  return *group;
+}
+
 int main(int argc, char** argv) {
 #ifdef _WIN32
   // Byte-for-byte the same output as on other systems: no CR LF translation.

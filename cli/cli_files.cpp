@@ -1,0 +1,43 @@
+#include "cli/cli_files.h"
+
+#include <cstdio>
+
+#include "anim/byte_stream.h"
+#include "cli/command_registry.h"
+#include "files/cut_file.h"
+#include "files/safe_save.h"
+#include "model/cut.h"
+
+std::unique_ptr<Cut> LoadCutFile(const std::string& path) {
+  auto cut = std::make_unique<Cut>(0, 0, 0, "", AntiAlias::kFull);
+  std::string error;
+  if (!LoadCut(*cut, path, nullptr, &error)) throw CliError(path, error);
+  return cut;
+}
+
+void SaveCutFile(Cut& cut, const std::string& path) {
+  std::string error;
+  if (!SaveCut(cut, path, &error)) throw CliError(path, error);
+}
+
+std::vector<uint8_t> ReadWholeFile(const std::string& path) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) throw CliError(path, "cannot open the file");
+  std::vector<uint8_t> bytes;
+  uint8_t buffer[65536];
+  size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.insert(bytes.end(), buffer, buffer + n);
+  const bool failed = std::ferror(file) != 0;
+  std::fclose(file);
+  if (failed) throw CliError(path, "read failed");
+  return bytes;
+}
+
+void WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+  std::string error;
+  const bool ok = SaveFileSafely(
+      path,
+      [&](ByteStream& s) { return bytes.empty() || s.Write(bytes.data(), int32_t(bytes.size())) == 1; },
+      &error);
+  if (!ok) throw CliError(path, error);
+}
