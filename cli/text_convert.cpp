@@ -23,7 +23,7 @@ std::optional<std::string> Convert(const std::string& in, UINT from, UINT to) {
   if (in.empty()) return std::string();
   const int wide = MultiByteToWideChar(from, MB_ERR_INVALID_CHARS, in.data(), int(in.size()), nullptr, 0);
   if (wide <= 0) return std::nullopt;
-  std::vector<wchar_t> w(size_t(wide));
+  std::vector<wchar_t> w(static_cast<size_t>(wide));
   MultiByteToWideChar(from, MB_ERR_INVALID_CHARS, in.data(), int(in.size()), w.data(), wide);
   BOOL usedDefault = FALSE;
   BOOL* usedPtr = to == CP_UTF8 ? nullptr : &usedDefault;

@@ -24,8 +24,16 @@ bool CellSurface::Create(int32_t width, int32_t height, int fill) {
     // Resizing keeps the top-left content.
     const int32_t rows = std::min(height_, height);
     const int32_t bytes = std::min(stride_, stride);
-    for (int32_t y = 0; y < rows; ++y)
-      std::memcpy(fresh.get() + size_t(y) * stride, Row(y), size_t(bytes));
+    for (int32_t y = 0; y < rows; ++y) {
+      uint8_t* row = fresh.get() + size_t(y) * stride;
+      std::memcpy(row, Row(y), size_t(bytes));
+      // Pixels past the new width are not kept, not even in the row padding.
+      for (int32_t x = width; x < stride * 2; ++x) {
+        uint8_t& b = row[x >> 1];
+        const uint8_t f = uint8_t(fill & 0x0F);
+        b = (x & 1) ? uint8_t((b & 0xF0) | f) : uint8_t((b & 0x0F) | (f << 4));
+      }
+    }
   }
   storage_ = std::move(fresh);
   pixels_ = storage_.get();
