@@ -1,0 +1,81 @@
+#include "bench/bench_util.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <map>
+#include <random>
+#include <vector>
+
+#include "model/raster_surface.h"
+
+double MemcpySeconds(size_t bytes) {
+  static std::map<size_t, double> cache;
+  auto it = cache.find(bytes);
+  if (it != cache.end()) return it->second;
+  std::vector<uint8_t> a(bytes, 1), b(bytes, 2);
+  double best = 1e9;
+  for (int round = 0; round < 200; ++round) {
+    const auto start = std::chrono::steady_clock::now();
+    std::memcpy(b.data(), a.data(), bytes);
+    benchmark::DoNotOptimize(b.data());
+    benchmark::ClobberMemory();
+    best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    a[size_t(round) % bytes] ^= 1;
+  }
+  cache[bytes] = best;
+  return best;
+}
+
+namespace {
+
+void Disc(RasterSurface& s, int cx, int cy, int r, int v) {
+  for (int y = std::max(0, cy - r); y <= std::min(s.Height() - 1, cy + r); ++y)
+    for (int x = std::max(0, cx - r); x <= std::min(s.Width() - 1, cx + r); ++x)
+      if ((x - cx) * (x - cx) + (y - cy) * (y - cy) <= r * r) s.SetPixel(x, y, v);
+}
+
+}  // namespace
+
+void DrawLineArt(RasterSurface& cell, uint32_t seed, int inkedPercent) {
+  std::mt19937 rng(seed);
+  cell.Clear(0);
+  const int w = cell.Width(), h = cell.Height();
+  const long target = long(w) * h * inkedPercent / 100;
+  long inked = 0;
+  auto count = [&] {
+    long n = 0;
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) n += cell.GetPixel(x, y) != 0;
+    return n;
+  };
+  while (inked < target) {
+    // A filled region: an ellipse of a grey or underdrawing shade with a line around it.
+    const int cx = int(rng() % uint32_t(w)), cy = int(rng() % uint32_t(h));
+    const int rx = 20 + int(rng() % 120), ry = 20 + int(rng() % 90);
+    const int fill = 2 + int(rng() % 3);
+    const bool tone = rng() % 3 == 0;
+    for (int y = std::max(0, cy - ry); y <= std::min(h - 1, cy + ry); ++y) {
+      for (int x = std::max(0, cx - rx); x <= std::min(w - 1, cx + rx); ++x) {
+        const double dx = double(x - cx) / rx, dy = double(y - cy) / ry;
+        const double d = dx * dx + dy * dy;
+        if (d > 1.0) continue;
+        if (d > 0.93) cell.SetPixel(x, y, 1);
+        else if (tone) cell.SetPixel(x, y, ((x / 2 + y / 2) & 1) ? 3 : 0);
+        else cell.SetPixel(x, y, fill);
+      }
+    }
+    // A few pen strokes: random walks with a round pen of radius 1-2.
+    for (int s = 0; s < 3; ++s) {
+      double x = rng() % uint32_t(w), y = rng() % uint32_t(h), a = (rng() % 628) / 100.0;
+      const int r = 1 + int(rng() % 2);
+      for (int step = 0; step < 300; ++step) {
+        Disc(cell, int(x), int(y), r, 1);
+        a += ((int(rng() % 200) - 100) / 1000.0);
+        x += 2 * std::cos(a);
+        y += 2 * std::sin(a);
+      }
+    }
+    inked = count();
+  }
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdint>
+
+class RasterSurface;
+
+// Seconds one memcpy of `bytes` takes on this machine (best of many runs, cached per size).
+double MemcpySeconds(size_t bytes);
+
+// Times the benchmark loop body and reports counter `x_memcpy`: seconds per iteration over
+// the memcpy time of `baselineBytes`.
+template <typename F>
+void RunAgainstMemcpy(benchmark::State& state, size_t baselineBytes, F&& body) {
+  const double base = MemcpySeconds(baselineBytes);
+  const auto start = std::chrono::steady_clock::now();
+  for (auto _ : state) body();
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  state.counters["x_memcpy"] = seconds / double(state.iterations()) / base;
+}
+
+// A drawn cell: pen strokes (line value 1), closed regions filled with greys, patches of
+// tone pattern, and mostly transparent paper. About `inkedPercent` of the pixels are inked.
+void DrawLineArt(RasterSurface& cell, uint32_t seed, int inkedPercent = 15);

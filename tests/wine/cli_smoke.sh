@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# orvina.exe under Wine must behave exactly as the native orvina: same output, same errors,
+# same files.
+set -uo pipefail
+ROOT=$(cd "$(dirname "$0")/../.." && pwd)
+NATIVE=$ROOT/${NATIVE_BUILD:-build/native}/orvina
+WINEXE=$ROOT/${WIN_BUILD:-build/win}/orvina.exe
+source "$ROOT/scripts/wine_env.sh"
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+mkdir -p "$work/in"
+cp "$ROOT"/tests/data/*.json "$work/in/"
+echo '{"canvas": [4, 4], "layers": [{"name": "x", "size": [4, 4], "cells": [["0000", "00z0", "0000", "0000"]]}], "frames": []}' >"$work/in/bad.json"
+"$NATIVE" cut build "$work/in/odd.json" -o "$work/in/full.cut"
+head -c 90 "$work/in/full.cut" >"$work/in/damaged.cut"
+rm "$work/in/full.cut"
+cp -r "$work/in" "$work/native"
+cp -r "$work/in" "$work/wine"
+
+fails=0
+n=0
+while read -r line; do
+  case "$line" in ''|'#'*) continue ;; esac
+  n=$((n + 1))
+  # shellcheck disable=SC2086
+  (cd "$work/native" && "$NATIVE" $line >"../n$n.out" 2>"../n$n.err"; echo $? >"../n$n.rc")
+  # shellcheck disable=SC2086
+  (cd "$work/wine" && wine_run 120 "$WINEXE" $line >"../w$n.out" 2>"../w$n.err"; echo $? >"../w$n.rc")
+  for part in out err rc; do
+    if ! cmp -s "$work/n$n.$part" "$work/w$n.$part"; then
+      echo "differs ($part): orvina $line"
+      diff "$work/n$n.$part" "$work/w$n.$part" | head -n 10
+      fails=$((fails + 1))
+    fi
+  done
+done <"$ROOT/tests/wine/cli_cases.txt"
+
+if ! diff -r "$work/native" "$work/wine" >/dev/null; then
+  echo "the files written differ:"
+  diff -r "$work/native" "$work/wine" | head -n 10
+  fails=$((fails + 1))
+fi
+echo "cli smoke: $n commands, $fails differences"
+[ "$fails" -eq 0 ]
