@@ -1,0 +1,366 @@
+#include "raster/fill.h"
+
+#include <cstdlib>
+#include <utility>
+#include <vector>
+
+#include "model/raster_surface.h"
+
+namespace {
+
+// Pixel values 0..255 as a set; -1 (outside the surface) is never a member.
+struct ValueSet {
+  uint64_t words[4] = {};
+  void Add(int v) {
+    if (v >= 0 && v < 256) words[v >> 6] |= uint64_t(1) << (v & 63);
+  }
+  bool Has(int v) const { return v >= 0 && v < 256 && ((words[v >> 6] >> (v & 63)) & 1); }
+  bool Empty() const { return !(words[0] | words[1] | words[2] | words[3]); }
+  uint16_t Cell() const { return uint16_t(words[0]); }
+  ValueSet operator|(const ValueSet& o) const {
+    ValueSet r;
+    for (int i = 0; i < 4; ++i) r.words[i] = words[i] | o.words[i];
+    return r;
+  }
+};
+
+struct Span {
+  int32_t xl, xr, y;
+};
+
+// Pixel access through the surface's virtual get and set.
+class GenericAccess {
+ public:
+  explicit GenericAccess(RasterSurface& s) : s_(s) {}
+  int32_t Width() const { return s_.Width(); }
+  int32_t Height() const { return s_.Height(); }
+  int Get(int32_t x, int32_t y) const { return s_.Contains(x, y) ? s_.GetPixel(x, y) : -1; }
+  void Set(int32_t x, int32_t y, int v) { s_.SetPixel(x, y, v); }
+  // From the member x, walks while the neighbour is a member; the last member.
+  int32_t ExtendLeft(int32_t y, int32_t x, const ValueSet& set) const {
+    while (x > 0 && set.Has(s_.GetPixel(x - 1, y))) --x;
+    return x;
+  }
+  int32_t ExtendRight(int32_t y, int32_t x, int32_t limit, const ValueSet& set) const {
+    while (x < limit && set.Has(s_.GetPixel(x + 1, y))) ++x;
+    return x;
+  }
+  // The first member in [x, limit], or limit + 1.
+  int32_t FindMember(int32_t y, int32_t x, int32_t limit, const ValueSet& set) const {
+    while (x <= limit && !set.Has(s_.GetPixel(x, y))) ++x;
+    return x;
+  }
+  void PaintTile(int32_t y, int32_t xl, int32_t xr, const PenTile& tile) {
+    for (int32_t x = xl; x <= xr; ++x) s_.SetPixel(x, y, tile.At(x, y));
+  }
+
+ private:
+  RasterSurface& s_;
+};
+
+// Direct nibble access to a cell's packed rows, two pixels per byte where it can.
+class PackedAccess {
+ public:
+  explicit PackedAccess(RasterSurface& s)
+      : bits_(s.Bits()), stride_(s.Stride()), width_(s.Width()), height_(s.Height()) {}
+  int32_t Width() const { return width_; }
+  int32_t Height() const { return height_; }
+  int Get(int32_t x, int32_t y) const {
+    if (x < 0 || y < 0 || x >= width_ || y >= height_) return -1;
+    return Nibble(Row(y), x);
+  }
+  void Set(int32_t x, int32_t y, int v) { SetNibble(Row(y), x, v); }
+
+  int32_t ExtendLeft(int32_t y, int32_t x, const ValueSet& values) const {
+    const uint8_t* row = Row(y);
+    const uint16_t set = values.Cell();
+    int32_t i = x - 1;
+    if (i >= 0 && !(i & 1)) {
+      if (!In(set, Nibble(row, i))) return x;
+      --i;
+    }
+    while (i >= 1 && BothIn(set, row[i >> 1])) i -= 2;
+    while (i >= 0 && In(set, Nibble(row, i))) --i;
+    return i + 1;
+  }
+  int32_t ExtendRight(int32_t y, int32_t x, int32_t limit, const ValueSet& values) const {
+    const uint8_t* row = Row(y);
+    const uint16_t set = values.Cell();
+    int32_t i = x + 1;
+    if (i <= limit && (i & 1)) {
+      if (!In(set, Nibble(row, i))) return x;
+      ++i;
+    }
+    while (i + 1 <= limit && BothIn(set, row[i >> 1])) i += 2;
+    while (i <= limit && In(set, Nibble(row, i))) ++i;
+    return i - 1;
+  }
+  int32_t FindMember(int32_t y, int32_t x, int32_t limit, const ValueSet& values) const {
+    const uint8_t* row = Row(y);
+    const uint16_t set = values.Cell();
+    if (x <= limit && (x & 1)) {
+      if (In(set, Nibble(row, x))) return x;
+      ++x;
+    }
+    while (x + 1 <= limit && NoneIn(set, row[x >> 1])) x += 2;
+    while (x <= limit && !In(set, Nibble(row, x))) ++x;
+    return x;
+  }
+  void PaintTile(int32_t y, int32_t xl, int32_t xr, const PenTile& tile) {
+    uint8_t* row = Row(y);
+    const int16_t* c = tile.color[y & 3];
+    // A byte at an even index holds columns 0, 1 of the tile, at an odd index 2, 3.
+    const uint8_t pair[2] = {uint8_t((c[0] & 15) << 4 | (c[1] & 15)),
+                             uint8_t((c[2] & 15) << 4 | (c[3] & 15))};
+    int32_t x = xl;
+    if (x & 1) {
+      SetNibble(row, x, c[x & 3]);
+      ++x;
+    }
+    for (; x + 1 <= xr; x += 2) row[x >> 1] = pair[(x >> 1) & 1];
+    if (x == xr) SetNibble(row, x, c[x & 3]);
+  }
+
+ private:
+  static bool In(uint16_t set, int v) { return (set >> v) & 1; }
+  static bool BothIn(uint16_t set, uint8_t b) { return (set >> (b >> 4)) & (set >> (b & 15)) & 1; }
+  static bool NoneIn(uint16_t set, uint8_t b) {
+    return !(((set >> (b >> 4)) | (set >> (b & 15))) & 1);
+  }
+  static int Nibble(const uint8_t* row, int32_t x) {
+    const uint8_t b = row[x >> 1];
+    return (x & 1) ? (b & 15) : (b >> 4);
+  }
+  static void SetNibble(uint8_t* row, int32_t x, int v) {
+    uint8_t& b = row[x >> 1];
+    b = (x & 1) ? uint8_t((b & 0xF0) | (v & 15)) : uint8_t((b & 0x0F) | ((v & 15) << 4));
+  }
+  uint8_t* Row(int32_t y) const { return bits_ + size_t(y) * size_t(stride_); }
+
+  uint8_t* bits_;
+  int32_t stride_;
+  int32_t width_;
+  int32_t height_;
+};
+
+struct TilePaint {
+  PenTile tile;
+  template <class Access>
+  void operator()(Access& a, int32_t y, int32_t xl, int32_t xr) const {
+    a.PaintTile(y, xl, xr, tile);
+  }
+};
+
+// Each pixel gets the tone-scale colour of its level along the ramp's axis.
+struct GradationPaint {
+  int32_t startLevel, start, length, delta;
+  bool horizontal;
+  std::vector<PenTile> tiles;  // one per tone level
+
+  int Level(int32_t coordinate) const {
+    const int64_t offset =
+        delta == 0 ? 0 : (int64_t(coordinate) - start) * delta / length;
+    const int64_t level = startLevel + offset;
+    return int(level < 0 ? 0 : level >= kToneLevels ? kToneLevels - 1 : level);
+  }
+  template <class Access>
+  void operator()(Access& a, int32_t y, int32_t xl, int32_t xr) const {
+    if (!horizontal) {
+      a.PaintTile(y, xl, xr, tiles[size_t(Level(y))]);
+      return;
+    }
+    for (int32_t x = xl; x <= xr; ++x) a.Set(x, y, tiles[size_t(Level(x))].At(x, y));
+  }
+};
+
+// The span fill with an explicit work list. Each maximal run of the area is painted once,
+// before its neighbour rows are scanned, so painted pixels stop the walk. A run touching
+// an absorbable pixel fills that pixel's own area first (without pass-through).
+template <class Access, class Paint>
+class SpanFiller {
+ public:
+  SpanFiller(Access& a, const Paint& paint, Rect* dirty) : a_(a), paint_(paint), dirty_(dirty) {}
+
+  void Fill(int32_t x, int32_t y, const ValueSet& match, const ValueSet& absorb) {
+    Run(Span{x, x, y}, match, absorb, work_);
+  }
+
+ private:
+  void Run(Span seed, const ValueSet& match, const ValueSet& absorb, std::vector<Span>& work) {
+    const ValueSet wanted = match | absorb;
+    const bool absorbing = !absorb.Empty();
+    work.clear();
+    work.push_back(seed);
+    bool first = true;
+    while (!work.empty()) {
+      const Span s = work.back();
+      work.pop_back();
+      // A run already painted from another seed.
+      if (!first && !match.Has(a_.Get(s.xl, s.y))) continue;
+      first = false;
+      const int32_t xl = a_.ExtendLeft(s.y, s.xl, match);
+      if (absorbing) Absorb(xl - 1, s.y, absorb);
+      const int32_t xr = a_.ExtendRight(s.y, s.xr, a_.Width() - 1, match);
+      if (absorbing) Absorb(xr + 1, s.y, absorb);
+      if (dirty_) {
+        GrowDirty(*dirty_, xl, s.y);
+        GrowDirty(*dirty_, xr, s.y);
+      }
+      paint_(a_, s.y, xl, xr);
+      for (const int32_t ny : {s.y - 1, s.y + 1}) {
+        if (ny < 0 || ny >= a_.Height()) continue;
+        int32_t x = xl;
+        while (true) {
+          x = a_.FindMember(ny, x, xr, wanted);
+          if (x > xr) break;
+          if (match.Has(a_.Get(x, ny))) {
+            const int32_t end = a_.ExtendRight(ny, x, xr, match);
+            work.push_back(Span{x, end, ny});
+            x = end + 1;
+          } else {
+            Absorb(x, ny, absorb);
+            ++x;
+          }
+        }
+      }
+    }
+  }
+
+  void Absorb(int32_t x, int32_t y, const ValueSet& absorb) {
+    const int v = a_.Get(x, y);
+    if (!absorb.Has(v)) return;
+    ValueSet same;
+    same.Add(v);
+    Run(Span{x, x, y}, same, ValueSet{}, absorbWork_);
+  }
+
+  Access& a_;
+  const Paint& paint_;
+  Rect* dirty_;
+  std::vector<Span> work_;
+  std::vector<Span> absorbWork_;
+};
+
+template <class Paint>
+void SpanFill(RasterSurface& s, int32_t x, int32_t y, const ValueSet& match,
+              const ValueSet& absorb, const Paint& paint, Rect* dirty) {
+  if (s.ColorCount() == 16 && s.Bits()) {
+    PackedAccess a(s);
+    SpanFiller<PackedAccess, Paint>(a, paint, dirty).Fill(x, y, match, absorb);
+  } else {
+    GenericAccess a(s);
+    SpanFiller<GenericAccess, Paint>(a, paint, dirty).Fill(x, y, match, absorb);
+  }
+}
+
+bool IsUnderdrawing(int v) { return v >= kPixelUnderDark && v <= kPixelUnderLight; }
+bool IsShadowBoundary(int v) { return v == kPixelDark || v == kPixelLight; }
+
+// The values of the area and the absorbable ones for target t.
+void AreaSets(int t, ProtectMask mask, ValueSet& match, ValueSet& absorb) {
+  match.Add(t);
+  if (IsShadowBoundary(t)) return;  // no pass-through
+  for (int v = kPixelUnderDark; v <= kPixelUnderLight; ++v) match.Add(v);
+  for (int v : {int(kPixelDark), int(kPixelLight)})
+    if (!IsProtected(mask, v)) absorb.Add(v);
+}
+
+// A colour that would read back as the marker and so never end the fill.
+bool PaintsMarker(const RasterSurface& s, const PenTile& tile) {
+  for (const auto& row : tile.color)
+    for (int16_t c : row)
+      if (c == kPixelMarker || (s.ColorCount() == 16 && (c & 15) == kPixelMarker)) return true;
+  return false;
+}
+
+const Pen kMarkerPen{0, 0, kPixelMarker, kPixelMarker};
+
+}  // namespace
+
+bool FloodFillArea(RasterSurface& surface, int32_t x, int32_t y, const Pen& pen,
+                   ProtectMask mask, Rect* dirty) {
+  if (!surface.Contains(x, y)) return false;
+  const int clicked = surface.GetPixel(x, y);
+  const int target = IsUnderdrawing(clicked) ? kPixelTransparent : clicked;
+  if (IsProtected(mask, target)) return false;
+  const TilePaint paint{PenTile(pen)};
+  if (target == kPixelMarker || PaintsMarker(surface, paint.tile)) return false;
+  ValueSet match, absorb;
+  AreaSets(target, mask, match, absorb);
+  SpanFill(surface, x, y, match, absorb, TilePaint{PenTile(kMarkerPen)}, dirty);
+  ValueSet marked;
+  marked.Add(kPixelMarker);
+  SpanFill(surface, x, y, marked, ValueSet{}, paint, nullptr);
+  return true;
+}
+
+bool FillToolClick(RasterSurface& surface, int32_t x, int32_t y, const Pen& pen,
+                   ProtectMask mask, Rect* dirty) {
+  if (!surface.Contains(x, y)) return false;
+  Pen fillPen = pen;
+  ProtectMask fillMask = mask;
+  if (pen.density == 0 && IsShadowBoundary(pen.colorB)) {
+    fillPen.colorA = kPixelTransparent;
+    fillPen.density = 15;
+    fillMask |= MaskBit(pen.colorB);
+  }
+  const int clicked = surface.GetPixel(x, y);
+  const bool cleared = IsShadowBoundary(clicked) && !IsProtected(mask, clicked);
+  if (cleared) surface.SetPixel(x, y, kPixelTransparent);
+  if (FloodFillArea(surface, x, y, fillPen, fillMask, dirty)) return true;
+  if (cleared) surface.SetPixel(x, y, clicked);  // a refused fill changes nothing
+  return false;
+}
+
+bool GradationFill(RasterSurface& surface, int32_t x1, int32_t y1, const Pen& startPen,
+                   int32_t x2, int32_t y2, const Pen& endPen, ProtectMask mask, Rect* dirty) {
+  if (!surface.Contains(x1, y1)) return false;
+  const int target = surface.GetPixel(x1, y1);
+  if (IsProtected(mask, target) || target == kPixelMarker) return false;
+  GradationPaint ramp;
+  ramp.horizontal = std::llabs(int64_t(x2) - x1) > std::llabs(int64_t(y2) - y1);
+  ramp.startLevel = PenLevel(startPen);
+  ramp.start = ramp.horizontal ? x1 : y1;
+  ramp.length = ramp.horizontal ? x2 - x1 : y2 - y1;
+  ramp.delta = PenLevel(endPen) - ramp.startLevel;
+  if (ramp.length == 0 && ramp.delta != 0) return false;  // no slope between one point
+  ramp.tiles.reserve(kToneLevels);
+  for (int level = 0; level < kToneLevels; ++level) ramp.tiles.emplace_back(ToneScalePen(level));
+  ValueSet match, absorb;
+  AreaSets(target, 0, match, absorb);
+  SpanFill(surface, x1, y1, match, absorb, TilePaint{PenTile(kMarkerPen)}, dirty);
+  ValueSet marked;
+  marked.Add(kPixelMarker);
+  SpanFill(surface, x1, y1, marked, ValueSet{}, ramp, nullptr);
+  return true;
+}
+
+bool PickPen(const RasterSurface& surface, int32_t x, int32_t y, Pen& pen) {
+  int a = -1, b = -1, na = 0, nb = 0;
+  for (int32_t px = x - 2; px <= x + 1; ++px) {
+    for (int32_t py = y - 2; py <= y + 1; ++py) {
+      const int v = surface.Contains(px, py) ? surface.GetPixel(px, py) : -1;
+      if (v == a || a == -1) {
+        a = v;
+        ++na;
+      } else if (b != -1 && b != v) {
+        return false;  // three different values
+      } else {
+        b = v;
+        ++nb;
+      }
+    }
+  }
+  if (b < a) {
+    std::swap(a, b);
+    na = nb;
+  }
+  Pen picked = pen;
+  picked.colorB = b;
+  picked.density = na;
+  picked.colorA = na > 0 ? a : b >= 8 ? b - 8 : b - 1;
+  // Positions outside the surface took part as a colour.
+  if (picked.colorB < 0 || (picked.density > 0 && picked.colorA < 0)) return false;
+  pen = picked;
+  return true;
+}
