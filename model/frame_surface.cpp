@@ -1,5 +1,9 @@
 #include "model/frame_surface.h"
 
+#include <algorithm>
+
+#include "model/pixel_class.h"
+
 void FrameSurface::Clear(int value) {
   if (pixels_) std::memset(pixels_, value & 0xFF, ByteSize());
 }
@@ -13,8 +17,12 @@ std::unique_ptr<RasterSurface> FrameSurface::CloneEmpty() const {
 bool FrameSurface::Create(int32_t width, int32_t height, int fill) {
   if (width < 0 || height < 0) return false;
   const int32_t stride = StrideFor(width);
-  auto fresh = CreatePixelBuffer(width, height, stride, nullptr, 0);
+  uint32_t colors[256] = {};
+  std::copy(FramePaletteColors(), FramePaletteColors() + kFrameImageColors, colors);
+  auto fresh = CreatePixelBuffer(width, height, stride, colors, kFrameImageColors);
   if (!fresh) return false;
+  std::copy(colors, colors + 256, colors_);
+  colorsUsed_ = kFrameImageColors;
   buffer_ = std::move(fresh);
   pixels_ = buffer_->Bits();
   width_ = width;
@@ -22,4 +30,10 @@ bool FrameSurface::Create(int32_t width, int32_t height, int fill) {
   stride_ = stride;
   Clear(fill);
   return true;
+}
+
+void FrameSurface::SetColor(int index, uint32_t color) {
+  if (index < 0 || index > 255) return;
+  colors_[index] = color;
+  if (buffer_) buffer_->SetColors(index, 1, &color);
 }

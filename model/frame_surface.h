@@ -7,7 +7,7 @@
 
 // 8 bits per pixel, top-down, stride = width rounded up to a multiple of 4. The pixels live
 // in a PixelBuffer (a DIB section in the Windows programs). Create does not keep the old
-// content.
+// content. The colour table is a copy of the frame palette's entries 0..24 made by Create.
 class FrameSurface : public RasterSurface {
  public:
   FrameSurface() : RasterSurface(256) {}
@@ -24,6 +24,14 @@ class FrameSurface : public RasterSurface {
 
   PixelBuffer* Buffer() { return buffer_.get(); }
 
+  // Colour table entries (0x00RRGGBB); ColorsUsed() of them are declared in use.
+  const uint32_t* Colors() const { return colors_; }
+  int ColorsUsed() const { return colorsUsed_; }
+  // Replaces one entry, also in the platform bitmap; other indexes are ignored.
+  void SetColor(int index, uint32_t color);
+
  private:
   std::unique_ptr<PixelBuffer> buffer_;
+  uint32_t colors_[256] = {};
+  int colorsUsed_ = 0;
 };

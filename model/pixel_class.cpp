@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "model/frame_surface.h"
+
 const uint32_t kDefaultFramePalette[kFramePaletteSize] = {
     0xE1FFFF, 0x000000, 0x555555, 0xAAAAAA, 0xFFFFFF, 0x8F8FBF, 0xADADD9,
     0xCECEF2, 0x000000, 0x555555, 0xAAAAAA, 0xFFFF66, 0xD0D053, 0x70702D,
@@ -43,4 +45,10 @@ const uint32_t* FramePaletteColors() { return ThePalette().colors; }
 
 void ResetFramePalette() {
   std::copy(kDefaultFramePalette, kDefaultFramePalette + kFramePaletteSize, ThePalette().colors);
+}
+
+void SetLineEmphasis(FrameSurface& surface, bool on) {
+  static constexpr uint32_t kEmphasis[3] = {0x0000FF, 0xFF0000, 0x00FF00};
+  static constexpr uint32_t kPlain[3] = {0x000000, 0x555555, 0xAAAAAA};
+  for (int i = 0; i < 3; ++i) surface.SetColor(kPixelLine + i, on ? kEmphasis[i] : kPlain[i]);
 }

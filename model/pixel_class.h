@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+class FrameSurface;
+
 // Pixel values. Cells hold 0..15; composed frame images use the same numbers and add the
 // display-only values 16..24. A value is a class with a fixed meaning, not a free colour.
 enum PixelClass : int {
@@ -119,3 +121,7 @@ uint32_t GetFramePaletteEntry(int index);
 // The 26 current entries.
 const uint32_t* FramePaletteColors();
 void ResetFramePalette();
+
+// Line emphasis of the cut view: entries 8, 9, 10 of the surface's colour table become blue,
+// red and green, or back to the fixed greys #000000, #555555, #AAAAAA (not the palette's).
+void SetLineEmphasis(FrameSurface& surface, bool on);
