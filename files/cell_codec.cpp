@@ -1,5 +1,6 @@
 #include "files/cell_codec.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "model/raster_surface.h"
@@ -15,17 +16,26 @@ inline bool RefInside(int code, int32_t x, int32_t y) {
   return x + kCellCodes[code].dx >= 0 && y + kCellCodes[code].dy >= 0;
 }
 
-// Copies `n` bytes forward from `distance` bytes back, repeating the pattern.
-inline void RepeatBack(uint8_t* dst, size_t distance, size_t n) {
-  size_t done = 0;
-  size_t period = distance;
-  while (done < n) {
-    const size_t chunk = period < n - done ? period : n - done;
-    std::memcpy(dst + done, dst + done - period, chunk);
-    done += chunk;
-    period *= 2;
-  }
+inline uint64_t Load64(const uint8_t* p) {
+  uint64_t v;
+  std::memcpy(&v, p, 8);
+  return v;
 }
+inline void Store64(uint8_t* p, uint64_t v) { std::memcpy(p, &v, 8); }
+inline uint16_t Load16(const uint8_t* p) {
+  uint16_t v;
+  std::memcpy(&v, p, 2);
+  return v;
+}
+
+// Byte offset from a group to the group its code copies, for a row stride.
+struct CodeOffsets {
+  ptrdiff_t bytes[16];
+  explicit CodeOffsets(int32_t stride) {
+    for (int c = 0; c < 16; ++c)
+      bytes[c] = ptrdiff_t(kCellCodes[c].dy) * stride + kCellCodes[c].dx / 2;
+  }
+};
 
 }  // namespace
 
@@ -35,43 +45,67 @@ void CellEncoder::Encode(const RasterSurface& cell, std::vector<uint8_t>& out) {
   const int32_t codeBytes = CellCodeBytesPerRow(width);
   const int32_t mapBytes = CellMapBytesPerRow(width);
   const int32_t groups = (width + 3) / 4;
+  const CodeOffsets offsets(cell.Stride());
 
   map_.assign(size_t(mapBytes) * size_t(height), 0);
   codes_.clear();
   literals_.clear();
-  previous_.assign(size_t(codeBytes), 0x11);
-  current_.assign(size_t(codeBytes), 0);
+  // Room for the worst case, so the row loop can append without checks.
+  codes_.reserve(size_t(codeBytes) * size_t(height));
+  previous_.assign(size_t(codeBytes) + 8, 0x11);
+  current_.assign(size_t(codeBytes) + 8, 0);
 
   for (int32_t y = 0; y < height; ++y) {
     const uint8_t* row = cell.Row(y);
     uint8_t* cur = current_.data();
     const uint8_t* prev = previous_.data();
-    for (int32_t g = 0; g < groups; ++g) {
+    // One group: the code above when it still matches, else the first match of the search.
+    auto codeFor = [&](int32_t g, int above, bool checked) {
       const int32_t x = g * 4;
-      const uint16_t v = LoadUnit(row + x / 2);
-      int code = Nibble(prev, g);
-      auto matches = [&](int c) {
-        return RefInside(c, x, y) &&
-               LoadUnit(cell.Row(y + kCellCodes[c].dy) + (x + kCellCodes[c].dx) / 2) == v;
-      };
-      if (code == 0 || !matches(code)) {
-        code = 0;
-        for (uint8_t c : kCellCodeSearchOrder) {
-          if (matches(c)) {
-            code = c;
-            break;
-          }
-        }
-        if (code == 0) {
-          literals_.push_back(row[x / 2]);
-          literals_.push_back(row[x / 2 + 1]);
-        }
+      const uint8_t* p = row + x / 2;
+      const uint16_t v = LoadUnit(p);
+      if (above != 0 && (!checked || RefInside(above, x, y)) &&
+          LoadUnit(p + offsets.bytes[above]) == v)
+        return above;
+      for (uint8_t c : kCellCodeSearchOrder) {
+        if ((!checked || RefInside(c, x, y)) && LoadUnit(p + offsets.bytes[c]) == v) return int(c);
       }
+      literals_.push_back(p[0]);
+      literals_.push_back(p[1]);
+      return 0;
+    };
+    // Near the top and left edges a copy can refer outside the cell: check each group.
+    const int32_t checkedGroups = y < 16 ? groups : std::min(groups, 4);
+    int32_t g = 0;
+    for (; g < checkedGroups; ++g) {
+      const int code = codeFor(g, Nibble(prev, g), true);
       if (g & 1) cur[g >> 1] |= uint8_t(code << 4);
       else cur[g >> 1] = uint8_t(code);
     }
+    // The rest sixteen groups (eight code bytes) at a time, codes kept in a register.
+    for (; g < groups; g += 16) {
+      uint64_t above;
+      std::memcpy(&above, prev + g / 2, 8);
+      const int32_t span = std::min(groups - g, 16);
+      uint64_t codes = 0;
+      for (int32_t k = 0; k < span; ++k) {
+        const int c = int((above >> (4 * k)) & 15);
+        const uint8_t* p = row + (g + k) * 2;
+        const int code = (c != 0 && LoadUnit(p + offsets.bytes[c]) == LoadUnit(p))
+                             ? c
+                             : codeFor(g + k, 0, false);
+        codes |= uint64_t(code) << (4 * k);
+      }
+      std::memcpy(cur + g / 2, &codes, 8);
+    }
     uint8_t* mapRow = map_.data() + size_t(y) * size_t(mapBytes);
-    for (int32_t i = 0; i < codeBytes; ++i) {
+    int32_t i = 0;
+    // Eight code bytes at a time while nothing changed.
+    for (; i < codeBytes; ++i) {
+      if ((i & 7) == 0 && i + 8 <= codeBytes && Load64(cur + i) == Load64(prev + i)) {
+        i += 7;
+        continue;
+      }
       if (cur[i] != prev[i]) {
         codes_.push_back(cur[i]);
         mapRow[i >> 3] |= uint8_t(1u << (i & 7));
@@ -99,7 +133,8 @@ bool DecodeCell(RasterSurface& cell, const uint8_t* map, const uint8_t* codes,
   const int32_t codeBytes = CellCodeBytesPerRow(width);
   const int32_t mapBytes = CellMapBytesPerRow(width);
   const int32_t groups = (width + 3) / 4;
-  std::vector<uint8_t> codeRow(size_t(codeBytes), 0x11);
+  const CodeOffsets offsets(cell.Stride());
+  std::vector<uint8_t> codeRow(size_t(codeBytes) + 8, 0x11);
   uint32_t nextCode = 0;
   uint32_t nextLiteral = 0;
 
@@ -116,35 +151,67 @@ bool DecodeCell(RasterSurface& cell, const uint8_t* map, const uint8_t* codes,
       }
     }
     uint8_t* row = cell.Row(y);
+    const uint8_t* lit = literals + nextLiteral;
+    const uint8_t* litEnd = literals + literalsSize;
     int32_t g = 0;
-    while (g < groups) {
+    // Near the top and left edges a copy can refer outside the cell: check each group.
+    const int32_t checkedGroups = y < 16 ? groups : std::min(groups, 4);
+    for (; g < checkedGroups; ++g) {
       const int code = Nibble(codeRow.data(), g);
-      const int32_t start = g;
-      // Whole code bytes of the same code in both nibbles go two groups at a time.
-      ++g;
-      const uint8_t pair = uint8_t(code * 0x11);
-      if (g & 1) {
-        if (g < groups && Nibble(codeRow.data(), g) == code) ++g;
-      }
-      while (g + 1 < groups && codeRow[size_t(g >> 1)] == pair) g += 2;
-      while (g < groups && Nibble(codeRow.data(), g) == code) ++g;
-      const size_t bytes = size_t(g - start) * 2;
-      uint8_t* dst = row + start * 2;
+      uint8_t* dst = row + g * 2;
       if (code == 0) {
-        if (literalsSize - nextLiteral < bytes) return false;
-        std::memcpy(dst, literals + nextLiteral, bytes);
-        nextLiteral += uint32_t(bytes);
-        continue;
-      }
-      const int32_t x = start * 4;
-      if (!RefInside(code, x, y)) return false;
-      const CellCode c = kCellCodes[code];
-      if (c.dy == 0) {
-        RepeatBack(dst, size_t(-c.dx / 2), bytes);
+        if (litEnd - lit < 2) return false;
+        std::memcpy(dst, lit, 2);
+        lit += 2;
       } else {
-        std::memcpy(dst, cell.Row(y + c.dy) + (x + c.dx) / 2, bytes);
+        if (!RefInside(code, g * 4, y)) return false;
+        StoreUnit(dst, LoadUnit(dst + offsets.bytes[code]));
       }
     }
+    if (g < groups) {
+      // Every literal the rest of the row needs must be there.
+      int32_t zeros = 0;
+      for (int32_t k = g; k < groups;) {
+        uint64_t word;
+        std::memcpy(&word, codeRow.data() + k / 2, 8);
+        word >>= (k & 1) * 4;
+        const int32_t span = std::min(groups - k, 16 - (k & 1));
+        // A bit at the bottom of every zero nibble, inside the span.
+        uint64_t z = ~word;
+        z &= z >> 1;
+        z &= z >> 2;
+        z &= 0x1111111111111111ull;
+        if (span < 16) z &= (uint64_t(1) << (span * 4)) - 1;
+        zeros += __builtin_popcountll(z);
+        k += span;
+      }
+      if (litEnd - lit < 2 * zeros) return false;
+    }
+    while (g < groups) {
+      uint64_t word;
+      std::memcpy(&word, codeRow.data() + g / 2, 8);
+      word >>= (g & 1) * 4;
+      const int32_t span = std::min(groups - g, 16 - (g & 1));
+      uint8_t* dst = row + g * 2;
+      // Branch-free: a literal reads the literal stream, code 1 takes the unit just
+      // written from a register (no store-to-load wait), every other code its source.
+      uint16_t last = LoadUnit(dst - 2);
+      const uint8_t* const spare = dst;
+      for (int32_t k = 0; k < span; ++k, word >>= 4, dst += 2) {
+        const int code = int(word & 15);
+        const intptr_t isLiteral = -intptr_t(code == 0);
+        const intptr_t isOne = -intptr_t(code == 1);
+        const uint8_t* copyFrom = dst + offsets.bytes[code];
+        const intptr_t toLiteral = (lit - copyFrom) & isLiteral;
+        const intptr_t toSpare = (spare - copyFrom) & isOne;
+        const uint16_t loaded = LoadUnit(copyFrom + toLiteral + toSpare);
+        lit += 2 & isLiteral;
+        last = uint16_t((last & isOne) | (loaded & ~isOne));
+        StoreUnit(dst, last);
+      }
+      g += span;
+    }
+    nextLiteral = uint32_t(lit - literals);
   }
   return nextLiteral == literalsSize;
 }
