@@ -136,12 +136,12 @@ bool BorderArea(RasterSurface& surface, Rect r, const Pen& pen, ProtectMask mask
   if (IsProtected(mask, ground)) return false;
   const int passes = PenSize(pen.shape);
   const PenTile tile(pen);
-  // The byte grid holds values 0..255 only.
-  bool byteValues = ground >= 0 && ground < 256;
+  // The byte grid holds the surface's own values only.
+  bool ownValues = ground >= 0 && ground < 256;
   for (const auto& row : tile.color)
-    for (int16_t c : row) byteValues = byteValues && c >= 0 && c < 256;
+    for (int16_t c : row) ownValues = ownValues && c >= 0 && c < surface.ColorCount();
   BorderGrid grid;
-  if (byteValues && grid.Load(surface, r, ground)) {
+  if (ownValues && grid.Load(surface, r, ground)) {
     grid.Run(ground, passes, tile);
     grid.Store(surface);
   } else {
