@@ -78,6 +78,7 @@ class CutCoder {
         fields.x = r[0], fields.y = r[1], fields.width = r[2], fields.height = r[3];
       }
     }
+    frameOffsets.push_back(out_.Tell());
     ov::WriteFrameFields(out_, fields);
     FramePixelWriter w;
     w.Begin(out_, fields.width, fields.height, header_.levelCount);
@@ -128,6 +129,7 @@ class CutCoder {
 
   const Picture& Current() const { return current_; }
   int codeUse[16] = {};
+  std::vector<int32_t> frameOffsets;  // where each frame record begins in the stream
 
  private:
   ByteStream& out_;
