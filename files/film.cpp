@@ -183,9 +183,9 @@ bool Film::Extract(const std::string& newFilmPath, const std::vector<int32_t>& s
   items_.ForEach([&](FilmItem* item) { allPaths.push_back(item->path); });
   if (!path_.empty() && SamePlace(newFilmPath, path_))
     return SetError(error, "the new film would replace this film's own file");
-  for (const std::string& p : allPaths) {
-    if (!p.empty() && SamePlace(newFilmPath, p))
-      return SetError(error, "the new film would replace the cut file " + p);
+  for (size_t i = 0; i < allPaths.size(); ++i) {
+    if (!allPaths[i].empty() && SamePlace(newFilmPath, allPaths[i]))
+      return SetError(error, "the new film would replace the file of cut " + std::to_string(i + 1));
   }
 
   const std::string folder = SplitPath(newFilmPath).folder;
@@ -210,15 +210,22 @@ bool Film::Extract(const std::string& newFilmPath, const std::vector<int32_t>& s
       continue;
     }
     for (const std::string& other : allPaths) {
-      if (e.problem.empty() && SamePlace(e.target, other) && !SamePlace(e.source, other))
-        e.problem = "would overwrite the film's cut file " + other;
+      if (e.problem.empty() && SamePlace(e.target, other) && !SamePlace(e.source, other)) {
+        e.problem = "the copy would replace another cut file of the film";
+        e.conflict = other;
+      }
     }
     for (size_t j = 0; j < i && e.problem.empty(); ++j) {
-      if (done[j].copied && SamePlace(e.target, done[j].target))
+      if (done[j].copied && SamePlace(e.target, done[j].target)) {
         e.problem = SamePlace(e.source, done[j].source) ? "copied already for an earlier line"
                                                          : "a cut of the same name was copied already";
+        e.conflict = done[j].source;
+      }
     }
-    if (e.problem.empty() && SamePlace(e.target, newFilmPath)) e.problem = "would overwrite the new film file";
+    if (e.problem.empty() && SamePlace(e.target, newFilmPath)) {
+      e.problem = "the copy would replace the new film file";
+      e.conflict = newFilmPath;
+    }
     if (!e.problem.empty()) continue;
     std::string why;
     e.copied = CopyFileSafely(e.source, e.target, &why);

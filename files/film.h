@@ -21,7 +21,8 @@ struct ExtractedCut {
   std::string source;  // the cut file copied
   std::string target;  // the copy beside the new film
   bool copied = false;
-  std::string problem;  // why the copy was not made
+  std::string problem;   // why the copy was not made
+  std::string conflict;  // the file the copy would have replaced, when that was the reason
 };
 
 // The ordered list of cut files that makes one animation, with title, author and output
