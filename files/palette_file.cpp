@@ -1,0 +1,38 @@
+#include "files/palette_file.h"
+
+#include <cstdio>
+
+namespace {
+
+constexpr size_t kHeaderBytes = 54;
+constexpr size_t kNeededBytes = kHeaderBytes + 4 * kFramePaletteSize;
+
+uint32_t U16At(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8; }
+uint32_t U32At(const uint8_t* p) { return U16At(p) | U16At(p + 2) << 16; }
+
+}  // namespace
+
+bool ParsePaletteFile(const uint8_t* data, size_t size, uint32_t colors[kFramePaletteSize]) {
+  if (!data || size < kNeededBytes) return false;
+  if (data[0] != 'B' || data[1] != 'M') return false;
+  if (U16At(data + 28) != 8 || U32At(data + 30) != 0 || U32At(data + 46) < kFramePaletteSize)
+    return false;
+  for (int i = 0; i < kFramePaletteSize; ++i) {
+    const uint8_t* e = data + kHeaderBytes + 4 * size_t(i);
+    colors[i] = PackColor(e[2], e[1], e[0]);
+  }
+  return true;
+}
+
+bool LoadPaletteFile(const std::string& path) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) return false;
+  uint8_t bytes[kNeededBytes];
+  const size_t n = std::fread(bytes, 1, sizeof bytes, file);
+  std::fclose(file);
+  uint32_t colors[kFramePaletteSize];
+  if (!ParsePaletteFile(bytes, n, colors)) return false;
+  for (int i = 0; i < kFramePaletteSize; ++i)
+    SetFramePaletteEntry(i, RedOf(colors[i]), GreenOf(colors[i]), BlueOf(colors[i]));
+  return true;
+}
