@@ -8,6 +8,16 @@
 #include "model/raster_surface.h"
 #include "raster/stroke.h"
 
+void EraseUnderdrawingRect(RasterSurface& surface, Rect r, int replacement) {
+  if (!ClipRect(surface, r)) return;
+  for (int32_t y = r.y; y < r.Bottom(); ++y)
+    for (int32_t x = r.x; x < r.Right(); ++x) {
+      const int v = surface.GetPixel(x, y);
+      const int e = EraseUnderdrawing(v, replacement);
+      if (e != v) surface.SetPixel(x, y, e);
+    }
+}
+
 bool FillRectangle(RasterSurface& surface, Rect r, int colour) {
   if (!ClipRect(surface, r)) return false;
   if (r.width == surface.Width() && r.height == surface.Height()) {

@@ -8,6 +8,10 @@
 
 class RasterSurface;
 
+// Underdrawing shades (5..7) of the clipped rectangle become the replacement; the mask is not
+// consulted.
+void EraseUnderdrawingRect(RasterSurface& surface, Rect r, int replacement);
+
 // Every pixel of the clipped rectangle := colour (the whole surface is cleared at once).
 bool FillRectangle(RasterSurface& surface, Rect r, int colour);
 
