@@ -1,22 +1,227 @@
 #include "anim/decoder.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
+
+// Pixel words are loaded 4 bytes at a time; byte k of a load is pixel k.
+static_assert(std::endian::native == std::endian::little);
 
 namespace {
 
-// A 4-level literal byte (2 bits a pixel from bit 0) as a PixelBlock (4 bits a pixel).
+uint32_t Load32(const uint8_t* p) {
+  uint32_t v;
+  std::memcpy(&v, p, 4);
+  return v;
+}
+void Store32(uint8_t* p, uint32_t v) { std::memcpy(p, &v, 4); }
+uint64_t Load64(const uint8_t* p) {
+  uint64_t v;
+  std::memcpy(&v, p, 8);
+  return v;
+}
+void Store64(uint8_t* p, uint64_t v) { std::memcpy(p, &v, 8); }
+
+// Two literal bytes (in bits 0-7 and 16-23) as 4 pixel bytes: low nibble, high nibble.
+inline uint32_t Spread16(uint32_t v) { return (v | v << 4) & 0x0F0F0F0F; }
+
+// A 4-level literal byte (2 bits a pixel from bit 0) as 4 pixel bytes, pixel k in byte k.
 struct Literal4Table {
-  PixelBlock block[256];
+  uint32_t word[256];
   Literal4Table() {
     for (int b = 0; b < 256; ++b) {
       uint8_t px[4];
       ov::UnpackLiteral4(uint8_t(b), px);
-      block[b] = PixelBlock(px[0] | px[1] << 4 | px[2] << 8 | px[3] << 12);
+      word[b] = px[0] | px[1] << 8 | px[2] << 16 | uint32_t(px[3]) << 24;
     }
   }
 };
 const Literal4Table kLiteral4;
+
+// One frame's pixel data and where it goes.
+struct PixelJob {
+  const uint8_t* data;  // presence bytes, code bytes, literal bytes
+  int64_t have;         // bytes in `data`; reads past them give 0
+  uint32_t codeBytes;   // S1
+  uint8_t* codes;       // the code row, K bytes of 0x11
+  uint8_t* bits;        // the frame buffer's pixel bytes
+  int32_t stride;
+  Rect rect;            // inside the image, the image inside the buffer
+};
+
+// Decodes the blocks of the changed rectangle into the page whose nibbles start at bit
+// kShift of every pixel byte, with literals of 2 bytes (kWide) or 1. Blocks are worked on
+// the pixel bytes directly, 4 or 8 at a time: the current page's nibbles are replaced,
+// the other page's kept.
+template <int kShift, bool kWide>
+void DecodeRows(const PixelJob& job) {
+  constexpr uint32_t kCurrent = 0x0F0F0F0Fu << kShift, kOther = ~kCurrent;
+  constexpr uint64_t kCurrent2 = 0x0F0F0F0F0F0F0F0Full << kShift, kOther2 = ~kCurrent2;
+  constexpr int kLiteralBytes = kWide ? 2 : 1;
+  const uint8_t* data = job.data;
+  const int64_t have = job.have;
+  const Rect r = job.rect;
+  const int32_t stride = job.stride;
+  const int32_t k = ov::CodeBytesPerRow(r.width);
+  const int32_t p = ov::PresenceBytesPerRow(k);
+  const int32_t blocks = (r.width + 3) / 4;
+  uint8_t* codes = job.codes;
+  auto byteAt = [data, have](int64_t i) -> uint32_t { return i < have ? data[i] : 0; };
+  int32_t delta[16] = {};
+  for (int c = 1; c < 15; ++c) delta[c] = ov::kBlockOffsets[c].dy * stride + ov::kBlockOffsets[c].dx;
+  // The same for the codes loaded from the buffer; codes 1-3 are taken from the row's last
+  // blocks instead, codes 0 and 15 read the block's own bytes.
+  int32_t reach[16] = {};
+  for (int c = 4; c < 15; ++c) reach[c] = delta[c];
+
+  // The three positions: the row's presence bytes, the next code byte, the next literal.
+  int64_t presenceAt = 0;
+  int64_t codeAt = int64_t(p) * r.height;
+  int64_t literalAt = codeAt + job.codeBytes;
+
+  for (int32_t y = r.y; y < r.y + r.height; ++y) {
+    // The row's code bytes: those whose presence bit is set come from the code bytes.
+    if (presenceAt + p <= have) {
+      const uint8_t* presence = data + presenceAt;
+      auto rowBits = [&](int32_t i) {
+        const uint32_t set = presence[i];
+        return 8 * i + 8 > k ? set & ((1u << (k - 8 * i)) - 1) : set;
+      };
+      int32_t count = 0;
+      for (int32_t i = 0; i < p; ++i) count += std::popcount(rowBits(i));
+      const bool inside = codeAt + count <= have;
+      for (int32_t i = 0; i < p; ++i) {
+        for (uint32_t set = rowBits(i); set; set &= set - 1) {
+          codes[8 * i + std::countr_zero(set)] = uint8_t(inside ? data[codeAt] : byteAt(codeAt));
+          ++codeAt;
+        }
+      }
+    } else {
+      for (int32_t j = 0; j < k; ++j) {
+        if (byteAt(presenceAt + j / 8) & (1u << (j % 8))) codes[j] = uint8_t(byteAt(codeAt++));
+      }
+    }
+    presenceAt += p;
+
+    uint8_t* row = job.bits + size_t(y) * size_t(stride) + r.x;
+    const uint8_t* literals = data + literalAt;
+    const bool literalsInside = literalAt + int64_t(blocks) * kLiteralBytes <= have;
+    // Below row 8 and from block 4 on every source of codes 1-14 lies inside the buffer.
+    const bool deep = y >= 8;
+    auto literal = [&]() -> uint32_t {
+      uint32_t spread;
+      if (!literalsInside) {
+        spread = kWide ? Spread16(byteAt(literalAt) | byteAt(literalAt + 1) << 16)
+                       : kLiteral4.word[byteAt(literalAt)];
+        literalAt += kLiteralBytes;
+      } else if (kWide) {
+        spread = Spread16(uint32_t(literals[0]) | uint32_t(literals[1]) << 16);
+        literals += 2;
+      } else {
+        spread = kLiteral4.word[*literals++];
+      }
+      return spread << kShift;
+    };
+    // The values written for the last 4 blocks of this row, newest first: codes 1, 2 and 3
+    // copy one of them without waiting for the store just made.
+    uint32_t last1 = 0, last2 = 0, last3 = 0, last4 = 0;
+    auto one = [&](int32_t n, int code) {
+      uint8_t* at = row + 4 * n;
+      const uint32_t word = Load32(at);
+      uint32_t value;
+      if (code == ov::kLiteralCode) {
+        value = literal();
+      } else if (code == ov::kPreviousCode) {
+        value = (kShift ? word << 4 : word >> 4) & kCurrent;
+      } else if (code == 1 && n >= 1) {
+        value = last1;
+      } else if (code == 2 && n >= 2) {
+        value = last2;
+      } else if (code == 3 && n >= 4) {
+        value = last4;
+      } else {
+        const ov::BlockOffset d = ov::kBlockOffsets[code];
+        // A source left of column 0 or above row 0 reads black.
+        value = r.x + 4 * n + d.dx < 0 || y + d.dy < 0 ? 0 : Load32(at + delta[code]) & kCurrent;
+      }
+      Store32(at, (word & kOther) | value);
+      last4 = last3, last3 = last2, last2 = last1, last1 = value;
+    };
+    // Pairs of blocks by code byte; the commonest pairs of literals, copies from the left
+    // (1), from above (4) and from the previous frame (15) 8 bytes at a time.
+    const int32_t pairs = blocks / 2;
+    for (int32_t j = 0; j < pairs; ++j) {
+      const uint8_t pair = codes[j];
+      uint8_t* at = row + 8 * j;
+      uint32_t a, b;
+      const bool left = j > 0, up = y > 0;
+      if (pair == 0x11 && left) {
+        // A run of copies from the left repeats the last block.
+        const uint64_t value = uint64_t(last1) * 0x100000001ull;
+        const int32_t first = j;
+        do {
+          Store64(at, (Load64(at) & kOther2) | value);
+          at += 8;
+        } while (++j < pairs && codes[j] == 0x11);
+        last4 = j - first > 1 ? last1 : last2;
+        last3 = last2 = last1;
+        --j;
+        continue;
+      }
+      if (pair == 0x44 && up) {
+        // A run of copies from above.
+        uint64_t above = uint64_t(last2) | uint64_t(last1) << 32, before;
+        do {
+          before = above;
+          above = Load64(at - stride) & kCurrent2;
+          Store64(at, (Load64(at) & kOther2) | above);
+          at += 8;
+        } while (++j < pairs && codes[j] == 0x44);
+        --j;
+        last4 = uint32_t(before), last3 = uint32_t(before >> 32);
+        last2 = uint32_t(above), last1 = uint32_t(above >> 32);
+        continue;
+      }
+      if (pair == 0x00 && literalsInside) {
+        a = literal(), b = literal();
+      } else if (pair == 0xFF) {
+        const uint64_t word = Load64(at);
+        const uint64_t previous = (kShift ? word << 4 : word >> 4) & kCurrent2;
+        a = uint32_t(previous), b = uint32_t(previous >> 32);
+      } else if (j >= 2 && deep && literalsInside) {
+        // Any other pair, without branches: every candidate is computed and one chosen.
+        auto pick = [&](const uint8_t* block, int code) {
+          const uint32_t word = Load32(block);
+          const uint32_t copied = Load32(block + reach[code]) & kCurrent;
+          const uint32_t lit = (kWide ? Spread16(uint32_t(literals[0]) | uint32_t(literals[1]) << 16)
+                                      : kLiteral4.word[literals[0]]) << kShift;
+          const uint32_t previous = (kShift ? word << 4 : word >> 4) & kCurrent;
+          uint32_t v = copied;
+          v = code == ov::kLiteralCode ? lit : v;
+          v = code == ov::kPreviousCode ? previous : v;
+          v = code == 1 ? last1 : v;
+          v = code == 2 ? last2 : v;
+          v = code == 3 ? last4 : v;
+          literals += code == ov::kLiteralCode ? kLiteralBytes : 0;
+          last4 = last3, last3 = last2, last2 = last1, last1 = v;
+          return v;
+        };
+        a = pick(at, pair & 15);
+        b = pick(at + 4, pair >> 4);
+        Store64(at, (Load64(at) & kOther2) | (a | uint64_t(b) << 32));
+        continue;
+      } else {
+        one(2 * j, pair & 15);
+        one(2 * j + 1, pair >> 4);
+        continue;
+      }
+      Store64(at, (Load64(at) & kOther2) | (a | uint64_t(b) << 32));
+      last4 = last2, last3 = last1, last2 = a, last1 = b;
+    }
+    if (blocks % 2) one(blocks - 1, codes[pairs] & 15);
+    if (literalsInside) literalAt = literals - data;
+  }
+}
 
 }  // namespace
 
@@ -152,53 +357,23 @@ void Decoder::BringUpOtherPage(const Rect& previous) {
 }
 
 void Decoder::DecodePixels(const ov::FrameHeader& record, int64_t dataAt) {
-  const int32_t width = changed_.width, height = changed_.height;
-  const int32_t k = ov::CodeBytesPerRow(width);
-  const int32_t p = ov::PresenceBytesPerRow(k);
   // The presence, code and literal bytes of the record in one read. Bytes a damaged
   // record claims beyond the stream read as 0.
   const int64_t want = record.RecordBytes() - ov::kFrameHeaderSize;
   const int64_t have = std::clamp<int64_t>(length_ - dataAt, 0, want);
-  data_.assign(size_t(have), 0);
-  if (have > 0 && (!stream_->Seek(int32_t(dataAt), kSeekSet) ||
+  data_.resize(size_t(have));
+  if (have > 0 && ((stream_->Tell() != dataAt && !stream_->Seek(int32_t(dataAt), kSeekSet)) ||
                    stream_->Read(data_.data(), int32_t(have)) != 1)) {
     std::fill(data_.begin(), data_.end(), 0);
   }
-  const uint8_t* data = data_.data();
-  auto byteAt = [&](int64_t i) -> uint8_t { return i < have ? data[i] : 0; };
-
-  // The three positions: the row's presence bytes, the next code byte, the next literal.
-  int64_t presenceAt = 0;
-  int64_t codeAt = int64_t(p) * height;
-  int64_t literalAt = codeAt + record.codeBytes;
-  const bool wideLiterals = ov::LiteralBytes(cut_.levelCount) == 2;
-  codeRow_.assign(size_t(k), ov::kFirstRowCodes);
-  uint8_t* codes = codeRow_.data();
-
-  for (int32_t y = changed_.y; y < changed_.y + height; ++y) {
-    for (int32_t j = 0; j < k; ++j) {
-      if (byteAt(presenceAt + j / 8) & (1 << (j % 8))) codes[j] = byteAt(codeAt++);
-    }
-    presenceAt += p;
-    int32_t nibble = 0;
-    for (int32_t x = changed_.x; x < changed_.x + width; x += 4, ++nibble) {
-      const int code = (codes[nibble / 2] >> (4 * (nibble % 2))) & 15;
-      PixelBlock block;
-      if (code == ov::kLiteralCode) {
-        if (wideLiterals) {
-          block = PixelBlock(byteAt(literalAt) | byteAt(literalAt + 1) << 8);
-          literalAt += 2;
-        } else {
-          block = kLiteral4.block[byteAt(literalAt++)];
-        }
-      } else if (code == ov::kPreviousCode) {
-        block = buffer_.ReadOther4(x, y);
-      } else {
-        const ov::BlockOffset d = ov::kBlockOffsets[code];
-        block = buffer_.Read4(x + d.dx, y + d.dy);
-      }
-      buffer_.Write4(x, y, block);
-    }
+  codeRow_.assign(size_t(ov::CodeBytesPerRow(changed_.width)), ov::kFirstRowCodes);
+  PixelJob job{data_.data(), have, record.codeBytes, codeRow_.data(), buffer_.Bits(),
+               buffer_.Stride(), changed_};
+  const bool wide = ov::LiteralBytes(cut_.levelCount) == 2;
+  if (buffer_.CurrentPage() == 0) {
+    wide ? DecodeRows<0, true>(job) : DecodeRows<0, false>(job);
+  } else {
+    wide ? DecodeRows<4, true>(job) : DecodeRows<4, false>(job);
   }
 }
 
