@@ -22,11 +22,6 @@ inline uint64_t Load64(const uint8_t* p) {
   return v;
 }
 inline void Store64(uint8_t* p, uint64_t v) { std::memcpy(p, &v, 8); }
-inline uint16_t Load16(const uint8_t* p) {
-  uint16_t v;
-  std::memcpy(&v, p, 2);
-  return v;
-}
 
 // Byte offset from a group to the group its code copies, for a row stride.
 struct CodeOffsets {
@@ -87,6 +82,18 @@ void CellEncoder::Encode(const RasterSurface& cell, std::vector<uint8_t>& out) {
       uint64_t above;
       std::memcpy(&above, prev + g / 2, 8);
       const int32_t span = std::min(groups - g, 16);
+      const uint8_t* block = row + g * 2;
+      const int first = int(above & 15);
+      if (span == 16 && first != 0 && above == uint64_t(first) * 0x1111111111111111ull) {
+        // Sixteen groups that all still match the one code above them.
+        const ptrdiff_t off = offsets.bytes[first];
+        if (Load64(block + off) == Load64(block) && Load64(block + 8 + off) == Load64(block + 8) &&
+            Load64(block + 16 + off) == Load64(block + 16) &&
+            Load64(block + 24 + off) == Load64(block + 24)) {
+          std::memcpy(cur + g / 2, &above, 8);
+          continue;
+        }
+      }
       uint64_t codes = 0;
       for (int32_t k = 0; k < span; ++k) {
         const int c = int((above >> (4 * k)) & 15);
@@ -193,6 +200,22 @@ bool DecodeCell(RasterSurface& cell, const uint8_t* map, const uint8_t* codes,
       word >>= (g & 1) * 4;
       const int32_t span = std::min(groups - g, 16 - (g & 1));
       uint8_t* dst = row + g * 2;
+      const int first = int(word & 15);
+      if (span == 16 && word == uint64_t(first) * 0x1111111111111111ull && first != 2) {
+        // Sixteen groups of one code: a block copy.
+        if (first == 0) {
+          std::memcpy(dst, lit, 32);
+          lit += 32;
+        } else if (first == 1) {
+          const uint64_t v = uint64_t(LoadUnit(dst - 2)) * 0x0001000100010001ull;
+          for (int k = 0; k < 4; ++k) Store64(dst + 8 * k, v);
+        } else {
+          const ptrdiff_t off = offsets.bytes[first];
+          for (int k = 0; k < 4; ++k) Store64(dst + 8 * k, Load64(dst + 8 * k + off));
+        }
+        g += 16;
+        continue;
+      }
       // Branch-free: a literal reads the literal stream, code 1 takes the unit just
       // written from a register (no store-to-load wait), every other code its source.
       uint16_t last = LoadUnit(dst - 2);
