@@ -76,7 +76,7 @@ TEST(Decoder, DecodesWhatWasCodedWithEveryCodeAtBothLevelCounts) {
   std::mt19937 rng(7);
   int used[16] = {};
   for (int levels : {4, 13}) {
-    for (int16_t w : {5, 10, 13, 24, 37}) {
+    for (int16_t w : {5, 10, 13, 24, 37, 64}) {
       for (Policy policy : {Policy::kGreedy, Policy::kRotate, Policy::kLiterals}) {
         const int16_t h = int16_t(w % 2 ? 3 + w % 7 : 9 + w % 5);
         std::vector<Picture> frames = {Drawing(w, h, levels, rng)};
@@ -285,6 +285,26 @@ TEST(Decoder, CodesReachingOutsideTheImageReadBlack) {
                                {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}};
   for (int y = 0; y < 3; ++y)
     for (int x = 0; x < 12; ++x) EXPECT_EQ(p.buffer.GetPixel(x, y), expected[y][x]) << x << "," << y;
+
+  // The same for pairs of blocks: two copies from above in row 0, two copies from the left
+  // at column 0.
+  ovtest::Bytes pairs;
+  ov::BeginTl(pairs.stream);
+  ov::WriteCutHeader(pairs.stream, Header(16, 2));
+  f.width = 16, f.height = 2;
+  ov::WriteFrameFields(pairs.stream, f);
+  w.Begin(pairs.stream, 16, 2, 4);
+  for (int code : {4, 4, 0, 0}) w.AddBlock(code, grey);
+  w.EndRow();
+  for (int code : {1, 1, 4, 4}) w.AddBlock(code, grey);
+  w.EndRow();
+  w.End();
+  ov::FinishLength(pairs.stream);
+  Player q(pairs.Take());
+  ASSERT_TRUE(q.opened);
+  q.decoder.NextFrame();
+  for (int y = 0; y < 2; ++y)
+    for (int x = 0; x < 16; ++x) EXPECT_EQ(q.buffer.GetPixel(x, y), x < 8 ? 0 : grey[x % 4]) << x << "," << y;
 }
 
 TEST(Decoder, DamagedStreamsFailCleanlyOrSkipFrames) {
