@@ -1,6 +1,7 @@
 #include "raster/effects.h"
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 #include <new>
 #include <vector>
@@ -55,73 +56,233 @@ void BorderInPlace(RasterSurface& s, const Rect& r, int ground, int passes, cons
   }
 }
 
+// Eight bytes at a time: 0x80 in every byte of v that equals the byte b.
+constexpr uint64_t kHigh = 0x8080808080808080ull, kLow7 = 0x7F7F7F7F7F7F7F7Full;
+inline uint64_t Load8(const uint8_t* p) {
+  uint64_t v;
+  std::memcpy(&v, p, 8);
+  return v;
+}
+inline uint64_t EqualBytes(uint64_t v, uint64_t bb) {
+  const uint64_t x = v ^ bb;
+  return ~(((x & kLow7) + kLow7) | x) & kHigh;
+}
+
 // The rectangle with a one-pixel frame of its neighbours, one byte per pixel; neighbours
-// outside the surface hold the ground colour, which never counts as an edge.
+// outside the surface hold the ground colour, which never counts as an edge. After the
+// first pass only pixels next to what the last pass changed can change.
 class BorderGrid {
  public:
   bool Load(const RasterSurface& s, const Rect& r, int ground) {
     r_ = r;
     pitch_ = size_t(r.width) + 2;
-    const size_t size = pitch_ * (size_t(r.height) + 2);
+    const size_t size = pitch_ * (size_t(r.height) + 2) + 8;  // + 8: the last word load
     cells_.reset(new (std::nothrow) uint8_t[size]);
-    if (!cells_) return false;
+    seen_.reset(new (std::nothrow) uint8_t[size]);
+    if (!cells_ || !seen_) return false;
+    std::memset(cells_.get(), ground, size);
+    // Frame cells are never candidates: they carry a stamp above every pass.
+    std::memset(seen_.get(), 0xFF, size);
+    const bool packed = s.ColorCount() == 16 && s.Bits();
     for (int32_t gy = 0; gy < r.height + 2; ++gy) {
       const int32_t y = r.y - 1 + gy;
+      if (y < 0 || y >= s.Height()) continue;
       uint8_t* row = Row(gy);
-      for (int32_t gx = 0; gx < r.width + 2; ++gx) {
-        const int32_t x = r.x - 1 + gx;
-        row[gx] = uint8_t(s.Contains(x, y) ? s.GetPixel(x, y) : ground);
+      if (gy >= 1 && gy <= r.height) std::memset(seen_.get() + size_t(gy) * pitch_ + 1, 0, size_t(r.width));
+      const int32_t x0 = std::max(r.x - 1, 0), x1 = std::min(r.x + r.width, s.Width() - 1);
+      uint8_t* out = row + (x0 - (r.x - 1));
+      if (!packed) {
+        for (int32_t x = x0; x <= x1; ++x) *out++ = uint8_t(s.GetPixel(x, y));
+        continue;
       }
+      const uint8_t* in = s.Row(y);
+      int32_t x = x0;
+      if (x & 1) *out++ = in[x >> 1] & 15, ++x;
+      for (; x + 1 <= x1; x += 2) {
+        const uint8_t b = in[x >> 1];
+        out[0] = b >> 4;
+        out[1] = b & 15;
+        out += 2;
+      }
+      if (x == x1) *out = in[x >> 1] >> 4;
     }
     return true;
   }
 
   void Run(int ground, int passes, const PenTile& tile) {
     const uint8_t g = uint8_t(ground);
-    std::vector<uint8_t> marks(size_t(r_.width));
-    for (int pass = 0; pass < passes; ++pass) {
-      // Rows are painted one row behind the marking, once no later row reads them.
-      for (int32_t gy = 1; gy <= r_.height + 1; ++gy) {
-        if (gy <= r_.height) MarkRow(gy, g, marks.data());
-        if (gy >= 2) PaintRow(gy - 1, tile);
+    bool paintsEdges = g != kPixelMarker;
+    for (const auto& row : tile.color)
+      for (int16_t c : row) paintsEdges = paintsEdges && c != g && c != kPixelMarker;
+    if (paintsEdges) {
+      RunByDistance(g, passes, tile);
+      return;
+    }
+    changed_.reserve(size_t(r_.width) * 4);
+    // The first pass walks everything; rows are painted one row behind the marking, once
+    // no later row reads them.
+    for (int32_t gy = 1; gy <= r_.height + 1; ++gy) {
+      if (gy <= r_.height) MarkRow(gy, g);
+      if (gy >= 2) PaintRow(gy - 1, tile);
+    }
+    for (int pass = 2; pass <= passes && !changed_.empty(); ++pass) {
+      candidates_.clear();
+      const uint8_t stamp = uint8_t(pass);
+      for (const Spot spot : changed_) {
+        const size_t i = spot.index;
+        const uint8_t col = spot.phase & 3, row = spot.phase & 12;
+        const Spot around[5] = {spot,
+                                {i - 1, uint8_t(row | ((col + 3) & 3))},
+                                {i + 1, uint8_t(row | ((col + 1) & 3))},
+                                {i - pitch_, uint8_t(((row + 12) & 12) | col)},
+                                {i + pitch_, uint8_t(((row + 4) & 12) | col)}};
+        for (const Spot& n : around) {
+          if (cells_[n.index] != g || seen_[n.index] >= stamp) continue;
+          seen_[n.index] = stamp;
+          candidates_.push_back(n);
+        }
+      }
+      marked_.clear();
+      for (const Spot n : candidates_) {
+        const size_t i = n.index;
+        if (IsEdge(cells_[i - 1], g) || IsEdge(cells_[i + 1], g) ||
+            IsEdge(cells_[i - pitch_], g) || IsEdge(cells_[i + pitch_], g))
+          marked_.push_back(n);
+      }
+      changed_.clear();
+      for (const Spot n : marked_) {
+        const uint8_t c = uint8_t(tile.color[n.phase >> 2][n.phase & 3]);
+        cells_[n.index] = c;
+        if (c != kPixelMarker) changed_.push_back(n);
+      }
+    }
+  }
+
+  // When every pen colour is an edge, pass k paints exactly the ground pixels at city-block
+  // distance k from the nearest edge (a marker in the rectangle turns at pass 1, so it
+  // starts at 1); a rectangle needs no detours, so two sweeps find the distances.
+  void RunByDistance(uint8_t g, int passes, const PenTile& tile) {
+    constexpr uint8_t kFar = 100;
+    uint8_t* d = seen_.get();
+    const int32_t w = r_.width, h = r_.height;
+    // Edges 0, a marker inside the rectangle 1, ground and outside markers far.
+    auto init = [&](int32_t gy) {
+      const uint8_t* row = Row(gy);
+      uint8_t* dist = d + size_t(gy) * pitch_;
+      for (int32_t gx = 0; gx < w + 2; ++gx) {
+        const uint8_t v = row[gx];
+        dist[gx] = v == g || v == kPixelMarker ? kFar : 0;
+      }
+      if (gy < 1 || gy > h) return;
+      for (int32_t gx = 1; gx <= w; ++gx)
+        if (row[gx] == kPixelMarker) dist[gx] = 1;
+    };
+    init(0);
+    init(h + 1);
+    for (int32_t gy = 1; gy <= h; ++gy) {
+      init(gy);
+      const uint8_t* row = Row(gy);
+      uint8_t* dist = d + size_t(gy) * pitch_;
+      const uint8_t* up = dist - pitch_;
+      for (int32_t gx = 1; gx <= w; ++gx) {
+        const uint8_t near = uint8_t(std::min(dist[gx - 1], up[gx]) + 1);
+        const uint8_t cur = dist[gx];
+        dist[gx] = row[gx] == g && near < cur ? near : cur;
+      }
+    }
+    const uint8_t reach = uint8_t(std::min(passes, int(kFar) - 1));
+    for (int32_t gy = h; gy >= 1; --gy) {
+      uint8_t* row = Row(gy);
+      uint8_t* dist = d + size_t(gy) * pitch_;
+      const uint8_t* down = dist + pitch_;
+      const int16_t* colors = tile.color[(r_.y + gy - 1) & 3];
+      for (int32_t gx = w; gx >= 1; --gx) {
+        const uint8_t v = row[gx];
+        const uint8_t near = uint8_t(std::min(dist[gx + 1], down[gx]) + 1);
+        const bool ground = v == g;
+        const uint8_t cur = ground && near < dist[gx] ? near : dist[gx];
+        dist[gx] = cur;
+        const bool paint = (ground && cur <= reach) || v == kPixelMarker;
+        row[gx] = paint ? uint8_t(colors[(r_.x + gx - 1) & 3]) : v;
       }
     }
   }
 
   void Store(RasterSurface& s) const {
+    const bool packed = s.ColorCount() == 16 && s.Bits();
     for (int32_t gy = 1; gy <= r_.height; ++gy) {
-      const uint8_t* row = Row(gy) + 1;
+      const uint8_t* in = Row(gy) + 1;
       const int32_t y = r_.y + gy - 1;
-      for (int32_t i = 0; i < r_.width; ++i) {
-        if (s.GetPixel(r_.x + i, y) != row[i]) s.SetPixel(r_.x + i, y, row[i]);
+      const int32_t x1 = r_.x + r_.width - 1;
+      if (!packed) {
+        for (int32_t x = r_.x; x <= x1; ++x, ++in)
+          if (s.GetPixel(x, y) != *in) s.SetPixel(x, y, *in);
+        continue;
       }
+      uint8_t* out = s.Row(y);
+      int32_t x = r_.x;
+      if (x & 1) out[x >> 1] = uint8_t((out[x >> 1] & 0xF0) | *in++), ++x;
+      for (; x + 1 <= x1; x += 2, in += 2) out[x >> 1] = uint8_t(in[0] << 4 | in[1]);
+      if (x == x1) out[x >> 1] = uint8_t((out[x >> 1] & 0x0F) | (*in << 4));
     }
   }
 
  private:
-  void MarkRow(int32_t gy, uint8_t g, uint8_t* marks) {
+  // A grid index with the place of its pixel in the pen's tile: row << 2 | column.
+  struct Spot {
+    size_t index;
+    uint8_t phase;
+  };
+
+  void MarkRow(int32_t gy, uint8_t g) {
     uint8_t* row = Row(gy);
     const uint8_t* up = Row(gy - 1);
     const uint8_t* down = Row(gy + 1);
+    const uint64_t gg = 0x0101010101010101ull * g, ff = 0x0101010101010101ull * kPixelMarker;
+    auto edges = [&](uint64_t v) { return ~(EqualBytes(v, gg) | EqualBytes(v, ff)) & kHigh; };
     const int32_t n = r_.width;
-    for (int32_t i = 0; i < n; ++i) {
-      const int32_t x = i + 1;
-      const uint8_t l = row[x - 1], c = row[x], rr = row[x + 1], u = up[x], d = down[x];
-      const bool edge = (l != g && l != kPixelMarker) | (rr != g && rr != kPixelMarker) |
-                        (u != g && u != kPixelMarker) | (d != g && d != kPixelMarker);
-      marks[i] = uint8_t(c == g && edge);
+    int32_t x = 1;
+    for (; x + 8 <= n + 1; x += 8) {
+      const uint64_t c = Load8(row + x);
+      const uint64_t ground = EqualBytes(c, gg);
+      if (!ground) continue;
+      // A marked left neighbour was ground, so marking in place changes no test.
+      const uint64_t m = ground & (edges(Load8(row + x - 1)) | edges(Load8(row + x + 1)) |
+                                   edges(Load8(up + x)) | edges(Load8(down + x)));
+      if (!m) continue;
+      const uint64_t bytes = (m >> 7) * 0xFF;
+      const uint64_t v = (c & ~bytes) | (ff & bytes);
+      std::memcpy(row + x, &v, 8);
     }
-    for (int32_t i = 0; i < n; ++i) row[i + 1] = marks[i] ? uint8_t(kPixelMarker) : row[i + 1];
+    for (; x <= n; ++x) {
+      if (row[x] != g) continue;
+      if (IsEdge(row[x - 1], g) || IsEdge(row[x + 1], g) || IsEdge(up[x], g) ||
+          IsEdge(down[x], g))
+        row[x] = kPixelMarker;
+    }
   }
 
+  // Every marker of the row takes the pen's colour; what changed is remembered.
   void PaintRow(int32_t gy, const PenTile& tile) {
-    uint8_t* row = Row(gy) + 1;
+    uint8_t* row = Row(gy);
     const int32_t y = r_.y + gy - 1;
-    uint8_t c[4];
-    for (int k = 0; k < 4; ++k) c[k] = uint8_t(tile.color[y & 3][k]);
-    for (int32_t i = 0; i < r_.width; ++i) {
-      if (row[i] == kPixelMarker) row[i] = c[(r_.x + i) & 3];
+    const int rowPhase = y & 3;
+    const uint64_t ff = 0x0101010101010101ull * kPixelMarker;
+    const size_t base = size_t(gy) * pitch_;
+    const int32_t n = r_.width;
+    auto paint = [&](int32_t x) {
+      if (row[x] != kPixelMarker) return;
+      const int col = (r_.x + x - 1) & 3;
+      const uint8_t v = uint8_t(tile.color[rowPhase][col]);
+      row[x] = v;
+      if (v != kPixelMarker) changed_.push_back(Spot{base + size_t(x), uint8_t(rowPhase << 2 | col)});
+    };
+    int32_t x = 1;
+    for (; x + 8 <= n + 1; x += 8) {
+      if (!EqualBytes(Load8(row + x), ff)) continue;
+      for (int k = 0; k < 8; ++k) paint(x + k);
     }
+    for (; x <= n; ++x) paint(x);
   }
 
   uint8_t* Row(int32_t gy) { return cells_.get() + size_t(gy) * pitch_; }
@@ -130,6 +291,8 @@ class BorderGrid {
   Rect r_;
   size_t pitch_ = 0;
   std::unique_ptr<uint8_t[]> cells_;
+  std::unique_ptr<uint8_t[]> seen_;  // the pass that last took a pixel as a candidate
+  std::vector<Spot> changed_, candidates_, marked_;
 };
 
 int Darkness(int v) {

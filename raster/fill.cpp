@@ -1,6 +1,8 @@
 #include "raster/fill.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -24,8 +26,11 @@ struct ValueSet {
   }
 };
 
+// A run to fill, with the painted run of the row it was found from (parentY), whose pixels
+// need no second look.
 struct Span {
   int32_t xl, xr, y;
+  int32_t parentL = 1, parentR = 0, parentY = -1;
 };
 
 // Pixel access through the surface's virtual get and set.
@@ -71,39 +76,55 @@ class PackedAccess {
   }
   void Set(int32_t x, int32_t y, int v) { SetNibble(Row(y), x, v); }
 
+  // Runs are walked sixteen pixels (eight bytes) at a time where they can.
   int32_t ExtendLeft(int32_t y, int32_t x, const ValueSet& values) const {
     const uint8_t* row = Row(y);
-    const uint16_t set = values.Cell();
+    const uint8_t* t = Table(values.Cell());
     int32_t i = x - 1;
     if (i >= 0 && !(i & 1)) {
-      if (!In(set, Nibble(row, i))) return x;
+      if (!(t[row[i >> 1]] & 2)) return x;
       --i;
     }
-    while (i >= 1 && BothIn(set, row[i >> 1])) i -= 2;
-    while (i >= 0 && In(set, Nibble(row, i))) --i;
+    while (i >= 15) {  // pixels i - 15 .. i, starting on a byte
+      const uint32_t outside = ~Members16(row + ((i - 15) >> 1), t) & 0xFFFF;
+      if (outside) return i - __builtin_ctz(outside) + 1;
+      i -= 16;
+    }
+    while (i >= 1 && t[row[i >> 1]] == 3) i -= 2;
+    while (i >= 0 && In(t, row, i)) --i;
     return i + 1;
   }
   int32_t ExtendRight(int32_t y, int32_t x, int32_t limit, const ValueSet& values) const {
     const uint8_t* row = Row(y);
-    const uint16_t set = values.Cell();
+    const uint8_t* t = Table(values.Cell());
     int32_t i = x + 1;
     if (i <= limit && (i & 1)) {
-      if (!In(set, Nibble(row, i))) return x;
+      if (!(t[row[i >> 1]] & 1)) return x;
       ++i;
     }
-    while (i + 1 <= limit && BothIn(set, row[i >> 1])) i += 2;
-    while (i <= limit && In(set, Nibble(row, i))) ++i;
+    while (i + 15 <= limit) {
+      const uint32_t outside = ~Members16(row + (i >> 1), t) & 0xFFFF;
+      if (outside) return i + (__builtin_clz(outside) - 16) - 1;
+      i += 16;
+    }
+    while (i + 1 <= limit && t[row[i >> 1]] == 3) i += 2;
+    while (i <= limit && In(t, row, i)) ++i;
     return i - 1;
   }
   int32_t FindMember(int32_t y, int32_t x, int32_t limit, const ValueSet& values) const {
     const uint8_t* row = Row(y);
-    const uint16_t set = values.Cell();
+    const uint8_t* t = Table(values.Cell());
     if (x <= limit && (x & 1)) {
-      if (In(set, Nibble(row, x))) return x;
+      if (t[row[x >> 1]] & 1) return x;
       ++x;
     }
-    while (x + 1 <= limit && NoneIn(set, row[x >> 1])) x += 2;
-    while (x <= limit && !In(set, Nibble(row, x))) ++x;
+    while (x + 15 <= limit) {
+      const uint32_t inside = Members16(row + (x >> 1), t);
+      if (inside) return x + (__builtin_clz(inside) - 16);
+      x += 16;
+    }
+    while (x + 1 <= limit && t[row[x >> 1]] == 0) x += 2;
+    while (x <= limit && !In(t, row, x)) ++x;
     return x;
   }
   void PaintTile(int32_t y, int32_t xl, int32_t xr, const PenTile& tile) {
@@ -117,15 +138,37 @@ class PackedAccess {
       SetNibble(row, x, c[x & 3]);
       ++x;
     }
+    if (x + 15 <= xr) {
+      // Whole words: the pattern repeats every two bytes.
+      const int phase = (x >> 1) & 1;
+      const uint16_t two = uint16_t(pair[phase] | pair[phase ^ 1] << 8);
+      const uint64_t word = 0x0001000100010001ull * two;
+      for (; x + 15 <= xr; x += 16) std::memcpy(row + (x >> 1), &word, 8);
+    }
     for (; x + 1 <= xr; x += 2) row[x >> 1] = pair[(x >> 1) & 1];
     if (x == xr) SetNibble(row, x, c[x & 3]);
   }
 
  private:
-  static bool In(uint16_t set, int v) { return (set >> v) & 1; }
-  static bool BothIn(uint16_t set, uint8_t b) { return (set >> (b >> 4)) & (set >> (b & 15)) & 1; }
-  static bool NoneIn(uint16_t set, uint8_t b) {
-    return !(((set >> (b >> 4)) | (set >> (b & 15))) & 1);
+  // Membership of a byte's two pixels: bit 1 the even (high) nibble, bit 0 the odd one.
+  // A few tables are kept; a fill uses two or three sets.
+  const uint8_t* Table(uint16_t set) const {
+    for (Lookup& l : tables_)
+      if (l.built && l.set == set) return l.bits;
+    Lookup& l = tables_[next_++ % kTables];
+    l.set = set;
+    l.built = true;
+    for (int b = 0; b < 256; ++b) l.bits[b] = uint8_t(((set >> (b >> 4)) & 1) << 1 | ((set >> (b & 15)) & 1));
+    return l.bits;
+  }
+  // Sixteen pixels from a byte on, the first pixel in bit 15.
+  static uint32_t Members16(const uint8_t* p, const uint8_t* t) {
+    return uint32_t(t[p[0]]) << 14 | uint32_t(t[p[1]]) << 12 | uint32_t(t[p[2]]) << 10 |
+           uint32_t(t[p[3]]) << 8 | uint32_t(t[p[4]]) << 6 | uint32_t(t[p[5]]) << 4 |
+           uint32_t(t[p[6]]) << 2 | uint32_t(t[p[7]]);
+  }
+  static bool In(const uint8_t* t, const uint8_t* row, int32_t x) {
+    return (t[row[x >> 1]] >> (~x & 1)) & 1;
   }
   static int Nibble(const uint8_t* row, int32_t x) {
     const uint8_t b = row[x >> 1];
@@ -137,6 +180,14 @@ class PackedAccess {
   }
   uint8_t* Row(int32_t y) const { return bits_ + size_t(y) * size_t(stride_); }
 
+  struct Lookup {
+    uint16_t set = 0;
+    bool built = false;
+    uint8_t bits[256];
+  };
+  static constexpr int kTables = 4;
+  mutable Lookup tables_[kTables];
+  mutable int next_ = 0;
   uint8_t* bits_;
   int32_t stride_;
   int32_t width_;
@@ -179,7 +230,8 @@ struct GradationPaint {
 template <class Access, class Paint>
 class SpanFiller {
  public:
-  SpanFiller(Access& a, const Paint& paint, Rect* dirty) : a_(a), paint_(paint), dirty_(dirty) {}
+  SpanFiller(Access& a, const Paint& paint, Rect* dirty, std::vector<Span>* painted = nullptr)
+      : a_(a), paint_(paint), dirty_(dirty), painted_(painted) {}
 
   void Fill(int32_t x, int32_t y, const ValueSet& match, const ValueSet& absorb) {
     Run(Span{x, x, y}, match, absorb, work_);
@@ -207,20 +259,28 @@ class SpanFiller {
         GrowDirty(*dirty_, xr, s.y);
       }
       paint_(a_, s.y, xl, xr);
-      for (const int32_t ny : {s.y - 1, s.y + 1}) {
-        if (ny < 0 || ny >= a_.Height()) continue;
-        int32_t x = xl;
-        while (true) {
-          x = a_.FindMember(ny, x, xr, wanted);
-          if (x > xr) break;
+      if (painted_) painted_->push_back(Span{xl, xr, s.y});
+      auto scan = [&](int32_t ny, int32_t from, int32_t to) {
+        for (int32_t x = from;;) {
+          x = a_.FindMember(ny, x, to, wanted);
+          if (x > to) break;
           if (match.Has(a_.Get(x, ny))) {
-            const int32_t end = a_.ExtendRight(ny, x, xr, match);
-            work.push_back(Span{x, end, ny});
+            const int32_t end = a_.ExtendRight(ny, x, to, match);
+            work.push_back(Span{x, end, ny, xl, xr, s.y});
             x = end + 1;
           } else {
             Absorb(x, ny, absorb);
             ++x;
           }
+        }
+      };
+      for (const int32_t ny : {s.y - 1, s.y + 1}) {
+        if (ny < 0 || ny >= a_.Height()) continue;
+        if (ny == s.parentY && s.parentL <= s.parentR) {
+          scan(ny, xl, std::min(xr, s.parentL - 1));
+          scan(ny, std::max(xl, s.parentR + 1), xr);
+        } else {
+          scan(ny, xl, xr);
         }
       }
     }
@@ -237,19 +297,86 @@ class SpanFiller {
   Access& a_;
   const Paint& paint_;
   Rect* dirty_;
+  std::vector<Span>* painted_;
   std::vector<Span> work_;
   std::vector<Span> absorbWork_;
 };
 
+bool IsShadowBoundaryValue(int v) { return v == kPixelDark || v == kPixelLight; }
+
+// True when some pixel holds the marker.
+bool HoldsMarker(const RasterSurface& s) {
+  if (s.ColorCount() == 16 && s.Bits()) {
+    const int32_t bytes = s.Width() / 2;
+    constexpr uint64_t kLow3 = 0x7777777777777777ull, kTops = 0x8888888888888888ull;
+    for (int32_t y = 0; y < s.Height(); ++y) {
+      const uint8_t* row = s.Row(y);
+      int32_t i = 0;
+      for (; i + 8 <= bytes; i += 8) {
+        uint64_t v;
+        std::memcpy(&v, row + i, 8);
+        const uint64_t x = ~v;  // a marker nibble becomes 0
+        if (~(((x & kLow3) + kLow3) | x) & kTops) return true;
+      }
+      for (; i < bytes; ++i)
+        if ((row[i] & 0xF0) == 0xF0 || (row[i] & 0x0F) == 0x0F) return true;
+      if ((s.Width() & 1) && (row[bytes] >> 4) == kPixelMarker) return true;
+    }
+    return false;
+  }
+  for (int32_t y = 0; y < s.Height(); ++y)
+    for (int32_t x = 0; x < s.Width(); ++x)
+      if (s.GetPixel(x, y) == kPixelMarker) return true;
+  return false;
+}
+
+const Pen kMarkerPen{0, 0, kPixelMarker, kPixelMarker};
+
+// Pass 1 marks the area with 15; pass 2 paints every 15 connected to (x, y). Without any
+// marker in the surface before, those are exactly the runs pass 1 painted.
+// With no marker in the surface, a pen whose colours are neither in the area nor shadow
+// boundaries can paint in the marking pass: it stops every walk just as the marker would,
+// and pass 2 would repaint exactly those runs.
 template <class Paint>
-void SpanFill(RasterSurface& s, int32_t x, int32_t y, const ValueSet& match,
-              const ValueSet& absorb, const Paint& paint, Rect* dirty) {
+bool PaintsInOnePass(const Paint&, const ValueSet&) { return false; }
+template <>
+bool PaintsInOnePass(const TilePaint& paint, const ValueSet& match) {
+  for (const auto& row : paint.tile.color)
+    for (int16_t c : row)
+      if (match.Has(c) || IsShadowBoundaryValue(c)) return false;
+  return true;
+}
+
+template <class Access, class Paint>
+void TwoPassFill(Access& a, int32_t x, int32_t y, const ValueSet& match, const ValueSet& absorb,
+                 const Paint& paint, Rect* dirty, bool markerFree) {
+  if (markerFree && PaintsInOnePass(paint, match)) {
+    SpanFiller<Access, Paint>(a, paint, dirty).Fill(x, y, match, absorb);
+    return;
+  }
+  const TilePaint marker{PenTile(kMarkerPen)};
+  std::vector<Span> runs;
+  SpanFiller<Access, TilePaint>(a, marker, dirty, markerFree ? &runs : nullptr)
+      .Fill(x, y, match, absorb);
+  if (markerFree) {
+    for (const Span& r : runs) paint(a, r.y, r.xl, r.xr);
+    return;
+  }
+  ValueSet marked;
+  marked.Add(kPixelMarker);
+  SpanFiller<Access, Paint>(a, paint, nullptr).Fill(x, y, marked, ValueSet{});
+}
+
+template <class Paint>
+void TwoPassFill(RasterSurface& s, int32_t x, int32_t y, const ValueSet& match,
+                 const ValueSet& absorb, const Paint& paint, Rect* dirty) {
+  const bool markerFree = !HoldsMarker(s);
   if (s.ColorCount() == 16 && s.Bits()) {
     PackedAccess a(s);
-    SpanFiller<PackedAccess, Paint>(a, paint, dirty).Fill(x, y, match, absorb);
+    TwoPassFill(a, x, y, match, absorb, paint, dirty, markerFree);
   } else {
     GenericAccess a(s);
-    SpanFiller<GenericAccess, Paint>(a, paint, dirty).Fill(x, y, match, absorb);
+    TwoPassFill(a, x, y, match, absorb, paint, dirty, markerFree);
   }
 }
 
@@ -273,8 +400,6 @@ bool PaintsMarker(const RasterSurface& s, const PenTile& tile) {
   return false;
 }
 
-const Pen kMarkerPen{0, 0, kPixelMarker, kPixelMarker};
-
 }  // namespace
 
 bool FloodFillArea(RasterSurface& surface, int32_t x, int32_t y, const Pen& pen,
@@ -287,10 +412,7 @@ bool FloodFillArea(RasterSurface& surface, int32_t x, int32_t y, const Pen& pen,
   if (target == kPixelMarker || PaintsMarker(surface, paint.tile)) return false;
   ValueSet match, absorb;
   AreaSets(target, mask, match, absorb);
-  SpanFill(surface, x, y, match, absorb, TilePaint{PenTile(kMarkerPen)}, dirty);
-  ValueSet marked;
-  marked.Add(kPixelMarker);
-  SpanFill(surface, x, y, marked, ValueSet{}, paint, nullptr);
+  TwoPassFill(surface, x, y, match, absorb, paint, dirty);
   return true;
 }
 
@@ -328,10 +450,7 @@ bool GradationFill(RasterSurface& surface, int32_t x1, int32_t y1, const Pen& st
   for (int level = 0; level < kToneLevels; ++level) ramp.tiles.emplace_back(ToneScalePen(level));
   ValueSet match, absorb;
   AreaSets(target, 0, match, absorb);
-  SpanFill(surface, x1, y1, match, absorb, TilePaint{PenTile(kMarkerPen)}, dirty);
-  ValueSet marked;
-  marked.Add(kPixelMarker);
-  SpanFill(surface, x1, y1, marked, ValueSet{}, ramp, nullptr);
+  TwoPassFill(surface, x1, y1, match, absorb, ramp, dirty);
   return true;
 }
 

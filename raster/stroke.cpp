@@ -9,8 +9,33 @@ namespace {
 
 bool IsPackedCell(const RasterSurface& s) { return s.ColorCount() == 16 && s.Bits(); }
 
+void SetNibble(uint8_t* line, int32_t x, int v) {
+  uint8_t& b = line[x >> 1];
+  b = (x & 1) ? uint8_t((b & 0xF0) | (v & 15)) : uint8_t((b & 0x0F) | ((v & 15) << 4));
+}
+
+// Without a mask every pixel of a shape row's run takes the pattern: whole bytes at a time.
+void PaintRun(uint8_t* line, int32_t x0, int32_t x1, const int16_t* c) {
+  const uint8_t pair[2] = {uint8_t((c[0] & 15) << 4 | (c[1] & 15)),
+                           uint8_t((c[2] & 15) << 4 | (c[3] & 15))};
+  int32_t x = x0;
+  if (x & 1) SetNibble(line, x, c[x & 3]), ++x;
+  for (; x + 1 <= x1; x += 2) line[x >> 1] = pair[(x >> 1) & 1];
+  if (x == x1) SetNibble(line, x, c[x & 3]);
+}
+
 void StampPacked(RasterSurface& s, int32_t x, int32_t y, const Brush& brush, ProtectMask mask) {
   const int32_t w = s.Width(), h = s.Height();
+  if (!mask && brush.contiguous) {
+    for (int row = 0; row < 8; ++row) {
+      const int32_t ty = y - 4 + row;
+      if (!brush.rows[row] || ty < 0 || ty >= h) continue;
+      const int32_t x0 = std::max(x - 4 + brush.first[row], 0);
+      const int32_t x1 = std::min(x - 4 + brush.last[row], w - 1);
+      if (x0 <= x1) PaintRun(s.Row(ty), x0, x1, brush.tile.color[ty & 3]);
+    }
+    return;
+  }
   for (int row = 0; row < 8; ++row) {
     const uint8_t bits = brush.rows[row];
     const int32_t ty = y - 4 + row;
@@ -31,6 +56,18 @@ void StampPacked(RasterSurface& s, int32_t x, int32_t y, const Brush& brush, Pro
 }
 
 }  // namespace
+
+Brush::Brush(const Pen& pen) : rows(PenShapeRows(pen.shape)), tile(pen) {
+  for (int row = 0; row < 8; ++row) {
+    const uint32_t bits = rows[row];
+    first[row] = last[row] = 0;
+    if (!bits) continue;
+    first[row] = int8_t(__builtin_clz(bits) - 24);
+    last[row] = int8_t(7 - __builtin_ctz(bits));
+    const uint32_t run = (0xFFu >> first[row]) & (0xFFu << (7 - last[row]));
+    contiguous = contiguous && (run & 0xFFu) == bits;
+  }
+}
 
 void StampBrush(RasterSurface& surface, int32_t x, int32_t y, const Brush& brush,
                 ProtectMask mask) {

@@ -16,9 +16,11 @@ struct Point {
 
 // A pen prepared for many dabs: its shape rows and its tile colours.
 struct Brush {
+  explicit Brush(const Pen& pen);
   const uint8_t* rows;
   PenTile tile;
-  explicit Brush(const Pen& pen) : rows(PenShapeRows(pen.shape)), tile(pen) {}
+  int8_t first[8], last[8];  // the columns of each row's run
+  bool contiguous = true;    // every row is one run
 };
 
 // One dab centred on (x, y). A target whose value is protected is skipped; a position

@@ -145,7 +145,8 @@ TEST(FloodFillTest, MatchesTheRecursiveFillOnRandomCells) {
   for (int round = 0; round < 400; ++round) {
     const int32_t w = 5 + round % 29, h = 4 + round % 23;
     auto cell = BlankCell(w, h);
-    Scatter(*cell, rng, values);
+    // Odd rounds hold no marker before the fill, which lets the second pass reuse the runs.
+    Scatter(*cell, rng, round % 2 ? std::vector<int>(values.begin(), values.end() - 1) : values);
     auto reference = BlankCell(w, h);
     auto generic = BlankCell<UnpackedCell>(w, h);
     CopyPixels(*cell, *reference);
