@@ -38,6 +38,18 @@ struct Literal4Table {
 };
 const Literal4Table kLiteral4;
 
+// Set bits of a byte (a table: the baseline instruction sets have no bit count).
+struct BitCountTable {
+  uint8_t count[256];
+  constexpr BitCountTable() : count() {
+    for (int b = 0; b < 256; ++b) {
+      for (int v = b; v; v >>= 1) count[b] = uint8_t(count[b] + (v & 1));
+    }
+  }
+  constexpr uint8_t operator[](uint32_t b) const { return count[b]; }
+};
+constexpr BitCountTable kBitCount;
+
 // One frame's pixel data and where it goes.
 struct PixelJob {
   const uint8_t* data;  // presence bytes, code bytes, literal bytes
@@ -88,7 +100,7 @@ void DecodeRows(const PixelJob& job) {
         return 8 * i + 8 > k ? set & ((1u << (k - 8 * i)) - 1) : set;
       };
       int32_t count = 0;
-      for (int32_t i = 0; i < p; ++i) count += std::popcount(rowBits(i));
+      for (int32_t i = 0; i < p; ++i) count += kBitCount[rowBits(i)];
       const bool inside = codeAt + count <= have;
       for (int32_t i = 0; i < p; ++i) {
         for (uint32_t set = rowBits(i); set; set &= set - 1) {
