@@ -10,7 +10,8 @@ source "$ROOT/scripts/wine_env.sh"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/in"
-cp "$ROOT"/tests/data/*.json "$work/in/"
+cp "$ROOT"/tests/data/*.json "$ROOT"/tests/data/*.flm "$work/in/"
+mkdir -p "$work/in/sub"
 echo '{"canvas": [4, 4], "layers": [{"name": "x", "size": [4, 4], "cells": [["0000", "00z0", "0000", "0000"]]}], "frames": []}' >"$work/in/bad.json"
 "$NATIVE" cut build "$work/in/odd.json" -o "$work/in/full.cut"
 head -c 90 "$work/in/full.cut" >"$work/in/damaged.cut"
