@@ -1,6 +1,7 @@
 #include "raster/effects.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -76,7 +77,10 @@ class BorderGrid {
   bool Load(const RasterSurface& s, const Rect& r, int ground) {
     r_ = r;
     pitch_ = size_t(r.width) + 2;
-    const size_t size = pitch_ * (size_t(r.height) + 2) + 8;  // + 8: the last word load
+    // + 8: the last word load. A grid beyond the address space falls back to the slow way.
+    const uint64_t wanted = (uint64_t(r.width) + 2) * (uint64_t(r.height) + 2) + 8;
+    if (wanted > uint64_t(SIZE_MAX / 2)) return false;
+    const size_t size = size_t(wanted);
     cells_.reset(new (std::nothrow) uint8_t[size]);
     seen_.reset(new (std::nothrow) uint8_t[size]);
     if (!cells_ || !seen_) return false;
