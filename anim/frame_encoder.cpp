@@ -50,6 +50,32 @@ int AntiAliasFactor(const Cut& cut) {
   return a < 3 ? 1 << a : 0;
 }
 
+ov::CutHeader CutRecordHeader(const Cut& cut, int factor) {
+  ov::CutHeader header;
+  header.credit = cut.Credit();
+  header.imageWidth = int16_t(cut.CanvasWidth() / factor);
+  header.imageHeight = int16_t(cut.CanvasHeight() / factor);
+  header.viewWidth = int16_t(cut.FrameWidth() / factor);
+  header.viewHeight = int16_t(cut.FrameHeight() / factor);
+  header.fps = uint8_t(cut.Fps());  // the low 8 bits
+  header.levelCount = factor == 1 ? 4 : 13;
+  return header;
+}
+
+ov::FrameFields FrameRecordFields(Cut& cut, int32_t index, bool firstOfRecord, int factor) {
+  ov::FrameFields fields;
+  Frame* frame = cut.FrameAt(index);
+  if (!frame || factor < 1) return fields;
+  const int32_t duration = cut.EffectiveTime(index);
+  fields.duration = firstOfRecord ? Magnitude16(duration) : int16_t(duration);
+  fields.repeat = int16_t(frame->Loop());
+  if (firstOfRecord && fields.repeat == 0) fields.repeat = 1;
+  fields.brightness = uint8_t(frame->Brightness());
+  fields.viewX = int16_t(frame->X() / factor);
+  fields.viewY = int16_t(frame->Y() / factor);
+  return fields;
+}
+
 bool FrameEncoder::Encode(Cut& cut, FrameSurface& work, int32_t first, int32_t last) {
   factor_ = AntiAliasFactor(cut);
   if (first > last || first < 0 || last >= cut.FrameCount() || factor_ == 0) return false;
@@ -67,14 +93,7 @@ bool FrameEncoder::Encode(Cut& cut, FrameSurface& work, int32_t first, int32_t l
   previousScan_ = Rect{};
   dirty_ = DirtyRegion();
 
-  ov::CutHeader header;
-  header.credit = cut.Credit();
-  header.imageWidth = int16_t(width);
-  header.imageHeight = int16_t(height);
-  header.viewWidth = int16_t(cut.FrameWidth() / factor_);
-  header.viewHeight = int16_t(cut.FrameHeight() / factor_);
-  header.fps = uint8_t(cut.Fps());
-  header.levelCount = levels_;
+  const ov::CutHeader header = CutRecordHeader(cut, factor_);
   if (!ov::BeginTl(out_) || !ov::WriteCutHeader(out_, header)) return false;
   for (int32_t k = first; k <= last; ++k) {
     if (!CodeFrame(cut, work, k, k - first)) return false;
@@ -136,14 +155,7 @@ bool FrameEncoder::CodeFrame(Cut& cut, FrameSurface& work, int32_t index, int32_
     }
   }
 
-  ov::FrameFields fields;
-  const int32_t duration = cut.EffectiveTime(index);
-  fields.duration = i == 0 ? Magnitude16(duration) : int16_t(duration);
-  fields.repeat = int16_t(frame.Loop());
-  if (i == 0 && fields.repeat == 0) fields.repeat = 1;
-  fields.brightness = uint8_t(frame.Brightness());
-  fields.viewX = int16_t(frame.X() / f);
-  fields.viewY = int16_t(frame.Y() / f);
+  ov::FrameFields fields = FrameRecordFields(cut, index, i == 0, f);
   fields.x = int16_t(changed.x);
   fields.y = int16_t(changed.y);
   fields.width = int16_t(changed.width);

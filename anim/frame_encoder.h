@@ -5,6 +5,7 @@
 #include "anim/byte_stream.h"
 #include "anim/frame_buffer.h"
 #include "anim/frame_pixel_writer.h"
+#include "anim/ov_layout.h"
 #include "model/dirty_region.h"
 #include "model/rect.h"
 
@@ -53,3 +54,11 @@ int PixelLevel(int pixelClass);
 
 // 1, 2 or 4 from the cut's anti-aliasing choice; 0 for the invalid choice 3.
 int AntiAliasFactor(const Cut& cut);
+
+// The cut header a TL stream of the cut carries (factor from AntiAliasFactor, not 0).
+ov::CutHeader CutRecordHeader(const Cut& cut, int factor);
+
+// The timing and camera fields of frame `index`'s record, the changed rectangle left 0:
+// the effective time (its magnitude for the first frame of a record), the loop count (0
+// written as 1 for the first frame), the brightness and the frame position ÷ factor.
+ov::FrameFields FrameRecordFields(Cut& cut, int32_t index, bool firstOfRecord, int factor);

@@ -6,11 +6,17 @@
 #include <CLI/CLI.hpp>
 
 #include "anim/block_stream.h"
+#include "anim/compile_cache.h"
+#include "anim/file_stream.h"
+#include "anim/film_export.h"
 #include "anim/frame_buffer.h"
 #include "anim/frame_encoder.h"
 #include "cli/cli_files.h"
+#include "cli/cli_paths.h"
 #include "cli/command_registry.h"
 #include "cli/json_print.h"
+#include "files/file_system.h"
+#include "files/film.h"
 #include "model/cut.h"
 #include "model/frame_surface.h"
 
@@ -63,6 +69,48 @@ void CompileCutCommand(const CompileArgs& args) {
   WriteWholeFile(args.output, BytesOf(tl));
 }
 
+// Films resolve their lines with "/" between folders on every system.
+constexpr char kSep = '/';
+
+void CompileFilmCommand(const CompileArgs& args) {
+  Film film;
+  std::string error;
+  const std::string filmPath = AbsolutePath(args.input);
+  if (!film.Load(filmPath, kSep, &error)) throw CliError(args.input, error);
+  if (film.Count() < 1) throw CliError(args.input, "the film has no cuts");
+  const std::string outPath = AbsolutePath(args.output);
+  // The OV file is written in place; it must not land on a file the export reads.
+  for (int32_t i = 0; i < film.Count(); ++i) {
+    const std::string& cut = film.ItemAt(i)->path;
+    if (SameFile(outPath, cut) || SameFile(outPath, CachePathOf(cut)) || SameFile(outPath, filmPath))
+      throw CliError(args.output, "is a file of the film");
+  }
+  std::FILE* file = std::fopen(outPath.c_str(), "wb");
+  if (!file) throw CliError(args.output, "cannot create the file");
+  FileStream out(file);
+  std::vector<int32_t> items;
+  for (int32_t i = 0; i < film.Count(); ++i) items.push_back(i);
+  FrameBuffer buffer;
+  FilmExporter exporter(buffer);
+  int32_t failed = -1;
+  const bool ok = exporter.Export(
+      film, items, out,
+      [&](const ExportedCut& done) {
+        if (!args.progress) return;
+        std::printf("cut %d: %s, %d frames, cache %s\n", int(done.index + 1),
+                    ShownPath(done.path).c_str(), int(done.frames), CacheUseName(done.use));
+        std::fflush(stdout);
+      },
+      &failed, &error);
+  const bool closed = out.Finish();
+  if (!ok) {
+    if (failed < 0) throw CliError(args.output, error);
+    throw CliError(ShownPath(film.ItemAt(failed)->path),
+                   error + " (the export stopped at cut " + std::to_string(failed + 1) + ")");
+  }
+  if (!closed) throw CliError(args.output, "write failed");
+}
+
 void AddCompileCommands(CLI::App& app) {
   auto args = std::make_shared<CompileArgs>();
   CLI::App& cut = CommandGroup(app, "cut", "Cut files (*.cut)");
@@ -71,6 +119,14 @@ void AddCompileCommands(CLI::App& app) {
   compile->add_option("-o", args->output, "TL file to write")->required();
   compile->add_option("--frame", args->frame, "only this frame, from 1");
   compile->callback([args] { CompileCutCommand(*args); });
+
+  CLI::App& film = CommandGroup(app, "film", "Film files (*.flm)");
+  CLI::App* export_ = film.add_subcommand(
+      "compile", "Compile a film into an OV file, through the compile cache beside each cut");
+  export_->add_option("FILM", args->input, "film file")->required();
+  export_->add_option("-o", args->output, "OV file to write")->required();
+  export_->add_flag("--progress", args->progress, "print one line per cut");
+  export_->callback([args] { CompileFilmCommand(*args); });
 }
 
 const Registrar registrar(14, AddCompileCommands);

@@ -1,0 +1,83 @@
+#include "anim/compile_cache.h"
+
+#include "anim/frame_encoder.h"
+#include "anim/ov_layout.h"
+#include "files/cp932.h"
+#include "files/cut_naming.h"
+#include "files/file_time.h"
+#include "model/cut.h"
+
+std::string CachePathOf(const std::string& cutPath) {
+  const PathParts parts = SplitPath(cutPath);
+  return parts.folder + parts.name + ".tl";
+}
+
+bool CacheIsNewer(const std::string& cachePath, const std::string& cutPath) {
+  const auto cache = FileWriteTime(cachePath), cut = FileWriteTime(cutPath);
+  // Strictly: file times are coarse, and a cut saved in the tick its cache was written
+  // may hold changes the cache has not seen.
+  return cache && cut && *cache > *cut;
+}
+
+bool CompileCut(Cut& cut, FrameBuffer& buffer, FrameSurface& work, ByteStream& out) {
+  if (cut.FrameCount() < 1) return false;
+  return FrameEncoder(out, buffer).Encode(cut, work, 0, cut.FrameCount() - 1);
+}
+
+namespace {
+
+// Walks a TL stream: the cut header, then the start of every frame record with its fields.
+struct TlWalk {
+  ov::CutHeader header;
+  int32_t headerAt = ov::kTlCutOffset;
+  std::vector<int32_t> recordAt;
+  std::vector<ov::FrameFields> fields;
+};
+
+bool Walk(ByteStream& tl, TlWalk& walk) {
+  ov::FileHeader file;
+  if (!ov::ReadFileHeader(tl, file) || file.kind != ov::Kind::kTl) return false;
+  walk.header = file.tlCut;
+  int64_t at = tl.Tell();
+  while (at < file.streamLength) {
+    ov::FrameHeader frame;
+    if (!tl.Seek(int32_t(at), kSeekSet) || !ov::ReadFrameHeader(tl, frame)) return false;
+    const int64_t next = at + frame.RecordBytes();
+    if (next > file.streamLength) return false;
+    walk.recordAt.push_back(int32_t(at));
+    walk.fields.push_back(frame.fields);
+    at = next;
+  }
+  return at == file.streamLength;
+}
+
+}  // namespace
+
+int32_t WholeTlFrameCount(ByteStream& tl) {
+  const int32_t back = tl.Tell();
+  TlWalk walk;
+  const bool whole = Walk(tl, walk);
+  tl.Seek(back, kSeekSet);
+  return whole ? int32_t(walk.recordAt.size()) : -1;
+}
+
+bool PatchCacheTiming(Cut& cut, ByteStream& cache) {
+  const int factor = AntiAliasFactor(cut);
+  if (factor == 0) return false;
+  TlWalk walk;
+  if (!Walk(cache, walk)) return false;
+  const ov::CutHeader header = CutRecordHeader(cut, factor);
+  if (walk.header.credit != TruncateCp932(cut.Credit(), size_t(ov::kMaxString)) ||
+      walk.header.imageWidth != header.imageWidth || walk.header.imageHeight != header.imageHeight ||
+      walk.header.levelCount != header.levelCount ||
+      walk.recordAt.size() != size_t(cut.FrameCount()))
+    return false;
+  if (!cache.Seek(ov::kTlCutOffset, kSeekSet) || !ov::WriteCutHeader(cache, header)) return false;
+  for (size_t k = 0; k < walk.recordAt.size(); ++k) {
+    ov::FrameFields fields = FrameRecordFields(cut, int32_t(k), k == 0, factor);
+    const ov::FrameFields& old = walk.fields[k];
+    fields.x = old.x, fields.y = old.y, fields.width = old.width, fields.height = old.height;
+    if (!cache.Seek(walk.recordAt[k], kSeekSet) || !ov::WriteFrameFields(cache, fields)) return false;
+  }
+  return true;
+}
