@@ -23,6 +23,7 @@ struct Options {
   int frames = 8;
   int32_t cellWidth = 24, cellHeight = 18;
   int blobsPerCell = 6;
+  int noiseEvery = 7;         // one blob pixel in this many takes a random class
   int32_t step = 3;           // how far entries move per frame at most
   bool anyClass = true;       // every pixel class 0-15, not only the drawing classes
   bool timing = true;         // keyframes, negative times, loops, brightness
@@ -47,7 +48,7 @@ inline void PaintBlobs(RasterSurface& cell, std::mt19937& rng, const Options& o)
     for (int32_t j = y; j < std::min(y + h, cell.Height()); ++j)
       for (int32_t i = x; i < std::min(x + w, cell.Width()); ++i) {
         if (ring && j > y && j + 1 < y + h && i > x && i + 1 < x + w) continue;
-        cell.SetPixel(i, j, (rng() % 7 == 0) ? RandomClass(rng, o.anyClass) : v);
+        cell.SetPixel(i, j, (rng() % uint32_t(o.noiseEvery) == 0) ? RandomClass(rng, o.anyClass) : v);
       }
   }
 }
