@@ -73,6 +73,8 @@ class AnimWindow : public Playback {
   void OnTimerEvent(UINT id);
   void OnSize(UINT state);
   void OnPaint();
+  // Fills the strips of the bars above and below the view area with the face colour.
+  void EraseBars(HDC dc);
   void OnStatusText();
   // The client size the view area needs.
   SIZE WantedClient() const;

@@ -227,6 +227,17 @@ void AnimWindow::OnPaint() {
   EndPaint(window_, &ps);
 }
 
+void AnimWindow::EraseBars(HDC dc) {
+  if (!window_ || !dc) return;
+  RECT client;
+  GetClientRect(window_, &client);
+  HBRUSH face = GetSysColorBrush(COLOR_BTNFACE);
+  const RECT top{0, 0, client.right, toolbarHeight_};
+  const RECT bottom{0, client.bottom - statusHeight_, client.right, client.bottom};
+  if (toolbarHeight_ > 0) FillRect(dc, &top, face);
+  if (statusHeight_ > 0) FillRect(dc, &bottom, face);
+}
+
 bool AnimWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM, LRESULT* result) {
   *result = 0;
   switch (message) {
@@ -237,7 +248,14 @@ bool AnimWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM, LRESULT* res
       OnPaint();
       return true;
     case WM_ERASEBKGND:
-      *result = 1;  // painting covers the whole view area
+      // Painting covers the view area; the bars' strips get the face colour, which themed
+      // bars ask their parent for.
+      EraseBars(reinterpret_cast<HDC>(wParam));
+      *result = 1;
+      return true;
+    case WM_PRINTCLIENT:
+      EraseBars(reinterpret_cast<HDC>(wParam));
+      Paint(reinterpret_cast<HDC>(wParam));
       return true;
     case WM_CLOSE:
       Stop();
