@@ -1,10 +1,17 @@
 #include "anim/compile_cache.h"
 
+#include <cstdio>
+#include <memory>
+
+#include "anim/block_stream.h"
+#include "anim/file_stream.h"
 #include "anim/frame_encoder.h"
 #include "anim/ov_layout.h"
 #include "files/cp932.h"
+#include "files/cut_file.h"
 #include "files/cut_naming.h"
 #include "files/file_time.h"
+#include "files/safe_save.h"
 #include "model/cut.h"
 
 std::string CachePathOf(const std::string& cutPath) {
@@ -79,5 +86,97 @@ bool PatchCacheTiming(Cut& cut, ByteStream& cache) {
     fields.x = old.x, fields.y = old.y, fields.width = old.width, fields.height = old.height;
     if (!cache.Seek(walk.recordAt[k], kSeekSet) || !ov::WriteFrameFields(cache, fields)) return false;
   }
+  return true;
+}
+
+const char* CacheUseName(CacheUse use) {
+  switch (use) {
+    case CacheUse::kReused: return "reused";
+    case CacheUse::kPatched: return "patched";
+    case CacheUse::kRebuilt: return "rebuilt";
+    case CacheUse::kBypassed: return "bypassed";
+  }
+  return "";
+}
+
+namespace {
+
+constexpr uint32_t kCompileFlags = kStateContentChanged | kStateTimingChanged;
+
+bool Fail(std::string* why, const std::string& text) {
+  if (why) *why = text;
+  return false;
+}
+
+// The whole file into `tl`; false when it cannot be read or is not a whole TL stream.
+bool ReadWholeTl(const std::string& path, BlockStream& tl) {
+  tl.Close();
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) return false;
+  uint8_t buffer[65536];
+  size_t n;
+  bool ok = true;
+  while (ok && (n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+    ok = tl.Length() <= INT32_MAX - int32_t(n) && tl.Write(buffer, int32_t(n)) == 1;
+  ok = ok && !std::ferror(file);
+  std::fclose(file);
+  if (!ok || WholeTlFrameCount(tl) < 1) {
+    tl.Close();
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool CompileThroughCache(const std::string& cutPath, Cut* open, FrameBuffer& buffer,
+                         FrameSurface& work, BlockStream& tl, CacheUse* use, std::string* why) {
+  CacheUse local;
+  CacheUse& result = use ? *use : local;
+  const std::string cachePath = CachePathOf(cutPath);
+  const uint32_t flags = open ? open->StateFlags() : 0;
+  auto clearFlags = [&] {
+    if (open) open->SetStateFlags(flags & ~kCompileFlags);
+  };
+
+  if ((flags & kCompileFlags) == 0 && CacheIsNewer(cachePath, cutPath) && ReadWholeTl(cachePath, tl)) {
+    result = CacheUse::kReused;
+    clearFlags();
+    return true;
+  }
+  if (open && (flags & kCompileFlags) == kStateTimingChanged) {
+    if (std::FILE* file = std::fopen(cachePath.c_str(), "rb+")) {
+      FileStream cache(file);
+      const bool patched = PatchCacheTiming(*open, cache) && cache.Finish();
+      if (patched && ReadWholeTl(cachePath, tl)) {
+        result = CacheUse::kPatched;
+        clearFlags();
+        return true;
+      }
+    }
+  }
+
+  std::unique_ptr<Cut> loaded;
+  Cut* cut = open;
+  if (!cut) {
+    loaded = std::make_unique<Cut>(0, 0, 0, "", AntiAlias::kFull);
+    std::string error;
+    if (!LoadCut(*loaded, cutPath, nullptr, &error)) return Fail(why, "cannot load the cut: " + error);
+    cut = loaded.get();
+  }
+  if (cut->FrameCount() < 1) return Fail(why, "the cut has no frames");
+  tl.Close();
+  if (!CompileCut(*cut, buffer, work, tl)) return Fail(why, "the cut cannot be compiled");
+  // An open cut with unsaved changes is not what its file holds: its cache stays as it is.
+  if (open && (flags & kStateUnsaved)) {
+    result = CacheUse::kBypassed;
+    return true;
+  }
+  std::string error;
+  const bool saved = SaveFileSafely(
+      cachePath, [&](ByteStream& s) { return ov::CopyStreamBytes(tl, 0, tl.Length(), s); }, &error);
+  if (!saved) return Fail(why, "cannot write the cache " + cachePath + ": " + error);
+  result = CacheUse::kRebuilt;
+  clearFlags();
   return true;
 }

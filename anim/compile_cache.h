@@ -5,6 +5,7 @@
 
 #include "anim/byte_stream.h"
 
+class BlockStream;
 class Cut;
 class FrameBuffer;
 class FrameSurface;
@@ -33,3 +34,25 @@ int32_t WholeTlFrameCount(ByteStream& tl);
 // unless the stream is a whole TL stream with the cut's credit, image size and level
 // count and one record per frame of the cut.
 bool PatchCacheTiming(Cut& cut, ByteStream& cache);
+
+// What became of a cut's compile cache when its compiled form was asked for.
+enum class CacheUse {
+  kReused,    // the cache was taken as it stood
+  kPatched,   // only the timing of the open cut had changed: the cache was patched in place
+  kRebuilt,   // the cut was compiled and the cache written anew
+  kBypassed,  // compiled without touching the cache (unsaved changes, or no file yet)
+};
+
+const char* CacheUseName(CacheUse use);
+
+// The whole cut as a TL stream in `tl` (emptied first), through the cache beside
+// `cutPath`. A cut that is not open (`open` null) is taken from its cache when the cache
+// was written after the cut file, otherwise it is loaded, compiled and its cache written
+// anew. An open cut decides by its change flags: both clear (and the cache newer than the
+// file) reuse it, timing-changed alone patches it in place, anything else compiles the
+// document as it stands, writing the cache unless the cut has unsaved changes. A cache that
+// is not a whole TL stream is never used. Whenever the cache is left matching the open
+// cut, its content- and timing-changed flags are cleared. False, with `why`, when the cut
+// cannot be loaded or compiled (no frames) or its cache cannot be written.
+bool CompileThroughCache(const std::string& cutPath, Cut* open, FrameBuffer& buffer,
+                         FrameSurface& work, BlockStream& tl, CacheUse* use, std::string* why);

@@ -7,6 +7,7 @@
 #include <map>
 
 #include "anim/compile_cache.h"
+#include "anim/cut_preview.h"
 #include "anim/decoder.h"
 #include "anim/frame_buffer.h"
 #include "anim/frame_encoder.h"
@@ -266,7 +267,7 @@ TEST_F(FilmExport, OpenCutsDecideByTheirChangeFlags) {
   // Unsaved content: compiled as it stands, the cache (of the file) left alone.
   a->LayerAt(0)->CellAt(0)->SetPixel(0, 0, 1);
   a->MarkChanged(kChangeContent);
-  EXPECT_EQ(Export(&ov), "compiled without cache;");
+  EXPECT_EQ(Export(&ov), "bypassed;");
   EXPECT_EQ(Read("a.tl"), patched);
   ExpectFilmAgreement(ov, {a});
   ASSERT_TRUE(SaveCut(*a, At("a.cut")));
@@ -309,6 +310,45 @@ TEST_F(FilmExport, ACutWithoutFramesIsRefused) {
   film_.Clear();
   EXPECT_EQ(Export(nullptr, nullptr, &why), "");
   EXPECT_EQ(why, "the film has no cuts");
+}
+
+}  // namespace
+
+namespace {
+
+class CutPreview : public FilmExport {};
+
+TEST_F(CutPreview, RecompilesIntoTheCacheAndRedrawsTheView) {
+  Cut* a = MakeCut("a", 8, AntiAlias::kHalf, 48, 32);
+  a->SetPath(At("a.cut"));
+  a->GoFrame(2);
+  a->SetDisplayFlags(kShowPreviousCell);
+  FrameBuffer buffer;
+  FrameSurface view;
+  view.Create(a->CanvasWidth(), a->CanvasHeight(), 0);
+  BlockStream tl;
+  CacheUse use;
+  ASSERT_TRUE(CompileCutPreview(*a, buffer, view, tl, &use, nullptr));
+  EXPECT_EQ(use, CacheUse::kRebuilt);
+  std::vector<uint8_t> bytes = Bytes(tl);
+  EXPECT_EQ(Read("a.tl"), std::string(bytes.begin(), bytes.end()));
+  ExpectFilmAgreement(bytes, {a});  // a TL stream plays as one cut
+  // The view shows the current frame as the cut view composes it, onion skin included.
+  FrameSurface expected;
+  expected.Create(a->CanvasWidth(), a->CanvasHeight(), 0);
+  Compose(*a->FrameAt(2), expected, 0, 0, 48, 32, kShowPreviousCell, nullptr);
+  EXPECT_EQ(std::vector<uint8_t>(view.Bits(), view.Bits() + view.ByteSize()),
+            std::vector<uint8_t>(expected.Bits(), expected.Bits() + expected.ByteSize()));
+  // Flags clear now: the cache is used as it stands.
+  Age("a.tl", 10);
+  ASSERT_TRUE(CompileCutPreview(*a, buffer, view, tl, &use, nullptr));
+  EXPECT_EQ(use, CacheUse::kReused);
+
+  FrameSurface work;
+  ASSERT_TRUE(CompileFramePreview(*a, buffer, work, tl));
+  bytes = Bytes(tl);
+  MemoryStream s(bytes.data(), int32_t(bytes.size()), int32_t(bytes.size()));
+  EXPECT_EQ(WholeTlFrameCount(s), 1);
 }
 
 }  // namespace
