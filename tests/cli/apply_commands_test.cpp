@@ -1,6 +1,8 @@
 // orvina cut apply run as a user runs it, on cuts made with orvina cut build.
 #include <gtest/gtest.h>
 
+#include "tests/cli/run_orvina.h"
+
 #include <unistd.h>
 
 #include <cstdio>
@@ -15,27 +17,9 @@ namespace {
 namespace fs = std::filesystem;
 using json = nlohmann::json;
 
-fs::path OrvinaPath() {
-  std::error_code ec;
-  return fs::read_symlink("/proc/self/exe", ec).parent_path() / "orvina";
-}
-
-struct Result {
-  std::string out;
-  int status = -1;
-};
-
-Result Orvina(const std::string& args) {
-  Result r;
-  const std::string command = OrvinaPath().string() + " " + args + " 2>&1";
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return r;
-  char buffer[4096];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) r.out.append(buffer, n);
-  r.status = pclose(pipe);
-  return r;
-}
+using clitest::Orvina;
+using clitest::OrvinaPath;
+using clitest::Result;
 
 // A 16 × 10 canvas; layer 0 is a 12 × 8 box of line with an underdrawing dot inside, layer 1
 // an empty 12 × 8 cell above it; one frame shows both at (2, 1).

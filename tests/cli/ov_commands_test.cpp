@@ -1,6 +1,8 @@
 // orvina decode, extract and info run as a user runs them, on files built here.
 #include <gtest/gtest.h>
 
+#include "tests/cli/run_orvina.h"
+
 #include <unistd.h>
 
 #include <algorithm>
@@ -21,28 +23,9 @@ using ovtest::Fields;
 using ovtest::Header;
 using ovtest::Picture;
 
-// The orvina program built beside this test program.
-fs::path OrvinaPath() {
-  std::error_code ec;
-  return fs::read_symlink("/proc/self/exe", ec).parent_path() / "orvina";
-}
-
-struct Result {
-  std::string out;
-  int status = -1;
-};
-
-Result Orvina(const std::string& args) {
-  Result r;
-  const std::string command = OrvinaPath().string() + " " + args + " 2>&1";
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return r;
-  char buffer[4096];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) r.out.append(buffer, n);
-  r.status = pclose(pipe);
-  return r;
-}
+using clitest::Orvina;
+using clitest::OrvinaPath;
+using clitest::Result;
 
 std::vector<uint8_t> ReadAll(const fs::path& p) {
   std::ifstream in(p, std::ios::binary);
