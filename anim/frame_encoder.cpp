@@ -55,8 +55,9 @@ ov::CutHeader CutRecordHeader(const Cut& cut, int factor) {
   header.credit = cut.Credit();
   header.imageWidth = int16_t(cut.CanvasWidth() / factor);
   header.imageHeight = int16_t(cut.CanvasHeight() / factor);
-  header.viewWidth = int16_t(cut.FrameWidth() / factor);
-  header.viewHeight = int16_t(cut.FrameHeight() / factor);
+  // A camera wider than any image can be is shown as the widest one.
+  header.viewWidth = int16_t(std::clamp(cut.FrameWidth() / factor, 0, int32_t(INT16_MAX)));
+  header.viewHeight = int16_t(std::clamp(cut.FrameHeight() / factor, 0, int32_t(INT16_MAX)));
   header.fps = uint8_t(cut.Fps());  // the low 8 bits
   header.levelCount = factor == 1 ? 4 : 13;
   return header;
@@ -164,7 +165,7 @@ bool FrameEncoder::CodeFrame(Cut& cut, FrameSurface& work, int32_t index, int32_
 }
 
 bool FrameEncoder::CodePixels(const Rect& changed, bool firstFrame) {
-  FramePixelWriter& writer = writer_;
+  FramePixelWriter& writer = writer_;  // reused frame after frame: its buffers stay
   if (!writer.Begin(out_, changed.width, changed.height, levels_)) return false;
   const uint8_t* bits = buffer_.Bits();
   const int32_t stride = buffer_.Stride();
