@@ -1,8 +1,22 @@
 #include "player/archive_loader.h"
 
+#include <cstdio>
+#include <cstring>
 #include <cwctype>
+#include <exception>
+
+#include "archive/archive_api.h"
 
 namespace {
+
+struct ArchiveKind {
+  const char* library;
+  const char* prefix;         // of the entry-point names
+  const char* commandFormat;  // archive path, wildcard
+};
+constexpr ArchiveKind kLzh = {"UNLHA32.DLL", "Unlha", "-n1 \"%s\" %s"};
+constexpr ArchiveKind kZip = {"UNZIP32.DLL", "UnZip", "--i \"%s\" %s"};
+constexpr char kWildcard[] = "*.ov";
 
 bool EndsWithNoCase(const std::wstring& text, const wchar_t* ending) {
   const std::wstring e(ending);
@@ -10,6 +24,34 @@ bool EndsWithNoCase(const std::wstring& text, const wchar_t* ending) {
   for (size_t i = 0; i < e.size(); ++i)
     if (std::towupper(text[text.size() - e.size() + i]) != std::towupper(e[i])) return false;
   return true;
+}
+
+// `path` in the ANSI code page the libraries take; the short form of a path that has no
+// exact ANSI spelling; empty when neither exists.
+std::string AnsiPath(const std::wstring& path) {
+  auto convert = [](const std::wstring& wide, std::string& out) {
+    BOOL lossy = FALSE;
+    const int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.c_str(), -1, nullptr, 0,
+                                      nullptr, &lossy);
+    if (n <= 1 || lossy) return false;
+    out.assign(size_t(n), '\0');
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.c_str(), -1, out.data(), n, nullptr,
+                        &lossy);
+    out.resize(size_t(n - 1));
+    return !lossy;
+  };
+  std::string ansi;
+  if (convert(path, ansi)) return ansi;
+  std::wstring shortPath(32768, L'\0');
+  const DWORD n = GetShortPathNameW(path.c_str(), shortPath.data(), DWORD(shortPath.size()));
+  if (n == 0 || n >= shortPath.size()) return {};
+  shortPath.resize(n);
+  return convert(shortPath, ansi) ? ansi : std::string();
+}
+
+template <class Proc>
+Proc Entry(HMODULE library, const ArchiveKind& kind, const char* name) {
+  return ArchiveEntry<Proc>(library, (std::string(kind.prefix) + name).c_str());
 }
 
 }  // namespace
@@ -24,7 +66,46 @@ bool ArchiveLoader::IsArchivePath(const std::wstring& path) {
 }
 
 std::vector<uint8_t> ArchiveLoader::ReadArchive(HWND owner, const std::wstring& path) {
-  // Archive members are not read yet: the loader reports every archive as unreadable.
-  (void)owner, (void)path;
-  return {};
+  const bool lzh = EndsWithNoCase(path, L".lzh");
+  const ArchiveKind& kind = lzh ? kLzh : kZip;
+  HMODULE& library = lzh ? lzh_ : zip_;
+  if (!library) library = LoadLibraryA(kind.library);
+  if (!library) return {};
+
+  const auto open = Entry<ArchiveOpenProc>(library, kind, "OpenArchive");
+  const auto findFirst = Entry<ArchiveFindFirstProc>(library, kind, "FindFirst");
+  const auto close = Entry<ArchiveCloseProc>(library, kind, "CloseArchive");
+  const auto extract = Entry<ArchiveExtractMemProc>(library, kind, "ExtractMem");
+  if (!open || !findFirst || !close || !extract) return {};
+
+  const std::string archivePath = AnsiPath(path);
+  if (archivePath.empty()) return {};
+  ArchiveHandle archive = open(owner, archivePath.c_str(), 0);
+  if (!archive) return {};
+  // Room to spare for a library whose record is larger than ours; only the first field,
+  // the member's original size, is read.
+  union {
+    ArchiveInfoRecord record;
+    uint8_t room[2048];
+  } info;
+  std::memset(&info, 0, sizeof info);
+  const uint32_t size = findFirst(archive, kWildcard, &info.record) == 0 ? info.record.originalSize : 0;
+  close(archive);
+  if (size == 0) return {};
+
+  std::vector<uint8_t> block;
+  try {
+    block.resize(size);
+  } catch (const std::exception&) {
+    return {};  // a stated size this process cannot hold
+  }
+  const int n = std::snprintf(nullptr, 0, kind.commandFormat, archivePath.c_str(), kWildcard);
+  std::string commandLine(size_t(n) + 1, '\0');
+  std::snprintf(commandLine.data(), commandLine.size(), kind.commandFormat, archivePath.c_str(),
+                kWildcard);
+  DWORD written = 0;
+  extract(owner, commandLine.c_str(), block.data(), size, nullptr, nullptr, &written);
+  // A count beyond the block would have the stream read bytes that were never written.
+  block.resize(written < size ? written : size);
+  return block;
 }
