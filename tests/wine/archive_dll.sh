@@ -31,3 +31,6 @@ for dll in UNZIP32.DLL UNLHA32.DLL; do
 done
 
 wine_run 120 "$WIN/tests/archive_dll_test.exe" "$(winpath "$WIN")" "$(winpath "$ROOT/tests/data/archive")"
+status=$?
+wine_stop
+exit $status
