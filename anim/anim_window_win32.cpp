@@ -159,6 +159,10 @@ void AnimWindow::PaintNow() {
   if (!dc) return;
   Paint(dc);
   ReleaseDC(window_, dc);
+  // Drawing from the timer's thread is batched per thread: send it on now. Some systems show
+  // a window's new pixels only when its own thread next waits for messages: wake it.
+  GdiFlush();
+  if (GetCurrentThreadId() != windowThread_) PostMessageW(window_, WM_NULL, 0, 0);
 }
 
 void AnimWindow::Paint(HDC dc) {
@@ -166,23 +170,30 @@ void AnimWindow::Paint(HDC dc) {
   RECT client{};
   if (window_) GetClientRect(window_, &client);
   const int top = toolbarHeight_;
-  // The view area, and any client space beyond it, is black where no frame pixel goes.
-  const int32_t areaWidth = std::max<int32_t>(ViewAreaWidth(), client.right);
-  const int32_t areaHeight =
-      std::max<int32_t>(ViewAreaHeight(), client.bottom - toolbarHeight_ - statusHeight_);
+  const int bottom = std::max<int>(client.bottom - statusHeight_, top);
+  const int32_t areaWidth = ViewAreaWidth(), areaHeight = ViewAreaHeight();
+  // A window cannot always be made as narrow as a small view area: the area is centred.
+  const int left = std::max<int>((client.right - areaWidth) / 2, 0);
   FrameBuffer& fb = Buffer();
   PixelBuffer* pixels = fb.Buffer();
   const bool shown = IsOpen() && pixels && pixels->Handle();
   const PaintPlan plan = shown ? PlanPaint(areaWidth, areaHeight, fb.Width(), fb.Height(), Displayed())
                                : PlanPaint(areaWidth, areaHeight, 0, 0, ViewPlacement{});
-  for (const Rect& band : plan.bands) FillBlack(dc, band, top);
+  for (Rect band : plan.bands) {
+    band.x += left;
+    FillBlack(dc, band, top);
+  }
+  // Whatever of the client lies beside or below the view area is black too.
+  FillBlack(dc, Rect{0, 0, left, bottom - top}, top);
+  FillBlack(dc, Rect{left + areaWidth, 0, int32_t(client.right) - left - areaWidth, bottom - top}, top);
+  FillBlack(dc, Rect{left, areaHeight, areaWidth, bottom - top - areaHeight}, top);
   if (plan.copy.IsEmpty()) return;
   HDC memory = CreateCompatibleDC(dc);
   if (!memory) return;
   HGDIOBJ old = SelectObject(memory, static_cast<HBITMAP>(pixels->Handle()));
   SetDIBColorTable(memory, 0, 256, reinterpret_cast<const RGBQUAD*>(fb.CombinedColors()));
-  BitBlt(dc, plan.copy.x, top + plan.copy.y, plan.copy.width, plan.copy.height, memory, plan.sourceX,
-         plan.sourceY, SRCCOPY);
+  BitBlt(dc, left + plan.copy.x, top + plan.copy.y, plan.copy.width, plan.copy.height, memory,
+         plan.sourceX, plan.sourceY, SRCCOPY);
   SelectObject(memory, old);
   DeleteDC(memory);
 }

@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# The animation window in-process and OrvinaPlayer.exe driven as a user drives it, under
+# Wine on a virtual screen. A film made by orvina (cut build, film compile) is played for
+# the screenshot kept in the Windows build's screenshots folder.
+set -uo pipefail
+ROOT=$(cd "$(dirname "$0")/../.." && pwd)
+NATIVE=$ROOT/${NATIVE_BUILD:-build/native}/orvina
+WIN=$ROOT/${WIN_BUILD:-build/win}
+source "$ROOT/scripts/wine_env.sh"
+
+for f in "$NATIVE" "$WIN/OrvinaPlayer.exe" "$WIN/tests/anim_window_test.exe" "$WIN/tests/player_driver.exe"; do
+  [ -e "$f" ] || { echo "missing $f"; exit 1; }
+done
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+mkdir -p "$work/film" "$work/drive"
+
+# The film: two cuts drawn by a script, built and compiled by orvina.
+cmake -DOUT="$work/film" -P "$ROOT/tests/wine/player_demo_film.cmake" || exit 1
+(
+  cd "$work/film" &&
+    "$NATIVE" cut build ball.json -o ball.cut &&
+    "$NATIVE" cut build square.json -o square.cut &&
+    printf 'demo\r\norvina\r\n320, 240\r\nball.cut\r\nsquare.cut\r\n' >demo.flm &&
+    "$NATIVE" film compile demo.flm -o demo.ov
+) || { echo "could not make the film"; exit 1; }
+
+shots=$WIN/screenshots
+mkdir -p "$shots"
+rm -f "$shots/player_film.bmp" "$shots/player_film.png"
+
+export WIN work shots
+xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
+  status=0
+  echo "--- anim_window_test"
+  timeout 240 wine "$WIN/tests/anim_window_test.exe" || status=1
+  echo "--- player_driver"
+  timeout 600 wine "$WIN/tests/player_driver.exe" \
+    --player "$(winepath -w "$WIN/OrvinaPlayer.exe")" \
+    --work "$(winepath -w "$work/drive")" \
+    --film "$(winepath -w "$work/film/demo.ov")" \
+    --shots "$(winepath -w "$shots")" || status=1
+  wineserver -k 2>/dev/null
+  exit $status
+'
+status=$?
+
+if [ -f "$shots/player_film.bmp" ]; then
+  convert "$shots/player_film.bmp" "$shots/player_film.png" && rm -f "$shots/player_film.bmp"
+  echo "screenshot: $shots/player_film.png"
+fi
+exit $status
