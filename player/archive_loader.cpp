@@ -69,7 +69,19 @@ std::vector<uint8_t> ArchiveLoader::ReadArchive(HWND owner, const std::wstring& 
   const bool lzh = EndsWithNoCase(path, L".lzh");
   const ArchiveKind& kind = lzh ? kLzh : kZip;
   HMODULE& library = lzh ? lzh_ : zip_;
-  if (!library) library = LoadLibraryA(kind.library);
+  if (!library) {
+    // Beside the program and in the system's folders, never from the current folder, where
+    // an archive's own folder could plant a library of that name: the program's folder
+    // takes the current folder's place in the search.
+    std::wstring folder(MAX_PATH, L'\0');
+    DWORD n = 0;
+    while ((n = GetModuleFileNameW(nullptr, folder.data(), DWORD(folder.size()))) == folder.size())
+      folder.resize(folder.size() * 2);
+    folder.resize(n);
+    folder.resize(folder.find_last_of(L"\\/") == std::wstring::npos ? 0 : folder.find_last_of(L"\\/"));
+    if (!folder.empty()) SetDllDirectoryW(folder.c_str());
+    library = LoadLibraryA(kind.library);
+  }
   if (!library) return {};
 
   const auto open = Entry<ArchiveOpenProc>(library, kind, "OpenArchive");
