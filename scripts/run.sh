@@ -25,7 +25,12 @@ case "$what" in
     source scripts/wine_env.sh
     wine_init
     args=()
-    if [ $# -gt 0 ]; then args=("$(winepath -w "$(realpath "$1")" 2>/dev/null)"); fi
+    # Wine's drive Z: is the root folder (winepath would start Wine here, outside the
+    # virtual screen below).
+    if [ $# -gt 0 ]; then
+      [ -e "$1" ] || echo "note: $1 does not exist; the player shows its own animation"
+      args=("Z:$(realpath -m "$1" | tr / '\\')")
+    fi
     if [ -n "${DISPLAY:-}" ]; then
       exec wine "build/win/$exe" "${args[@]}"
     else
