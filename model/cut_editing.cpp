@@ -128,11 +128,20 @@ bool ApplyFrameProperties(Cut& cut, const FrameProperties& p) {
   return true;
 }
 
+// Moving the camera changes only the compiled timing records, unless a layer that follows
+// the frame moves with it: then the pictures change too.
+static uint32_t FrameMoveChange(Cut& cut) {
+  for (int32_t i = 0; i < cut.LayerCount(); ++i) {
+    if (cut.LayerAt(i)->FollowFrame()) return kChangeContent;
+  }
+  return kChangeTiming;
+}
+
 bool SetFramePosition(Cut& cut, int32_t x, int32_t y) {
   Frame* frame = cut.CurrentFrameObject();
   if (!frame) return false;
   frame->SetPosition(x, y);
-  cut.MarkChanged(kChangeTiming);
+  cut.MarkChanged(FrameMoveChange(cut));
   return true;
 }
 
@@ -141,7 +150,8 @@ bool SetLayerPosition(Cut& cut, int32_t x, int32_t y) {
   if (!entry) return false;
   entry->x = x;
   entry->y = y;
-  cut.MarkChanged(kChangeTiming);
+  // A moved layer changes the pictures, not only their timing.
+  cut.MarkChanged(kChangeContent);
   return true;
 }
 
@@ -354,7 +364,7 @@ bool LayerPositionRun(Cut& cut, int32_t endFrame) {
     if (LayerEntry* e = cut.FrameAt(i)->EntryAt(index)) e->y = ToInt32(v), changed = true;
   };
   const bool done = Accumulate(cut, *run, ax, bx, storeX) && Accumulate(cut, *run, ay, by, storeY);
-  if (changed) cut.MarkChanged(kChangeTiming);
+  if (changed) cut.MarkChanged(kChangeContent);
   return done;
 }
 
@@ -378,6 +388,6 @@ bool FramePositionRun(Cut& cut, int32_t endFrame) {
                                     ToInt32(((total - e) * ay + e * by) / total));
     changed = true;
   }
-  if (changed) cut.MarkChanged(kChangeTiming);
+  if (changed) cut.MarkChanged(FrameMoveChange(cut));
   return done;
 }

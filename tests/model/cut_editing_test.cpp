@@ -331,3 +331,22 @@ TEST(ContinuousChangeTest, LayerPositionAccumulates) {
 }
 
 }  // namespace
+
+namespace {
+
+// Moving a layer changes the pictures; moving the camera changes them only when a layer
+// follows the frame. The compiler's timing-only patch relies on these flags.
+TEST(CutEditingFlags, MovesThatChangeThePicturesMarkContent) {
+  auto cut = MakeCut(3);
+  ASSERT_TRUE(SetFramePosition(*cut, 3, 4));
+  EXPECT_EQ(cut->StateFlags(), kChangeTiming);
+  cut->SetStateFlags(0);
+  ASSERT_TRUE(SetLayerPosition(*cut, 1, 1));
+  EXPECT_EQ(cut->StateFlags(), kChangeContent);
+  cut->SetStateFlags(0);
+  cut->LayerAt(0)->SetFollowFrame(true);
+  ASSERT_TRUE(SetFramePosition(*cut, 5, 4));
+  EXPECT_EQ(cut->StateFlags(), kChangeContent);
+}
+
+}  // namespace
