@@ -5,6 +5,8 @@
 //                 [gtest flags]
 // FILM is a film made by orvina; it is played for the screenshot kept in the shots folder.
 #include <windows.h>
+#include <commctrl.h>
+#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
@@ -459,6 +461,147 @@ TEST(Player, TheOpenDialogOffersItsFiltersAndLoadsTheChosenFile) {
   EXPECT_TRUE(WaitFor(3000, [&] { return s.Title() == L"OrvinaPlayer - [levels.ov]"; })) << Narrow(s.Title());
   EXPECT_TRUE(s.PlayPressed());
   EXPECT_GE(Watch(s, 800).size(), 3u) << "the film plays";
+  EXPECT_EQ(s.Close(), 0);
+}
+
+TEST(Player, ADroppedFileIsPlayed) {
+  const std::wstring still = Put(L"still.tl", MakeTl(64, 48, 12, "s", {{Drawing(64, 48, 1), 1}}));
+  const std::wstring film = Put(L"dropped.ov", ovtest::BuildOv({FourLevels(12, 1)}, "f", "a", 64, 48));
+  PlayerSession s(gEnv.player, Folder());
+  ASSERT_TRUE(s.Start(Quoted(still)));
+  // What the shell posts for a drop: a DROPFILES block with the wide names, in the memory
+  // of the program that receives it (a fixed block, so its address is its handle).
+  std::vector<uint8_t> block(sizeof(DROPFILES) + (film.size() + 2) * sizeof(wchar_t), 0);
+  auto* drop = reinterpret_cast<DROPFILES*>(block.data());
+  drop->pFiles = sizeof(DROPFILES);
+  drop->fWide = TRUE;
+  std::copy(film.begin(), film.end(), reinterpret_cast<wchar_t*>(block.data() + sizeof(DROPFILES)));
+  DWORD pid = 0;
+  GetWindowThreadProcessId(s.Window(), &pid);
+  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, pid);
+  ASSERT_NE(process, nullptr);
+  void* remote = VirtualAllocEx(process, nullptr, block.size(), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  ASSERT_NE(remote, nullptr);
+  ASSERT_TRUE(WriteProcessMemory(process, remote, block.data(), block.size(), nullptr));
+  CloseHandle(process);
+  ASSERT_TRUE(PostMessageW(s.Window(), WM_DROPFILES, reinterpret_cast<WPARAM>(remote), 0));
+  EXPECT_TRUE(WaitFor(5000, [&] { return s.Title() == L"OrvinaPlayer - [dropped.ov]"; })) << Narrow(s.Title());
+  EXPECT_TRUE(s.PlayPressed());
+  EXPECT_EQ(s.Close(), 0);
+}
+
+// The screen rectangle of toolbar button `index`, asked with the answer in the program's
+// own memory.
+RECT ButtonRect(const PlayerSession& s, int index) {
+  RECT r{};
+  DWORD pid = 0;
+  GetWindowThreadProcessId(s.Window(), &pid);
+  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+  if (!process) return r;
+  void* remote = VirtualAllocEx(process, nullptr, sizeof r, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  if (remote && SendMessageW(s.Toolbar(), TB_GETITEMRECT, WPARAM(index), reinterpret_cast<LPARAM>(remote)))
+    ReadProcessMemory(process, remote, &r, sizeof r, nullptr);
+  if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  CloseHandle(process);
+  MapWindowPoints(s.Toolbar(), nullptr, reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+// Moves the mouse through the input queue, as a hand on the mouse does.
+void MoveMouse(int x, int y) {
+  INPUT in = {};
+  in.type = INPUT_MOUSE;
+  in.mi.dx = LONG(x * 65535.0 / (GetSystemMetrics(SM_CXSCREEN) - 1) + 0.5);
+  in.mi.dy = LONG(y * 65535.0 / (GetSystemMetrics(SM_CYSCREEN) - 1) + 0.5);
+  in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  SendInput(1, &in, sizeof in);
+}
+
+// The tooltip shown while the mouse rests on toolbar button `index`.
+std::wstring Tooltip(PlayerSession& s, int index) {
+  const RECT r = ButtonRect(s, index);
+  MoveMouse((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(s.Window(), &pid);
+  std::wstring text;
+  WaitFor(4000, [&] {
+    // Small moves inside the button keep the tooltip control watching it.
+    MoveMouse((r.left + r.right) / 2 + 1, (r.top + r.bottom) / 2);
+    for (HWND w = FindWindowExW(nullptr, nullptr, L"tooltips_class32", nullptr); w;
+         w = FindWindowExW(nullptr, w, L"tooltips_class32", nullptr)) {
+      DWORD owner = 0;
+      GetWindowThreadProcessId(w, &owner);
+      if (owner != pid || !IsWindowVisible(w)) continue;
+      // The tooltip's text comes from the control itself, not from a window caption.
+      wchar_t buffer[128] = {};
+      DWORD_PTR got = 0;
+      SendMessageTimeoutW(w, WM_GETTEXT, 128, reinterpret_cast<LPARAM>(buffer), SMTO_NORMAL, 3000, &got);
+      text = buffer;
+      if (!text.empty()) return true;
+    }
+    return false;
+  });
+  // Away from the window, so the next button's tooltip is a new one.
+  MoveMouse(GetSystemMetrics(SM_CXSCREEN) - 10, GetSystemMetrics(SM_CYSCREEN) - 10);
+  WaitFor(3000, [&] {
+    for (HWND w = FindWindowExW(nullptr, nullptr, L"tooltips_class32", nullptr); w;
+         w = FindWindowExW(nullptr, w, L"tooltips_class32", nullptr)) {
+      DWORD owner = 0;
+      GetWindowThreadProcessId(w, &owner);
+      if (owner == pid && IsWindowVisible(w)) return false;
+    }
+    return true;
+  });
+  return text;
+}
+
+TEST(Player, ToolbarButtonsHaveTheirTooltips) {
+  PlayerSession s(gEnv.player, Folder());
+  ASSERT_TRUE(s.Start(L""));
+  ASSERT_TRUE(s.BringToFront());
+  // Buttons: open, separator, play, step, separator, previous cut, next cut.
+  EXPECT_EQ(Tooltip(s, 0), L"開く");
+  EXPECT_EQ(Tooltip(s, 2), L"再生");
+  EXPECT_EQ(Tooltip(s, 3), L"コマ送り");
+  EXPECT_EQ(Tooltip(s, 5), L"前のｶｯﾄ");
+  EXPECT_EQ(Tooltip(s, 6), L"次のカット");
+  EXPECT_EQ(s.Close(), 0);
+}
+
+// A left click on toolbar button `index`.
+void ClickButton(PlayerSession& s, int index) {
+  const RECT r = ButtonRect(s, index);
+  MoveMouse((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  INPUT in[2] = {};
+  in[0].type = in[1].type = INPUT_MOUSE;
+  in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInput(2, in, sizeof(INPUT));
+  // Off the window, so no tooltip covers the view.
+  MoveMouse(GetSystemMetrics(SM_CXSCREEN) - 10, GetSystemMetrics(SM_CYSCREEN) - 10);
+  Sleep(150);
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutW(s.Window(), WM_NULL, 0, 0, SMTO_NORMAL, 5000, &ignored);
+}
+
+TEST(Player, ClickingThePlayButtonStopsAndStartsPlayback) {
+  const std::wstring path = Put(L"levels.tl", FourLevels(12, 1));
+  PlayerSession s(gEnv.player, Folder());
+  ASSERT_TRUE(s.Start(Quoted(path)));
+  ASSERT_TRUE(s.BringToFront());
+  ASSERT_TRUE(s.PlayPressed());
+  ClickButton(s, 2);
+  EXPECT_FALSE(s.PlayPressed());
+  Sleep(250);  // the last frame painted reaches the screen
+  EXPECT_EQ(Watch(s, 500).size(), 1u) << "stopped";
+  ClickButton(s, 2);
+  EXPECT_TRUE(s.PlayPressed());
+  EXPECT_GE(Watch(s, 500).size(), 3u) << "playing";
+  // The step button: pressed in step mode.
+  ClickButton(s, 3);
+  EXPECT_TRUE(s.StepPressed());
+  ClickButton(s, 3);
+  EXPECT_FALSE(s.StepPressed());
   EXPECT_EQ(s.Close(), 0);
 }
 
