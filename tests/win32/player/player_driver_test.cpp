@@ -25,7 +25,7 @@
 
 namespace {
 
-constexpr int kOpen = 40001, kNextCut = 40005, kPreviousCut = 40006, kPlay = 40007, kStepMode = 40008;
+constexpr int kOpen = 40001, kExit = 40002, kNextCut = 40005, kPreviousCut = 40006, kPlay = 40007, kStepMode = 40008;
 constexpr int kHighlight = 40011, kStepSpeed = 40012, kExtract = 40013;
 constexpr uint32_t kBlack = 0, kWhite = 0xFFFFFF;
 
@@ -184,6 +184,11 @@ TEST(Player, WithoutAFileThePlayerShowsItsBuiltInAnimation) {
     EXPECT_EQ(s.Title(), L"OrvinaPlayer") << Narrow(arguments);
     EXPECT_FALSE(s.PlayPressed()) << "a single frame is shown still";
     EXPECT_TRUE(ShowsImage(s, want));
+    if (arguments.empty()) {
+      // 終了 ends the program.
+      s.PostCommand(kExit);
+      EXPECT_TRUE(WaitFor(10000, [&] { return !s.Alive(); }));
+    }
     EXPECT_EQ(s.Close(), 0);
   }
 }

@@ -154,6 +154,7 @@ bool PlayerSession::Responds() const {
 
 int PlayerSession::Close() {
   if (!process_.hProcess) return -1;
+  // Only a running program is asked to close; one that ended gives its exit code.
   if (Alive() && window_) PostMessageW(window_, WM_CLOSE, 0, 0);
   if (WaitForSingleObject(process_.hProcess, 15000) != WAIT_OBJECT_0) {
     TerminateProcess(process_.hProcess, 99);
