@@ -25,6 +25,8 @@ ExternalProject_Add(orvina_host
 set(PLAYER_RES ${CMAKE_BINARY_DIR}/player-res)
 file(MAKE_DIRECTORY ${PLAYER_RES})
 set(PLAYER_RES_SOURCE ${CMAKE_SOURCE_DIR}/player/res)
+# ImageMagick's own convert (Debian's package) before any other program of that name.
+find_program(ORVINA_CONVERT convert PATHS /usr/bin NO_DEFAULT_PATH)
 find_program(ORVINA_CONVERT convert REQUIRED)
 add_custom_command(OUTPUT ${PLAYER_RES}/player_icon.ico
   COMMAND ${ORVINA_CONVERT} ${PLAYER_RES_SOURCE}/player_icon.xpm -define icon:auto-resize=32,16

@@ -347,6 +347,12 @@ TEST(Player, DamagedFilesDoNotCrashThePlayer) {
   // The screen and largest image sizes after the two strings "film\0me\0".
   for (size_t at : {14, 16, 18, 20}) huge[at] = 0xFF, huge[at + 1] = 0x7F;
   files[L"huge.ov"] = huge;
+  auto screen = good;
+  for (size_t at : {14, 16}) screen[at] = 0x30, screen[at + 1] = 0x75;  // a 30000 × 30000 view area
+  files[L"screen.ov"] = screen;
+  auto negative = good;
+  for (size_t at : {14, 16}) negative[at] = 0x00, negative[at + 1] = 0x80;  // below zero
+  files[L"negative.ov"] = negative;
   auto table = good;
   table[22] = 0xFF, table[23] = 0x7F;  // a cut count far beyond the file
   files[L"table.ov"] = table;
