@@ -74,8 +74,10 @@ function(orvina_win32_test name)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
 endfunction()
 
-# The animation window in-process: engine, timer, painting, and its measurements.
-orvina_win32_test(anim_window_test ${CMAKE_SOURCE_DIR}/tests/win32/anim/*.cpp)
+# The animation window in-process: the engine's tick counting, dissolves and periods (the
+# native tests, built for Windows too), the timer, painting, and its measurements.
+orvina_win32_test(anim_window_test ${CMAKE_SOURCE_DIR}/tests/win32/anim/*.cpp
+                  ${CMAKE_SOURCE_DIR}/tests/anim/playback_test.cpp)
 # Drives OrvinaPlayer.exe as a user does (tests/wine/player.sh).
 orvina_win32_test(player_driver ${CMAKE_SOURCE_DIR}/tests/win32/player/*.cpp)
 if(TARGET player_driver)

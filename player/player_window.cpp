@@ -87,8 +87,9 @@ PlayerWindow::PlayerWindow(HINSTANCE instance)
     : instance_(instance), settingsPath_(PlayerSettingsPath()) {}
 
 PlayerWindow::~PlayerWindow() {
-  anim_.Stop();
+  // The bars went with the window.
   anim_.SetStatusBar(nullptr);
+  anim_.Stop();
 }
 
 bool PlayerWindow::RegisterWindowClass(HINSTANCE instance) {
