@@ -447,9 +447,9 @@ TEST(Player, TheOpenDialogOffersItsFiltersAndLoadsTheChosenFile) {
   const auto a = FourLevels(12, 2);
   const std::wstring film = Put(L"levels.ov", ovtest::BuildOv({a, a}, "f", "a", 64, 48));
   PlayerSession s(gEnv.player, Folder());
-  ASSERT_TRUE(s.Start(Quoted(still)));
+  ASSERT_TRUE(s.Start(Quoted(film)));
 
-  // Cancelled: nothing changes.
+  // Cancelled: the film plays on as it was.
   ASSERT_TRUE(s.Key('O', true));
   HWND dialog = s.WaitForDialog(10000);
   ASSERT_NE(dialog, nullptr);
@@ -461,43 +461,37 @@ TEST(Player, TheOpenDialogOffersItsFiltersAndLoadsTheChosenFile) {
   EXPECT_STREQ(first, L"Playable Files (*.ov;*.tl;*.lzh;*.zip)");
   PressButton(dialog, IDCANCEL);
   ASSERT_TRUE(DialogGone(dialog));
-  EXPECT_EQ(s.Title(), L"OrvinaPlayer - [still.tl]");
+  EXPECT_EQ(s.Title(), L"OrvinaPlayer - [levels.ov]");
+  EXPECT_TRUE(s.PlayPressed());
+  EXPECT_GE(Watch(s, 800).size(), 3u) << "the film plays on";
 
   s.PostCommand(kOpen);
   dialog = s.WaitForDialog(10000);
   ASSERT_NE(dialog, nullptr);
-  SetFileName(dialog, film);
+  SetFileName(dialog, still);
   PressButton(dialog, IDOK);
   ASSERT_TRUE(DialogGone(dialog));
-  EXPECT_TRUE(WaitFor(3000, [&] { return s.Title() == L"OrvinaPlayer - [levels.ov]"; })) << Narrow(s.Title());
-  EXPECT_TRUE(s.PlayPressed());
-  EXPECT_GE(Watch(s, 800).size(), 3u) << "the film plays";
+  EXPECT_TRUE(WaitFor(3000, [&] { return s.Title() == L"OrvinaPlayer - [still.tl]"; })) << Narrow(s.Title());
+  EXPECT_FALSE(s.PlayPressed()) << "a still";
   EXPECT_EQ(s.Close(), 0);
 }
 
-TEST(Player, ADroppedFileIsPlayed) {
-  const std::wstring still = Put(L"still.tl", MakeTl(64, 48, 12, "s", {{Drawing(64, 48, 1), 1}}));
-  const std::wstring film = Put(L"dropped.ov", ovtest::BuildOv({FourLevels(12, 1)}, "f", "a", 64, 48));
-  PlayerSession s(gEnv.player, Folder());
-  ASSERT_TRUE(s.Start(Quoted(still)));
-  // What the shell posts for a drop: a DROPFILES block with the wide names, in the memory
-  // of the program that receives it (a fixed block, so its address is its handle).
-  std::vector<uint8_t> block(sizeof(DROPFILES) + (film.size() + 2) * sizeof(wchar_t), 0);
-  auto* drop = reinterpret_cast<DROPFILES*>(block.data());
-  drop->pFiles = sizeof(DROPFILES);
-  drop->fWide = TRUE;
-  std::copy(film.begin(), film.end(), reinterpret_cast<wchar_t*>(block.data() + sizeof(DROPFILES)));
-  DWORD pid = 0;
-  GetWindowThreadProcessId(s.Window(), &pid);
-  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, pid);
-  ASSERT_NE(process, nullptr);
-  void* remote = VirtualAllocEx(process, nullptr, block.size(), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-  ASSERT_NE(remote, nullptr);
-  ASSERT_TRUE(WriteProcessMemory(process, remote, block.data(), block.size(), nullptr));
-  CloseHandle(process);
-  ASSERT_TRUE(PostMessageW(s.Window(), WM_DROPFILES, reinterpret_cast<WPARAM>(remote), 0));
-  EXPECT_TRUE(WaitFor(5000, [&] { return s.Title() == L"OrvinaPlayer - [dropped.ov]"; })) << Narrow(s.Title());
-  EXPECT_TRUE(s.PlayPressed());
+TEST(Player, SettingsOutOfRangeAreBroughtIntoIt) {
+  const auto tl = MakeTl(96, 64, 12, "still", {{Drawing(96, 64, 4), 1}});
+  const std::wstring path = Put(L"still.tl", tl);
+  PlayerSession s(gEnv.player, Folder(), "slow=50\r\nhilight=300, 128, -5\r\n");
+  ASSERT_TRUE(s.Start(Quoted(path)));
+  EXPECT_TRUE(ShowsImage(s, ExpectedView(tl, 1, PackColor(255, 128, 0))));
+  s.PostCommand(kStepSpeed);
+  HWND dialog = s.WaitForDialog(10000, L"コマ送り速度");
+  ASSERT_NE(dialog, nullptr);
+  wchar_t text[16] = {};
+  DWORD_PTR got = 0;
+  SendMessageTimeoutW(GetDlgItem(dialog, 1000), WM_GETTEXT, 16, reinterpret_cast<LPARAM>(text), SMTO_NORMAL, 3000, &got);
+  EXPECT_STREQ(text, L"10");
+  PressButton(dialog, IDCANCEL);
+  ASSERT_TRUE(DialogGone(dialog));
+  EXPECT_EQ(s.Setting(L"slow"), L"50") << "a cancelled dialog writes nothing";
   EXPECT_EQ(s.Close(), 0);
 }
 
