@@ -644,7 +644,8 @@ TEST(Player, AnotherActiveWindowPausesPlaybackAndComingBackResumesIt) {
 }
 
 TEST(Player, TheHighlightColourComesFromTheSettingsAndTheColourDialog) {
-  const auto tl = MakeTl(96, 64, 12, "still", {{Drawing(96, 64, 2), 1}});
+  // Brightness 100: every level becomes the highlight colour, and with black stays black.
+  const auto tl = MakeTl(96, 64, 12, "still", {{Drawing(96, 64, 2), 1, 100}});
   const std::wstring path = Put(L"still.tl", tl);
   PlayerSession s(gEnv.player, Folder(), "hilight=0, 0, 0\r\n");
   ASSERT_TRUE(s.Start(Quoted(path)));
