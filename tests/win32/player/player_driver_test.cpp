@@ -495,6 +495,32 @@ TEST(Player, SettingsOutOfRangeAreBroughtIntoIt) {
   EXPECT_EQ(s.Close(), 0);
 }
 
+TEST(Player, ADroppedFileIsPlayed) {
+  const std::wstring still = Put(L"still.tl", MakeTl(64, 48, 12, "s", {{Drawing(64, 48, 1), 1}}));
+  const std::wstring film = Put(L"dropped.ov", ovtest::BuildOv({FourLevels(12, 1)}, "f", "a", 64, 48));
+  PlayerSession s(gEnv.player, Folder());
+  ASSERT_TRUE(s.Start(Quoted(still)));
+  // What the shell posts for a drop: a DROPFILES block with the wide names, in the memory
+  // of the program that receives it (a fixed block, so its address is its handle).
+  std::vector<uint8_t> block(sizeof(DROPFILES) + (film.size() + 2) * sizeof(wchar_t), 0);
+  auto* drop = reinterpret_cast<DROPFILES*>(block.data());
+  drop->pFiles = sizeof(DROPFILES);
+  drop->fWide = TRUE;
+  std::copy(film.begin(), film.end(), reinterpret_cast<wchar_t*>(block.data() + sizeof(DROPFILES)));
+  DWORD pid = 0;
+  GetWindowThreadProcessId(s.Window(), &pid);
+  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, pid);
+  ASSERT_NE(process, nullptr);
+  void* remote = VirtualAllocEx(process, nullptr, block.size(), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  ASSERT_NE(remote, nullptr);
+  ASSERT_TRUE(WriteProcessMemory(process, remote, block.data(), block.size(), nullptr));
+  CloseHandle(process);
+  ASSERT_TRUE(PostMessageW(s.Window(), WM_DROPFILES, reinterpret_cast<WPARAM>(remote), 0));
+  EXPECT_TRUE(WaitFor(5000, [&] { return s.Title() == L"OrvinaPlayer - [dropped.ov]"; })) << Narrow(s.Title());
+  EXPECT_TRUE(s.PlayPressed());
+  EXPECT_EQ(s.Close(), 0);
+}
+
 // The screen rectangle of toolbar button `index`, asked with the answer in the program's
 // own memory.
 RECT ButtonRect(const PlayerSession& s, int index) {
