@@ -27,12 +27,12 @@ constexpr int32_t kWidth = 960, kHeight = 720, kFrames = 48, kCuts = 3;
 
 std::unique_ptr<Cut> MakeCut(uint32_t seed) {
   auto cut = std::make_unique<Cut>(kWidth, kHeight, 24, "bench", AntiAlias::kQuarter);
-  struct Spec { int32_t w, h, cells; };
-  const Spec specs[4] = {{kWidth, kHeight, 2}, {420, 560, 4}, {360, 480, 4}, {240, 300, 3}};
+  struct Shape { int32_t w, h, cells; };
+  const Shape shapes[4] = {{kWidth, kHeight, 2}, {420, 560, 4}, {360, 480, 4}, {240, 300, 3}};
   for (int l = 0; l < 4; ++l) {
-    Layer* layer = cut->AddLayer(std::nullopt, specs[l].w, specs[l].h, nullptr);
-    for (int c = 1; c < specs[l].cells; ++c) layer->InsertCellAfter(layer->CellCount() - 1, 0);
-    for (int c = 0; c < specs[l].cells; ++c)
+    Layer* layer = cut->AddLayer(std::nullopt, shapes[l].w, shapes[l].h, nullptr);
+    for (int c = 1; c < shapes[l].cells; ++c) layer->InsertCellAfter(layer->CellCount() - 1, 0);
+    for (int c = 0; c < shapes[l].cells; ++c)
       DrawLineArt(*layer->CellAt(c), seed * 31 + uint32_t(l * 7 + c), l == 0 ? 10 : 18);
   }
   for (int k = 0; k < kFrames; ++k) {
