@@ -1,5 +1,7 @@
 #include "anim/decoder.h"
 
+#include "model/unaligned.h"
+
 #include <algorithm>
 #include <bit>
 #include <cstring>
@@ -9,18 +11,6 @@ static_assert(std::endian::native == std::endian::little);
 
 namespace {
 
-uint32_t Load32(const uint8_t* p) {
-  uint32_t v;
-  std::memcpy(&v, p, 4);
-  return v;
-}
-void Store32(uint8_t* p, uint32_t v) { std::memcpy(p, &v, 4); }
-uint64_t Load64(const uint8_t* p) {
-  uint64_t v;
-  std::memcpy(&v, p, 8);
-  return v;
-}
-void Store64(uint8_t* p, uint64_t v) { std::memcpy(p, &v, 8); }
 
 // Two literal bytes (in bits 0-7 and 16-23) as 4 pixel bytes: low nibble, high nibble.
 inline uint32_t Spread16(uint32_t v) { return (v | v << 4) & 0x0F0F0F0F; }

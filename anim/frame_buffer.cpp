@@ -1,5 +1,7 @@
 #include "anim/frame_buffer.h"
 
+#include "model/unaligned.h"
+
 #include <algorithm>
 #include <bit>
 #include <cstring>
@@ -18,17 +20,6 @@ constexpr uint8_t kCreateGreys[13] = {0, 22, 43, 64, 85, 107, 128, 149, 170, 192
 
 int ClampChannel(int64_t v) { return int(std::clamp<int64_t>(v, 0, 255)); }
 
-uint32_t Load32(const uint8_t* p) {
-  uint32_t v;
-  std::memcpy(&v, p, 4);
-  return v;
-}
-void Store32(uint8_t* p, uint32_t v) { std::memcpy(p, &v, 4); }
-uint64_t Load64(const uint8_t* p) {
-  uint64_t v;
-  std::memcpy(&v, p, 8);
-  return v;
-}
 
 // Four bytes holding one nibble each (bits 0..3 of every byte) → a PixelBlock.
 PixelBlock PackNibbles(uint32_t v) {

@@ -1,5 +1,7 @@
 #include "anim/frame_encoder.h"
 
+#include "model/unaligned.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -17,11 +19,6 @@ namespace {
 // Codes 1-15 in the order they are tried after the predicted code.
 constexpr int kSearchOrder[15] = {1, 4, 5, 6, 15, 7, 9, 10, 2, 8, 11, 12, 13, 14, 3};
 
-uint32_t Load32(const uint8_t* p) {
-  uint32_t v;
-  std::memcpy(&v, p, 4);
-  return v;
-}
 
 // Clears the rectangle of an 8-bit image (clipped to it).
 void ClearArea(FrameSurface& work, const Rect& r) {

@@ -1,5 +1,7 @@
 #include "files/cell_codec.h"
 
+#include "model/unaligned.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -16,12 +18,6 @@ inline bool RefInside(int code, int32_t x, int32_t y) {
   return x + kCellCodes[code].dx >= 0 && y + kCellCodes[code].dy >= 0;
 }
 
-inline uint64_t Load64(const uint8_t* p) {
-  uint64_t v;
-  std::memcpy(&v, p, 8);
-  return v;
-}
-inline void Store64(uint8_t* p, uint64_t v) { std::memcpy(p, &v, 8); }
 
 // Byte offset from a group to the group its code copies, for a row stride.
 struct CodeOffsets {

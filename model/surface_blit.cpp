@@ -3,6 +3,8 @@
 // pixel; any other combination goes pixel by pixel.
 #include <algorithm>
 
+#include "model/unaligned.h"
+
 #include "model/pixel_class.h"
 #include "model/raster_surface.h"
 #include "model/rect.h"
@@ -12,11 +14,6 @@ namespace {
 bool IsCellLayout(const RasterSurface& s) { return s.ColorCount() == 16; }
 bool IsByteLayout(const RasterSurface& s) { return s.ColorCount() == 256; }
 
-uint32_t Load32(const uint8_t* p) {
-  uint32_t v;
-  std::memcpy(&v, p, 4);
-  return v;
-}
 
 // Result of drawing source value s over target value d, for s = 0..15 and d = 0..255.
 struct BlitTables {
