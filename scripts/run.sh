@@ -2,6 +2,8 @@
 # scripts/run.sh player|editor [FILE]  — builds what is missing and starts the program under
 #                                       Wine with the Japanese locale.
 # scripts/run.sh orvina ARGS...        — the command-line tool (native build).
+# Where this machine runs no 32-bit programs the Windows programs are the x86_64 build under
+# 64-bit Wine (scripts/wine_arch.sh; ORVINA_WINE_ARCH=win32|win64 forces either).
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 cd "$ROOT"
@@ -9,20 +11,30 @@ what=${1:-}
 [ -n "$what" ] || { echo "usage: scripts/run.sh player|editor [FILE] | orvina ARGS..."; exit 2; }
 shift
 
+# build DIR TARGET CMAKE-ARGS... — configures and builds quietly; on failure shows why.
+build() {
+  local dir=$1 target=$2 log
+  shift 2
+  log=$(mktemp)
+  if ! { cmake -S . -B "$dir" -G Ninja "$@" && ninja -C "$dir" "$target"; } >"$log" 2>&1; then
+    grep -E -A12 'error|FAILED|CMake Error' "$log" | head -n 60
+    echo "run.sh: the build in $dir failed (the whole log: $log)"
+    exit 1
+  fi
+  rm -f "$log"
+}
+
 bash scripts/setup.sh >/dev/null
 case "$what" in
   orvina)
-    cmake -S . -B build/native -G Ninja -DCMAKE_BUILD_TYPE=Release -DORVINA_BENCH=ON >/dev/null
-    ninja -C build/native orvina >/dev/null
+    build build/native orvina -DCMAKE_BUILD_TYPE=Release -DORVINA_BENCH=ON
     exec build/native/orvina "$@"
     ;;
   player|editor)
     exe=$([ "$what" = player ] && echo OrvinaPlayer.exe || echo OrvinaDeveloper.exe)
-    cmake -S . -B build/win -G Ninja -DCMAKE_BUILD_TYPE=Release \
-      -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null
-    ninja -C build/win >/dev/null
-    [ -f "build/win/$exe" ] || { echo "$exe is not built yet"; exit 1; }
     source scripts/wine_env.sh
+    build "$WIN_BUILD" all -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$(orvina_wine_toolchain)"
+    [ -f "$WIN_BUILD/$exe" ] || { echo "$exe is not built yet"; exit 1; }
     wine_init
     args=()
     # Wine's drive Z: is the root folder (winepath would start Wine here, outside the
@@ -32,9 +44,9 @@ case "$what" in
       args=("Z:$(realpath -m "$1" | tr / '\\')")
     fi
     if [ -n "${DISPLAY:-}" ]; then
-      exec wine "build/win/$exe" "${args[@]}"
+      exec wine "$WIN_BUILD/$exe" "${args[@]}"
     else
-      exec xvfb-run -a wine "build/win/$exe" "${args[@]}"
+      exec xvfb-run -a wine "$WIN_BUILD/$exe" "${args[@]}"
     fi
     ;;
   *) echo "unknown program: $what"; exit 2 ;;

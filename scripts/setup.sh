@@ -1,21 +1,29 @@
 #!/usr/bin/env bash
 # Installs what the builds and tests need, from Debian's packages. Safe to run again:
-# packages already present are skipped.
+# packages already present are skipped. The i686 MinGW build (what we ship) is always made;
+# the Wine suites run either the i686 build under 32-bit Wine or, on machines that cannot
+# run 32-bit programs, the x86_64 build under 64-bit Wine (scripts/wine_arch.sh).
 set -euo pipefail
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
 
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 
 want=(
-  cmake ninja-build g++ clang libclang-rt-14-dev
+  cmake ninja-build g++ binutils clang libclang-rt-14-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   libcli11-dev nlohmann-json3-dev zlib1g-dev
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
   mingw-w64-i686-dev libz-mingw-w64-dev
-  xvfb xdotool imagemagick fonts-noto-cjk
+  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+  mingw-w64-x86-64-dev
+  wine64 xvfb xdotool imagemagick fonts-noto-cjk
   zip unzip jlha-utils lhasa
 )
-want_i386=(wine wine32:i386)
+# 32-bit Wine only where it can start (or where that path is forced).
+arch=$(bash "$ROOT/scripts/wine_arch.sh")
+want_i386=()
+if [ "$arch" = win32 ]; then want_i386=(wine wine32:i386); fi
 
 missing=()
 for p in "${want[@]}" "${want_i386[@]}"; do
@@ -30,7 +38,7 @@ if [ ${#missing[@]} -eq 0 ]; then
 fi
 
 echo "setup: installing ${missing[*]}"
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
+if [ ${#want_i386[@]} -gt 0 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
   $SUDO dpkg --add-architecture i386
 fi
 export DEBIAN_FRONTEND=noninteractive

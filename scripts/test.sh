@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: native unit tests, the same under ASan+UBSan, a
 # bounded fuzz run, and the Windows builds under Wine. Ends with "N passed, N failed".
+# ORVINA_WINE_ARCH=win32|win64 forces which Windows build the Wine suites run.
 set -uo pipefail
 
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
@@ -79,15 +80,41 @@ if build fuzz build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVINA_FUZZ=ON \
   done
 fi
 
-if build windows build/win -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake; then
+# The Windows builds. What we ship is the i686 build: always built, warning-free. The Wine
+# suites run the build this machine's Wine can start (scripts/wine_arch.sh); only that build
+# gets the Win32 test programs.
+ORVINA_WINE_ARCH=$(bash scripts/wine_arch.sh) || { record 1 "wine arch"; ORVINA_WINE_ARCH=win32; }
+export ORVINA_WINE_ARCH
+if [ "$ORVINA_WINE_ARCH" = win64 ]; then
+  echo "wine: this machine runs no 32-bit programs (or ORVINA_WINE_ARCH=win64): the Wine suites run the x86_64 build under 64-bit Wine"
+else
+  echo "wine: the Wine suites run the i686 build under 32-bit Wine"
+fi
+host=()
+[ -x build/native/orvina ] && host=(-DORVINA_HOST_ORVINA="$ROOT/build/native/orvina")
+win_ok=1
+build "windows i686" build/win -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
+  "${host[@]}" -DORVINA_WIN32_TESTS=$([ "$ORVINA_WINE_ARCH" = win32 ] && echo ON || echo OFF) || win_ok=0
+if [ "$ORVINA_WINE_ARCH" = win64 ]; then
+  build "windows x86_64" build/win64 -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake \
+    "${host[@]}" -DORVINA_WIN32_TESTS=ON || win_ok=0
+fi
+
+if [ $win_ok -eq 1 ]; then
   # shellcheck source=wine_env.sh
   source scripts/wine_env.sh
+  step "wine: prefix ($ORVINA_WINE_ARCH)"
+  started=$SECONDS
   wine_init
+  echo "wine: prefix ready in $((SECONDS - started)) s"
   for t in tests/wine/*.sh; do
     [ -f "$t" ] || continue
-    step "wine: $(basename "$t")"
-    NATIVE_BUILD=build/native WIN_BUILD=build/win timeout 900 bash "$t"
-    record $? "wine $(basename "$t")"
+    step "wine: $(basename "$t") ($ORVINA_WINE_ARCH)"
+    started=$SECONDS
+    NATIVE_BUILD=build/native timeout 900 bash "$t"
+    status=$?
+    echo "wine: $(basename "$t") took $((SECONDS - started)) s"
+    record $status "wine $(basename "$t")"
   done
   wine_stop
 fi
@@ -97,5 +124,6 @@ if [ ${#failures[@]} -gt 0 ]; then
   echo "failed:"
   printf '  %s\n' "${failures[@]}"
 fi
+echo "test.sh ran $((SECONDS / 60)) min $((SECONDS % 60)) s"
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

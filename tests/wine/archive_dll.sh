@@ -4,8 +4,8 @@
 # and fail cleanly on archives without an OV member and on bad input.
 set -uo pipefail
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
-WIN=$ROOT/${WIN_BUILD:-build/win}
 source "$ROOT/scripts/wine_env.sh"
+WIN=$ROOT/$WIN_BUILD
 
 winpath() { echo "Z:${1//\//\\}"; }
 
@@ -15,12 +15,12 @@ for dll in UNZIP32.DLL UNLHA32.DLL; do
     exit 1
   fi
   # Only the system's own DLLs beside them, and exactly the four undecorated entry points.
-  imports=$(i686-w64-mingw32-objdump -p "$WIN/$dll" | sed -n 's/^\s*DLL Name: //p' | sort | tr '\n' ' ')
+  imports=$("$ORVINA_MINGW-objdump" -p "$WIN/$dll" | sed -n 's/^\s*DLL Name: //p' | sort | tr '\n' ' ')
   if [ "$imports" != "KERNEL32.dll msvcrt.dll " ]; then
     echo "$dll imports: $imports"
     exit 1
   fi
-  exports=$(i686-w64-mingw32-objdump -p "$WIN/$dll" |
+  exports=$("$ORVINA_MINGW-objdump" -p "$WIN/$dll" |
     sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/{/Table/!p}' | grep -o '[A-Za-z@0-9]*$' | sort | tr '\n' ' ')
   prefix=$([ $dll = UNZIP32.DLL ] && echo UnZip || echo Unlha)
   want="${prefix}CloseArchive ${prefix}ExtractMem ${prefix}FindFirst ${prefix}OpenArchive "

@@ -3,9 +3,9 @@
 # same files.
 set -uo pipefail
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
-NATIVE=$ROOT/${NATIVE_BUILD:-build/native}/orvina
-WINEXE=$ROOT/${WIN_BUILD:-build/win}/orvina.exe
 source "$ROOT/scripts/wine_env.sh"
+NATIVE=$ROOT/${NATIVE_BUILD:-build/native}/orvina
+WINEXE=$ROOT/$WIN_BUILD/orvina.exe
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

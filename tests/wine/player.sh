@@ -4,9 +4,9 @@
 # the screenshot kept in the Windows build's screenshots folder.
 set -uo pipefail
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
-NATIVE=$ROOT/${NATIVE_BUILD:-build/native}/orvina
-WIN=$ROOT/${WIN_BUILD:-build/win}
 source "$ROOT/scripts/wine_env.sh"
+NATIVE=$ROOT/${NATIVE_BUILD:-build/native}/orvina
+WIN=$ROOT/$WIN_BUILD
 
 for f in "$NATIVE" "$WIN/OrvinaPlayer.exe" "$WIN/tests/anim_window_test.exe" "$WIN/tests/player_driver.exe"; do
   [ -e "$f" ] || { echo "missing $f"; exit 1; }

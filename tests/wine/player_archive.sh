@@ -4,9 +4,9 @@
 # missing (tests/win32/player/player_archive_test.cpp).
 set -uo pipefail
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
-NATIVE=$ROOT/${NATIVE_BUILD:-build/native}/orvina
-WIN=$ROOT/${WIN_BUILD:-build/win}
 source "$ROOT/scripts/wine_env.sh"
+NATIVE=$ROOT/${NATIVE_BUILD:-build/native}/orvina
+WIN=$ROOT/$WIN_BUILD
 
 for f in "$NATIVE" "$WIN/OrvinaPlayer.exe" "$WIN/UNZIP32.DLL" "$WIN/UNLHA32.DLL" "$WIN/tests/player_driver.exe"; do
   [ -f "$f" ] || { echo "missing $f"; exit 1; }
