@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "anim/byte_stream.h"
 #include "anim/frame_buffer.h"
 #include "anim/ov_layout.h"
+#include "io/byte_stream.h"
 #include "model/rect.h"
 
 // Plays an OV or TL stream cut by cut and frame by frame into a two-page frame buffer:

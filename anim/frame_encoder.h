@@ -2,10 +2,10 @@
 
 #include <cstdint>
 
-#include "anim/byte_stream.h"
 #include "anim/frame_buffer.h"
 #include "anim/frame_pixel_writer.h"
 #include "anim/ov_layout.h"
+#include "io/byte_stream.h"
 #include "model/dirty_region.h"
 #include "model/rect.h"
 

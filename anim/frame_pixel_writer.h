@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "anim/block_stream.h"
-#include "anim/byte_stream.h"
+#include "io/block_stream.h"
+#include "io/byte_stream.h"
 
 // Writes the pixel part of a frame record (S1, S2, presence bitmaps, code bytes, literal
 // bytes) as the blocks of the changed rectangle are coded, row by row. Each row's code

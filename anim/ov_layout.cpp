@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "files/cp932.h"
+#include "io/cp932.h"
 
 namespace ov {
 

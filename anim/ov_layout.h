@@ -50,7 +50,7 @@
 #include <string>
 #include <vector>
 
-#include "anim/byte_stream.h"
+#include "io/byte_stream.h"
 
 namespace ov {
 

@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <string>
 
-#include "anim/byte_stream.h"
 #include "anim/decoder.h"
 #include "anim/frame_buffer.h"
+#include "io/byte_stream.h"
 #include "model/rect.h"
 
 // Where the shown part of the frame buffer goes: `source` in buffer pixels, copied unscaled

@@ -1,6 +1,6 @@
 #include "archive/archive_command.h"
 
-#include "files/cp932.h"
+#include "io/cp932.h"
 
 namespace {
 

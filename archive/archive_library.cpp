@@ -4,11 +4,11 @@
 #include <cstdio>
 #include <cstring>
 
-#include "anim/file_stream.h"
 #include "archive/archive_command.h"
 #include "archive/lzh_reader.h"
 #include "archive/zip_reader.h"
-#include "files/cp932.h"
+#include "io/cp932.h"
+#include "io/file_stream.h"
 
 namespace {
 

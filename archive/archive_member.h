@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "anim/byte_stream.h"
+#include "io/byte_stream.h"
 
 // Why an archive operation failed. The library layer turns these into its return codes.
 enum class ArchiveError {

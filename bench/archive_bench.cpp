@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "anim/memory_stream.h"
 #include "archive/archive_library.h"
 #include "bench/bench_util.h"
+#include "io/memory_stream.h"
 
 namespace {
 

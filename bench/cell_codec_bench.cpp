@@ -3,10 +3,10 @@
 
 #include <vector>
 
-#include "anim/memory_stream.h"
 #include "bench/bench_util.h"
-#include "files/field_io.h"
 #include "files/layer_record.h"
+#include "io/field_io.h"
+#include "io/memory_stream.h"
 #include "model/cell_surface.h"
 #include "model/layer.h"
 

@@ -7,8 +7,8 @@
 
 #include "anim/decoder.h"
 #include "anim/frame_buffer.h"
-#include "anim/memory_stream.h"
 #include "bench/bench_util.h"
+#include "io/memory_stream.h"
 #include "model/frame_surface.h"
 #include "tests/anim/ov_stream_builder.h"
 

@@ -11,11 +11,11 @@
 #include <memory>
 #include <vector>
 
-#include "anim/block_stream.h"
-#include "anim/compile_cache.h"
 #include "anim/frame_buffer.h"
 #include "anim/ov_layout.h"
 #include "bench/bench_util.h"
+#include "export/compile_cache.h"
+#include "io/block_stream.h"
 #include "model/compositor.h"
 #include "model/cut.h"
 #include "model/frame_surface.h"

@@ -7,9 +7,9 @@
 
 #include <vector>
 
-#include "anim/memory_stream.h"
 #include "anim/playback.h"
 #include "bench/bench_util.h"
+#include "io/memory_stream.h"
 #include "model/frame_surface.h"
 #include "tests/anim/ov_stream_builder.h"
 

@@ -2,10 +2,10 @@
 
 #include <cstdio>
 
-#include "anim/byte_stream.h"
 #include "cli/command_registry.h"
 #include "files/cut_file.h"
-#include "files/safe_save.h"
+#include "io/byte_stream.h"
+#include "io/safe_save.h"
 #include "model/cut.h"
 
 std::unique_ptr<Cut> LoadCutFile(const std::string& path) {

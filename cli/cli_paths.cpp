@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "files/cp932.h"
 #include "files/cut_naming.h"
+#include "io/cp932.h"
 
 #ifdef _WIN32
 #include <direct.h>

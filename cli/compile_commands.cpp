@@ -5,18 +5,18 @@
 
 #include <CLI/CLI.hpp>
 
-#include "anim/block_stream.h"
-#include "anim/compile_cache.h"
-#include "anim/file_stream.h"
-#include "anim/film_export.h"
 #include "anim/frame_buffer.h"
 #include "anim/frame_encoder.h"
 #include "cli/cli_files.h"
 #include "cli/cli_paths.h"
 #include "cli/command_registry.h"
 #include "cli/json_print.h"
-#include "files/file_system.h"
+#include "export/compile_cache.h"
+#include "export/film_export.h"
 #include "files/film.h"
+#include "io/block_stream.h"
+#include "io/file_stream.h"
+#include "io/file_system.h"
 #include "model/cut.h"
 #include "model/frame_surface.h"
 

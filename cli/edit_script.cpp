@@ -6,9 +6,9 @@
 #include <optional>
 
 #include "cli/json_read.h"
+#include "edit/cut_editing.h"
 #include "model/cell_surface.h"
 #include "model/cut.h"
-#include "model/cut_editing.h"
 #include "model/frame_surface.h"
 #include "model/undo.h"
 #include "raster/effects.h"

@@ -12,9 +12,9 @@
 #include "cli/json_print.h"
 #include "cli/json_read.h"
 #include "files/cut_naming.h"
-#include "files/file_system.h"
 #include "files/film.h"
 #include "files/film_text.h"
+#include "io/file_system.h"
 
 namespace {
 

@@ -9,12 +9,12 @@
 
 #include "anim/decoder.h"
 #include "anim/frame_buffer.h"
-#include "anim/memory_stream.h"
 #include "anim/ov_layout.h"
 #include "cli/cli_files.h"
 #include "cli/command_registry.h"
 #include "cli/json_print.h"
 #include "cli/json_read.h"
+#include "io/memory_stream.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "anim/frame_buffer.h"
 #include "cli/cli_files.h"
 #include "cli/command_registry.h"
-#include "files/frame_bitmap.h"
+#include "export/frame_bitmap.h"
 #include "model/compositor.h"
 #include "model/cut.h"
 #include "model/frame_surface.h"

@@ -2,10 +2,10 @@
 
 #include <cstdio>
 
-#include "anim/file_stream.h"
-#include "files/field_io.h"
 #include "files/layer_record.h"
-#include "files/safe_save.h"
+#include "io/field_io.h"
+#include "io/file_stream.h"
+#include "io/safe_save.h"
 #include "model/cut.h"
 
 namespace {

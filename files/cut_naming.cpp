@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <vector>
 
-#include "files/cp932.h"
-#include "files/file_system.h"
+#include "io/cp932.h"
+#include "io/file_system.h"
 
 namespace {
 

@@ -2,11 +2,11 @@
 
 #include <cstdio>
 
-#include "anim/byte_stream.h"
 #include "files/cut_naming.h"
-#include "files/file_system.h"
 #include "files/film_text.h"
-#include "files/safe_save.h"
+#include "io/byte_stream.h"
+#include "io/file_system.h"
+#include "io/safe_save.h"
 #include "model/cut.h"
 
 namespace {

@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "anim/byte_stream.h"
-#include "files/safe_save.h"
+#include "io/byte_stream.h"
+#include "io/safe_save.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "files/layer_record.h"
 
 #include "files/cell_codec.h"
-#include "files/field_io.h"
+#include "io/field_io.h"
 #include "model/layer.h"
 
 namespace {

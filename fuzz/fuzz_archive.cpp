@@ -8,9 +8,9 @@
 #include <string_view>
 #include <vector>
 
-#include "anim/memory_stream.h"
 #include "archive/archive_command.h"
 #include "archive/archive_library.h"
+#include "io/memory_stream.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<uint8_t> bytes(data, data + size);

@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <vector>
 
-#include "anim/compile_cache.h"
-#include "anim/memory_stream.h"
+#include "export/compile_cache.h"
+#include "io/memory_stream.h"
 #include "model/cut.h"
 #include "model/frame.h"
 #include "model/layer.h"

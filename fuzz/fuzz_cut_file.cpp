@@ -4,9 +4,9 @@
 #include <cstdlib>
 #include <vector>
 
-#include "anim/block_stream.h"
-#include "anim/memory_stream.h"
 #include "files/cut_file.h"
+#include "io/block_stream.h"
+#include "io/memory_stream.h"
 #include "model/cut.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

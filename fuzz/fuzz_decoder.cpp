@@ -7,8 +7,8 @@
 
 #include "anim/decoder.h"
 #include "anim/frame_buffer.h"
-#include "anim/memory_stream.h"
 #include "anim/ov_layout.h"
+#include "io/memory_stream.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<uint8_t> bytes(data, data + size);

@@ -5,9 +5,9 @@
 #include <cstdlib>
 #include <vector>
 
-#include "anim/memory_stream.h"
+#include "export/frame_bitmap.h"
 #include "files/cut_file.h"
-#include "files/frame_bitmap.h"
+#include "io/memory_stream.h"
 #include "model/compositor.h"
 #include "model/cut.h"
 #include "model/frame_surface.h"

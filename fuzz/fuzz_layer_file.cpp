@@ -5,9 +5,9 @@
 #include <cstdlib>
 #include <vector>
 
-#include "anim/block_stream.h"
-#include "anim/memory_stream.h"
 #include "files/layer_file.h"
+#include "io/block_stream.h"
+#include "io/memory_stream.h"
 #include "model/cut.h"
 
 namespace {

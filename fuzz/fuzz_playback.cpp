@@ -5,9 +5,9 @@
 #include <cstdlib>
 #include <vector>
 
-#include "anim/memory_stream.h"
 #include "anim/ov_layout.h"
 #include "anim/playback.h"
+#include "io/memory_stream.h"
 
 namespace {
 

@@ -1,11 +1,13 @@
 #include "player/archive_loader.h"
 
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <cwctype>
 #include <exception>
 
 #include "archive/archive_api.h"
+#include "win32/text_convert.h"
 
 namespace {
 
@@ -24,29 +26,6 @@ bool EndsWithNoCase(const std::wstring& text, const wchar_t* ending) {
   for (size_t i = 0; i < e.size(); ++i)
     if (std::towupper(text[text.size() - e.size() + i]) != std::towupper(e[i])) return false;
   return true;
-}
-
-// `path` in the ANSI code page the libraries take; the short form of a path that has no
-// exact ANSI spelling; empty when neither exists.
-std::string AnsiPath(const std::wstring& path) {
-  auto convert = [](const std::wstring& wide, std::string& out) {
-    BOOL lossy = FALSE;
-    const int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.c_str(), -1, nullptr, 0,
-                                      nullptr, &lossy);
-    if (n <= 1 || lossy) return false;
-    out.assign(size_t(n), '\0');
-    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.c_str(), -1, out.data(), n, nullptr,
-                        &lossy);
-    out.resize(size_t(n - 1));
-    return !lossy;
-  };
-  std::string ansi;
-  if (convert(path, ansi)) return ansi;
-  std::wstring shortPath(32768, L'\0');
-  const DWORD n = GetShortPathNameW(path.c_str(), shortPath.data(), DWORD(shortPath.size()));
-  if (n == 0 || n >= shortPath.size()) return {};
-  shortPath.resize(n);
-  return convert(shortPath, ansi) ? ansi : std::string();
 }
 
 template <class Proc>
@@ -103,7 +82,9 @@ std::vector<uint8_t> ArchiveLoader::ReadArchive(HWND owner, const std::wstring& 
   std::memset(&info, 0, sizeof info);
   const uint32_t size = findFirst(archive, kWildcard, &info.record) == 0 ? info.record.originalSize : 0;
   close(archive);
-  if (size == 0) return {};
+  // A memory stream holds at most 2 GB; a larger claim is damage, refused before a 64-bit
+  // process tries to allocate and clear it.
+  if (size == 0 || size > uint32_t(INT32_MAX)) return {};
 
   std::vector<uint8_t> block;
   try {

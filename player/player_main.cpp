@@ -5,9 +5,9 @@
 #include <cwctype>
 #include <string>
 
-#include "anim/dib_pixel_buffer.h"
 #include "player/player_window.h"
 #include "player/resource.h"
+#include "win32/dib_pixel_buffer.h"
 
 namespace {
 

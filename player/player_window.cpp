@@ -8,9 +8,12 @@
 #include <climits>
 
 #include "anim/ov_layout.h"
-#include "files/safe_save.h"
+#include "io/safe_save.h"
 #include "player/resource.h"
 #include "player/step_speed_dialog.h"
+#include "win32/file_dialog.h"
+#include "win32/text_convert.h"
+#include "win32/whole_file.h"
 
 namespace {
 
@@ -28,43 +31,9 @@ constexpr wchar_t kOpenFilters[] =
     L"All Files (*.*)\0*.*\0";
 constexpr wchar_t kExtractFilters[] = L"TL Files (*.tl)\0*.tl\0All Files (*.*)\0*.*\0";
 
-// The whole file; empty when it cannot be read or does not fit a memory stream.
-std::vector<uint8_t> ReadWholeFile(const std::wstring& path) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return {};
-  std::vector<uint8_t> bytes;
-  LARGE_INTEGER size;
-  if (GetFileSizeEx(file, &size) && size.QuadPart > 0 && size.QuadPart <= INT32_MAX) {
-    bytes.resize(size_t(size.QuadPart));
-    size_t done = 0;
-    while (done < bytes.size()) {
-      DWORD got = 0;
-      const DWORD want = DWORD(std::min<size_t>(bytes.size() - done, 1u << 24));
-      if (!ReadFile(file, bytes.data() + done, want, &got, nullptr) || got == 0) break;
-      done += got;
-    }
-    bytes.resize(done);
-  }
-  CloseHandle(file);
-  return bytes;
-}
-
 std::wstring FileNameOf(const std::wstring& path) {
   const size_t slash = path.find_last_of(L"\\/");
   return slash == std::wstring::npos ? path : path.substr(slash + 1);
-}
-
-// The path in the system code page, or empty when it has characters the page cannot hold.
-std::string NarrowPath(const std::wstring& path) {
-  BOOL lossy = FALSE;
-  const int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, path.c_str(), int(path.size()),
-                                    nullptr, 0, nullptr, &lossy);
-  if (n <= 0 || lossy) return std::string();
-  std::string narrow(size_t(n), '\0');
-  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, path.c_str(), int(path.size()), narrow.data(), n,
-                      nullptr, &lossy);
-  return lossy ? std::string() : narrow;
 }
 
 TBBUTTON Button(int image, int command, BYTE style) {
@@ -314,17 +283,9 @@ bool PlayerWindow::PlayBuiltIn() {
 
 void PlayerWindow::OnOpen() {
   const bool wasRunning = anim_.Stop();
-  std::vector<wchar_t> file(32768, L'\0');
-  OPENFILENAMEW ofn = {};
-  ofn.lStructSize = sizeof ofn;
-  ofn.hwndOwner = window_;
-  ofn.lpstrFilter = kOpenFilters;
-  ofn.nFilterIndex = 1;
-  ofn.lpstrFile = file.data();
-  ofn.nMaxFile = DWORD(file.size());
-  ofn.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
+  const std::wstring path = AskOpenPath(window_, kOpenFilters);
   // A cancelled dialog or an unreadable file leave the film playing on as it was.
-  if (!GetOpenFileNameW(&ofn) || !Load(file.data())) Restart(wasRunning);
+  if (path.empty() || !Load(path)) Restart(wasRunning);
 }
 
 void PlayerWindow::OnPlay() {
@@ -427,22 +388,13 @@ void PlayerWindow::OnStepSpeed() {
 
 void PlayerWindow::OnExtract() {
   const bool wasRunning = anim_.Stop();
-  std::vector<wchar_t> file(32768, L'\0');
-  OPENFILENAMEW ofn = {};
-  ofn.lStructSize = sizeof ofn;
-  ofn.hwndOwner = window_;
-  ofn.lpstrFilter = kExtractFilters;
-  ofn.nFilterIndex = 1;
-  ofn.lpstrFile = file.data();
-  ofn.nMaxFile = DWORD(file.size());
-  ofn.lpstrDefExt = L"tl";
-  ofn.Flags = OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
   const Decoder& decoder = anim_.AnimDecoder();
-  if (anim_.IsOpen() && GetSaveFileNameW(&ofn)) {
+  const std::wstring chosen = anim_.IsOpen() ? AskSavePath(window_, kExtractFilters, L"tl") : L"";
+  if (!chosen.empty()) {
     // The cut whose header was read last, written whole as a TL file.
     std::vector<uint8_t> bytes(size_t(stream_.Length()) + ov::kTlCutOffset);
     MemoryStream out(bytes.data(), int32_t(bytes.size()));
-    const std::string path = NarrowPath(file.data());
+    const std::string path = AnsiText(chosen);
     if (!path.empty() && ov::ExtractCut(stream_, decoder.CutOffsets(), decoder.StreamLength(),
                                         decoder.CurrentCut(), out)) {
       SaveFileSafely(path, [&](ByteStream& s) { return s.Write(bytes.data(), out.Length()) == 1; },

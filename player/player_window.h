@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "anim/anim_window.h"
-#include "anim/memory_stream.h"
+#include "io/memory_stream.h"
 #include "player/archive_loader.h"
 #include "player/player_settings.h"
+#include "win32/anim_window.h"
 
 // The player's main window: the animation window with a menu, a toolbar, a status bar and the
 // player's commands. One object, owned by the entry function, reached from the window

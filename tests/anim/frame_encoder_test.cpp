@@ -6,10 +6,10 @@
 #include <map>
 #include <vector>
 
-#include "anim/block_stream.h"
 #include "anim/decoder.h"
-#include "anim/memory_stream.h"
 #include "anim/ov_layout.h"
+#include "io/block_stream.h"
+#include "io/memory_stream.h"
 #include "model/compositor.h"
 #include "model/cut.h"
 #include "model/frame_surface.h"

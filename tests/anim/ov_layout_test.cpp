@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "anim/frame_pixel_writer.h"
-#include "anim/memory_stream.h"
+#include "io/memory_stream.h"
 #include "tests/anim/ov_stream_builder.h"
 
 namespace {

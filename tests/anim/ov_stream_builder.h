@@ -13,8 +13,8 @@
 
 #include "anim/frame_buffer.h"
 #include "anim/frame_pixel_writer.h"
-#include "anim/memory_stream.h"
 #include "anim/ov_layout.h"
+#include "io/memory_stream.h"
 
 namespace ovtest {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "anim/memory_stream.h"
+#include "io/memory_stream.h"
 #include "model/pixel_class.h"
 #include "tests/anim/ov_stream_builder.h"
 

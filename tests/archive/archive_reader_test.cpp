@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "anim/memory_stream.h"
 #include "archive/archive_library.h"
 #include "archive/lzh_decoder.h"
+#include "io/memory_stream.h"
 
 namespace {
 

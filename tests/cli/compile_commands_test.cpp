@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "anim/block_stream.h"
 #include "anim/frame_buffer.h"
 #include "anim/frame_encoder.h"
 #include "files/cut_file.h"
+#include "io/block_stream.h"
 #include "model/cut.h"
 #include "model/frame_surface.h"
 #include "tests/anim/cut_generator.h"

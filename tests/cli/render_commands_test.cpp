@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "export/frame_bitmap.h"
 #include "files/cut_file.h"
-#include "files/frame_bitmap.h"
 #include "model/compositor.h"
 #include "model/cut.h"
 #include "model/frame_surface.h"

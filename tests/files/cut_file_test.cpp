@@ -6,10 +6,10 @@
 #include <filesystem>
 #include <fstream>
 
-#include "anim/block_stream.h"
-#include "anim/file_stream.h"
-#include "anim/memory_stream.h"
-#include "files/cp932.h"
+#include "io/block_stream.h"
+#include "io/cp932.h"
+#include "io/file_stream.h"
+#include "io/memory_stream.h"
 #include "model/cut.h"
 
 namespace {

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "anim/block_stream.h"
-#include "anim/memory_stream.h"
 #include "files/cut_file.h"
+#include "io/block_stream.h"
+#include "io/memory_stream.h"
 #include "model/cut.h"
 #include "tests/files/scratch_dir.h"
 

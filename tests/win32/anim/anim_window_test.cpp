@@ -14,11 +14,11 @@
 #include <string>
 #include <vector>
 
-#include "anim/anim_window.h"
-#include "anim/dib_pixel_buffer.h"
-#include "anim/memory_stream.h"
+#include "io/memory_stream.h"
 #include "model/pixel_class.h"
 #include "tests/anim/ov_stream_builder.h"
+#include "win32/anim_window.h"
+#include "win32/dib_pixel_buffer.h"
 
 namespace {
 

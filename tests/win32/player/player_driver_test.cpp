@@ -17,8 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "anim/memory_stream.h"
 #include "anim/ov_layout.h"
+#include "io/memory_stream.h"
 #include "model/pixel_class.h"
 #include "tests/win32/player/player_films.h"
 #include "tests/win32/player/player_session.h"

@@ -1,7 +1,7 @@
 #include "tests/win32/player/player_films.h"
 
 #include "anim/decoder.h"
-#include "anim/memory_stream.h"
+#include "io/memory_stream.h"
 #include "model/pixel_class.h"
 
 Image ExpectedView(const std::vector<uint8_t>& file, int frames, uint32_t highlight) {

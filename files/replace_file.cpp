@@ -1,9 +1,0 @@
-#include "files/safe_save.h"
-
-#include <cstdio>
-
-#ifndef _WIN32
-bool ReplaceFileAtomically(const std::string& source, const std::string& target) {
-  return std::rename(source.c_str(), target.c_str()) == 0;
-}
-#endif

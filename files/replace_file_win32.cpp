@@ -1,8 +1,0 @@
-#include <windows.h>
-
-#include "files/safe_save.h"
-
-bool ReplaceFileAtomically(const std::string& source, const std::string& target) {
-  return MoveFileExA(source.c_str(), target.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-}
