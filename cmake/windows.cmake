@@ -26,6 +26,7 @@ else()
 endif()
 
 add_subdirectory(${CMAKE_SOURCE_DIR}/player ${CMAKE_BINARY_DIR}/player-build)
+add_subdirectory(${CMAKE_SOURCE_DIR}/editor ${CMAKE_BINARY_DIR}/editor-build)
 if(ORVINA_WIN32_TESTS)
   add_subdirectory(${CMAKE_SOURCE_DIR}/tests/win32 ${CMAKE_BINARY_DIR}/tests-build)
 endif()

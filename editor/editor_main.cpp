@@ -1,0 +1,4 @@
+// Entry point of OrvinaDeveloper.
+#include <windows.h>
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return 0; }
