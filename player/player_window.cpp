@@ -13,6 +13,7 @@
 #include "player/step_speed_dialog.h"
 #include "win32/file_dialog.h"
 #include "win32/text_convert.h"
+#include "win32/toolbar_button.h"
 #include "win32/whole_file.h"
 
 namespace {
@@ -34,15 +35,6 @@ constexpr wchar_t kExtractFilters[] = L"TL Files (*.tl)\0*.tl\0All Files (*.*)\0
 std::wstring FileNameOf(const std::wstring& path) {
   const size_t slash = path.find_last_of(L"\\/");
   return slash == std::wstring::npos ? path : path.substr(slash + 1);
-}
-
-TBBUTTON Button(int image, int command, BYTE style) {
-  TBBUTTON b = {};
-  b.iBitmap = image;
-  b.idCommand = command;
-  b.fsState = style == BTNS_SEP ? 0 : TBSTATE_ENABLED;
-  b.fsStyle = style;
-  return b;
 }
 
 int HeightOf(HWND window) {
@@ -136,10 +128,10 @@ bool PlayerWindow::OnCreate() {
   status_ = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, window_,
                             reinterpret_cast<HMENU>(IDC_PLAYER_STATUS), instance_, nullptr);
   const TBBUTTON buttons[] = {
-      Button(0, ID_FILE_OPEN, BTNS_BUTTON), Button(0, 0, BTNS_SEP),
-      Button(1, ID_PLAY, BTNS_CHECK),       Button(4, ID_STEP_MODE, BTNS_CHECK),
-      Button(0, 0, BTNS_SEP),               Button(3, ID_PREVIOUS_CUT, BTNS_BUTTON),
-      Button(2, ID_NEXT_CUT, BTNS_BUTTON),
+      ToolbarButton(0, ID_FILE_OPEN, BTNS_BUTTON), ToolbarButton(0, 0, BTNS_SEP),
+      ToolbarButton(1, ID_PLAY, BTNS_CHECK),       ToolbarButton(4, ID_STEP_MODE, BTNS_CHECK),
+      ToolbarButton(0, 0, BTNS_SEP),               ToolbarButton(3, ID_PREVIOUS_CUT, BTNS_BUTTON),
+      ToolbarButton(2, ID_NEXT_CUT, BTNS_BUTTON),
   };
   toolbar_ = CreateToolbarEx(window_, WS_CHILD | WS_VISIBLE | TBSTYLE_TOOLTIPS, IDC_PLAYER_TOOLBAR,
                              kToolbarImages, instance_, IDB_PLAYER_TOOLBAR, buttons,

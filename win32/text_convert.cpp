@@ -32,3 +32,13 @@ std::string AnsiPath(const std::wstring& path) {
   shortPath.resize(n);
   return AnsiText(shortPath);
 }
+
+std::string AnsiTextLossy(const std::wstring& text) {
+  if (text.empty()) return std::string();
+  const int n = WideCharToMultiByte(CP_ACP, 0, text.data(), int(text.size()), nullptr, 0, nullptr,
+                                    nullptr);
+  if (n <= 0) return std::string();
+  std::string narrow(size_t(n), '\0');
+  WideCharToMultiByte(CP_ACP, 0, text.data(), int(text.size()), narrow.data(), n, nullptr, nullptr);
+  return narrow;
+}

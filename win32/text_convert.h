@@ -12,3 +12,6 @@ std::string AnsiText(const std::wstring& text);
 // A path in the ANSI code page: its exact spelling, else the short form of an existing path,
 // else empty.
 std::string AnsiPath(const std::wstring& path);
+// Text the user typed, in the ANSI code page; characters the page lacks become the system's
+// nearest spelling or '?'.
+std::string AnsiTextLossy(const std::wstring& text);

@@ -1,0 +1,22 @@
+#pragma once
+
+// The editor's settings file: OrvinaDeveloper.ini beside the program, read and written
+// through the private-profile functions. Values are code-page bytes.
+
+#include <cstdint>
+#include <string>
+
+#include "edit/editor_settings.h"
+
+// The program's path with its extension replaced by "ini".
+std::string SettingsPath();
+std::string ReadSetting(const char* section, const char* key, size_t bufferBytes);
+void WriteSetting(const char* section, const char* key, const std::string& value);
+
+// Start-up: font, brush and clipboard colour into the program state. Exit: film, font,
+// brush back.
+void ReadStartSettings();
+std::string ReadFilmSetting();
+void WriteExitSettings(const std::string& filmPath);
+void WriteClipboardFlag(bool on);
+void WriteClipboardColor(uint32_t color);

@@ -1,0 +1,555 @@
+#include "editor/main_frame.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <algorithm>
+
+#include "editor/cut_window.h"
+#include "editor/pen_chooser.h"
+#include "editor/program_state.h"
+#include "editor/resource.h"
+#include "editor/ui_text.h"
+#include "files/film.h"
+#include "model/cut.h"
+#include "win32/text_convert.h"
+#include "win32/toolbar_button.h"
+
+namespace {
+
+constexpr wchar_t kFrameClass[] = L"OrvinadeFrame";
+constexpr wchar_t kTitle[] = L"Orvina Developer";
+constexpr int kSplitterWidth = 2;
+constexpr int kToolbarImages = 27;
+constexpr int kToolbarImage = 16;
+constexpr int kTooltipChars = 80;
+
+MainFrame* gMainFrame = nullptr;
+
+// The toolbar: image → command, separators between the groups, check buttons for the tools.
+const TBBUTTON kButtons[] = {
+    ToolbarButton(21, ID_FILM_NEW_CUT_BEFORE, BTNS_BUTTON), ToolbarButton(22, ID_FILM_NEW_CUT_AFTER, BTNS_BUTTON),
+    ToolbarButton(23, ID_FILM_DELETE_CUTS, BTNS_BUTTON),    ToolbarButton(0, 0, BTNS_SEP),
+    ToolbarButton(1, ID_FRAME_ADD, BTNS_BUTTON),            ToolbarButton(2, ID_FRAME_INSERT, BTNS_BUTTON),
+    ToolbarButton(3, ID_FRAME_DELETE, BTNS_BUTTON),         ToolbarButton(5, ID_FRAME_PREVIOUS, BTNS_BUTTON),
+    ToolbarButton(4, ID_FRAME_NEXT, BTNS_BUTTON),           ToolbarButton(0, 0, BTNS_SEP),
+    ToolbarButton(6, ID_CELL_ADD, BTNS_BUTTON),             ToolbarButton(7, ID_CELL_INSERT, BTNS_BUTTON),
+    ToolbarButton(8, ID_CELL_DELETE, BTNS_BUTTON),          ToolbarButton(10, ID_CELL_PREVIOUS, BTNS_BUTTON),
+    ToolbarButton(9, ID_CELL_NEXT, BTNS_BUTTON),            ToolbarButton(0, 0, BTNS_SEP),
+    ToolbarButton(11, ID_TOOL_FREE_PEN, BTNS_CHECK),        ToolbarButton(12, ID_TOOL_ERASER, BTNS_CHECK),
+    ToolbarButton(13, ID_TOOL_LINE, BTNS_CHECK),            ToolbarButton(14, ID_TOOL_CURVE, BTNS_CHECK),
+    ToolbarButton(15, ID_TOOL_FILL, BTNS_CHECK),            ToolbarButton(16, ID_TOOL_SELECT, BTNS_CHECK),
+    ToolbarButton(17, ID_TOOL_ZOOM, BTNS_CHECK),            ToolbarButton(0, 0, BTNS_SEP),
+    ToolbarButton(0, ID_CELL_UNDO, BTNS_BUTTON),            ToolbarButton(18, ID_TOOL_MASK, BTNS_BUTTON),
+    ToolbarButton(0, 0, BTNS_SEP),                          ToolbarButton(24, ID_CUT_ANIMATION, BTNS_BUTTON),
+    ToolbarButton(25, ID_ANIMATION_STOP, BTNS_BUTTON),
+};
+
+constexpr int kTools[] = {ID_TOOL_FRAME_POSITION, ID_TOOL_LAYER_POSITION, ID_TOOL_ZOOM,
+                          ID_TOOL_FREE_PEN,       ID_TOOL_FILL,           ID_TOOL_LINE,
+                          ID_TOOL_CURVE,          ID_TOOL_RECTANGLE,      ID_TOOL_SELECT,
+                          ID_TOOL_ERASER,         ID_TOOL_GRADATION,      ID_TOOL_TEXT,
+                          ID_TOOL_BORDER,         ID_TOOL_MOSAIC,         ID_TOOL_CONCENTRATION,
+                          ID_TOOL_PARALLEL};
+
+bool IsTool(int id) { return std::find(std::begin(kTools), std::end(kTools), id) != std::end(kTools); }
+
+// Commands the frame handles itself; every other id goes to the active cut window.
+constexpr int kFrameCommands[] = {
+    ID_APP_EXIT, ID_FRAME_ADD, ID_FRAME_INSERT, ID_FRAME_PREVIOUS, ID_FRAME_NEXT, ID_LAYER_ADD,
+    ID_LAYER_DELETE, ID_LAYER_UP, ID_LAYER_DOWN, ID_LAYER_PROPERTIES, ID_ANIMATION_STOP,
+    ID_TOOL_GRID, ID_TOOL_MASK, ID_CUT_ADD_TO_FILM, ID_CUT_INSERT_INTO_FILM,
+    ID_CUT_REMOVE_FROM_FILM, ID_CUT_NEW, ID_FILM_NEW, ID_CUT_SAVE_AS, ID_FILM_OPEN,
+    ID_FILM_SAVE_AS, ID_CUT_OPEN, ID_FILM_ANIMATION, ID_LAYER_SAVE, ID_LAYER_OPEN,
+    ID_LAYER_OVERWRITE, ID_LAYER_POSITION_RUN, ID_TOOL_FONT, ID_TOOL_SQUARE_PEN,
+    ID_FRAME_EXPORT_BITMAP, ID_CUT_PROPERTIES, ID_LAYER_INSERT, ID_FILM_PROPERTIES,
+    ID_FILM_EXPORT, ID_VIEW_STATUS_BAR, ID_VIEW_TOOLBAR, ID_CUT_OVERWRITE,
+    ID_FRAME_BRIGHTNESS_RUN, ID_FRAME_ADD_SEVERAL, ID_FOCUS_NEXT, ID_FOCUS_PREVIOUS,
+    ID_FRAME_POSITION_RUN, ID_FRAME_NEXT_KEYFRAME, ID_FRAME_PREVIOUS_KEYFRAME,
+    ID_FRAME_ALL_KEYFRAMES, ID_FRAME_SIZE, ID_FILM_NEW_CUT_AFTER, ID_FILM_NEW_CUT_BEFORE,
+    ID_FILM_DELETE_CUTS, ID_FILM_RENAME_CUT, ID_FILM_OVERWRITE, ID_WINDOW_CLOSE_ALL,
+    ID_CELL_RANDOM_DOTS, ID_CELL_DRAW_GRID, ID_FRAME_DELETE_SEVERAL, ID_FILM_EXTRACT,
+    ID_TOOL_EXPLAIN, ID_CLIPBOARD_TRANSPARENT, ID_APP_ABOUT};
+
+bool IsFrameCommand(int id) {
+  return std::find(std::begin(kFrameCommands), std::end(kFrameCommands), id) !=
+         std::end(kFrameCommands);
+}
+
+void Place(HWND control, int x, int y, int width, int height) {
+  if (control) MoveWindow(control, x, y, width, height, TRUE);
+}
+
+}  // namespace
+
+MainFrame* TheMainFrame() { return gMainFrame; }
+void SetTheMainFrame(MainFrame* frame) { gMainFrame = frame; }
+
+MainFrame::MainFrame(HINSTANCE instance)
+    : instance_(instance),
+      currentTool_(ID_TOOL_FREE_PEN),
+      previousTool_(ID_TOOL_FREE_PEN),
+      film_(std::make_unique<Film>()) {
+  film_->SetSize(320, 240);
+}
+
+MainFrame::~MainFrame() { anim_.Stop(); }
+
+bool MainFrame::RegisterWindowClass(HINSTANCE instance) {
+  WNDCLASSEXW wc = {};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = WindowProc;
+  wc.cbWndExtra = sizeof(MainFrame*);
+  wc.hInstance = instance;
+  wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_FRAME));
+  // What shows of the frame's own client area is the splitter strip.
+  wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32644));  // IDC_SIZEWE
+  wc.lpszClassName = kFrameClass;
+  return RegisterClassExW(&wc) != 0;
+}
+
+HWND MainFrame::Create() {
+  return CreateWindowExW(WS_EX_ACCEPTFILES, kFrameClass, kTitle,
+                         WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT,
+                         CW_USEDEFAULT, CW_USEDEFAULT, nullptr,
+                         LoadMenuW(instance_, MAKEINTRESOURCEW(IDR_MAIN_MENU)), instance_, this);
+}
+
+LRESULT CALLBACK MainFrame::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* self = static_cast<MainFrame*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    SetWindowLongPtrW(window, 0, reinterpret_cast<LONG_PTR>(self));
+    if (self) self->frame_ = window;
+  }
+  auto* self = reinterpret_cast<MainFrame*>(GetWindowLongPtrW(window, 0));
+  if (!self) return DefFrameProcW(window, nullptr, message, wParam, lParam);
+  return self->OnMessage(message, wParam, lParam);
+}
+
+LRESULT MainFrame::Default(UINT message, WPARAM wParam, LPARAM lParam) {
+  return DefFrameProcW(frame_, mdiClient_, message, wParam, lParam);
+}
+
+LRESULT MainFrame::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CREATE:
+      return OnCreate() ? 0 : -1;
+    case WM_DESTROY:
+      OnDestroy();
+      return 0;
+    case WM_SIZE:
+      OnSize(UINT(wParam), lParam);
+      return 0;
+    case WM_ACTIVATE:
+      OnActivate(LOWORD(wParam), HIWORD(wParam) != 0);
+      break;
+    case WM_PAINT:
+      OnPaint();
+      return 0;
+    case WM_CLOSE:
+      OnClose();
+      return 0;
+    case WM_NOTIFY:
+      return OnNotify(reinterpret_cast<NMHDR*>(lParam));
+    case WM_COMMAND:
+      if (OnCommand(HIWORD(wParam), LOWORD(wParam), reinterpret_cast<HWND>(lParam))) return 0;
+      break;
+    case WM_INITMENU:
+      OnInitMenu(reinterpret_cast<HMENU>(wParam));
+      return 0;
+    case WM_INITMENUPOPUP:
+      OnInitMenuPopup(reinterpret_cast<HMENU>(wParam));
+      break;
+    case WM_MENUSELECT:
+      ShowMenuHelp(LOWORD(wParam));
+      break;
+    case WM_MOUSEMOVE:
+      OnSplitterMove(short(LOWORD(lParam)));
+      return 0;
+    case WM_LBUTTONDOWN:
+      OnSplitterDown(short(LOWORD(lParam)));
+      return 0;
+    case WM_LBUTTONUP:
+      OnSplitterUp(short(LOWORD(lParam)));
+      return 0;
+    case WM_DROPFILES:
+      OnDropFiles(reinterpret_cast<HDROP>(wParam));
+      return 0;
+  }
+  return Default(message, wParam, lParam);
+}
+
+HWND MainFrame::CreateChild(DWORD exStyle, const wchar_t* className, DWORD style, int id) {
+  HWND child = CreateWindowExW(exStyle, className, L"", WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0,
+                               frame_, reinterpret_cast<HMENU>(INT_PTR(id)), instance_, nullptr);
+  if (child) SendMessageW(child, WM_SETFONT, WPARAM(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+  return child;
+}
+
+bool MainFrame::OnCreate() {
+  INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_BAR_CLASSES | ICC_UPDOWN_CLASS};
+  InitCommonControlsEx(&controls);
+
+  CLIENTCREATESTRUCT client = {};
+  client.hWindowMenu = GetSubMenu(GetMenu(frame_), 7);  // "ウィンドウ(&W)"
+  client.idFirstChild = IDC_FIRST_MDI_CHILD;
+  mdiClient_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"MDICLIENT", nullptr,
+                               WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_VSCROLL | WS_HSCROLL,
+                               0, 0, 0, 0, frame_,
+                               reinterpret_cast<HMENU>(INT_PTR(IDC_MDI_CLIENT)), instance_,
+                               &client);
+  frameTime_ = CreateChild(WS_EX_CLIENTEDGE, L"EDIT", ES_AUTOHSCROLL, IDC_FRAME_TIME);
+  loopField_ = CreateChild(WS_EX_CLIENTEDGE, L"EDIT", ES_AUTOHSCROLL, IDC_LOOP);
+  brightness_ = CreateChild(WS_EX_CLIENTEDGE, L"EDIT", ES_AUTOHSCROLL, IDC_BRIGHTNESS);
+  comment_ = CreateChild(WS_EX_CLIENTEDGE, L"EDIT", ES_AUTOHSCROLL, IDC_COMMENT);
+  layerList_ = CreateChild(WS_EX_CLIENTEDGE, L"LISTBOX",
+                           LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL, IDC_LAYER_LIST);
+  cutList_ = CreateChild(WS_EX_CLIENTEDGE, L"LISTBOX",
+                         LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_EXTENDEDSEL | WS_VSCROLL,
+                         IDC_CUT_LIST);
+  statusBar_ = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, frame_,
+                               reinterpret_cast<HMENU>(INT_PTR(IDC_STATUS_BAR)), instance_,
+                               nullptr);
+  const bool toolbarMade = CreateToolbar();
+  keyframeButton_ = CreateChild(0, L"BUTTON", BS_AUTOCHECKBOX | BS_NOTIFY, IDC_KEYFRAME);
+  toolPopup_ = LoadMenuW(instance_, MAKEINTRESOURCEW(IDR_TOOL_MENU));
+  if (!mdiClient_ || !statusBar_ || !toolbarMade) return false;
+
+  HDC dc = GetDC(frame_);
+  HGDIOBJ old = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+  TEXTMETRICW metrics;
+  GetTextMetricsW(dc, &metrics);
+  SelectObject(dc, old);
+  ReleaseDC(frame_, dc);
+  lineHeight_ = metrics.tmHeight + metrics.tmExternalLeading + 4;
+
+  SetToolMark(currentTool_, true);
+  ThePenChooser().Create(instance_, frame_);
+  anim_.CreateHidden(instance_, frame_, L"");
+  layoutFlags_ = kStatusBarShown | kToolbarShown | kPanelsShown | kNormalLayout;
+  return true;
+}
+
+bool MainFrame::CreateToolbar() {
+  toolbar_ = CreateToolbarEx(frame_, WS_CHILD | WS_VISIBLE | TBSTYLE_TOOLTIPS, IDC_TOOLBAR,
+                             kToolbarImages, instance_, IDB_TOOLBAR, kButtons,
+                             int(std::size(kButtons)), kToolbarImage, kToolbarImage,
+                             kToolbarImage, kToolbarImage, sizeof(TBBUTTON));
+  return toolbar_ != nullptr;
+}
+
+void MainFrame::OnDestroy() {
+  anim_.Stop();
+  if (toolPopup_) DestroyMenu(toolPopup_);
+  toolPopup_ = nullptr;
+  PostQuitMessage(0);
+}
+
+int MainFrame::BarHeight(HWND bar) const {
+  RECT r;
+  if (!bar || !IsWindowVisible(bar) || !GetWindowRect(bar, &r)) return 0;
+  return r.bottom - r.top;
+}
+
+void MainFrame::OnSize(UINT state, LPARAM lParam) {
+  if (statusBar_) SendMessageW(statusBar_, WM_SIZE, state, lParam);
+  if (toolbar_) SendMessageW(toolbar_, WM_SIZE, state, lParam);
+  Layout();
+}
+
+void MainFrame::Layout() {
+  RECT client;
+  GetClientRect(frame_, &client);
+  const int w = client.right, h = client.bottom;
+  if (!(layoutFlags_ & kNormalLayout)) {
+    Place(mdiClient_, 0, 0, w, h);
+    return;
+  }
+  const int toolbar = (layoutFlags_ & kToolbarShown) ? BarHeight(toolbar_) : 0;
+  const int status = (layoutFlags_ & kStatusBarShown) ? BarHeight(statusBar_) : 0;
+  const int top = toolbar;
+  const int height = h - toolbar - status;
+  const int L = lineHeight_, P = paneWidth_, P2 = P / 2;
+  const int R = height - 2 * L;
+  Place(mdiClient_, P + kSplitterWidth, top, w - P - kSplitterWidth, height - L);
+  Place(comment_, P + kSplitterWidth, top + height - L, w - P - kSplitterWidth, L);
+  Place(keyframeButton_, 0, top, P2, L);
+  Place(frameTime_, P2, top, P - P2, L);
+  Place(brightness_, 0, top + L, P2, L);
+  Place(loopField_, P2, top + L, P - P2, L);
+  Place(layerList_, 0, top + 2 * L, P, R / 2);
+  Place(cutList_, 0, top + 2 * L + R / 2, P, R - R / 2);
+  InvalidateRect(frame_, nullptr, FALSE);
+}
+
+void MainFrame::OnActivate(UINT state, bool minimised) {
+  if (state == WA_INACTIVE || minimised) return;
+  HDC dc = GetDC(frame_);
+  SelectEditorPalette(dc);
+  ReleaseDC(frame_, dc);
+  if (CutWindow* cut = ActiveCutWindow()) SendMessageW(cut->Window(), kCancelMessage, 0, 0);
+}
+
+void MainFrame::OnPaint() {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(frame_, &ps);
+  RECT client;
+  GetClientRect(frame_, &client);
+  const RECT strip{paneWidth_, client.top, paneWidth_ + kSplitterWidth, client.bottom};
+  FillRect(dc, &strip, GetSysColorBrush(COLOR_BTNFACE));
+  EndPaint(frame_, &ps);
+}
+
+void MainFrame::OnClose() {
+  if (!CloseAllCutWindows()) return;
+  // The film's own save question comes with the film window.
+  DestroyWindow(frame_);
+}
+
+bool MainFrame::CloseAllCutWindows() {
+  while (CutWindow* cut = ActiveCutWindow()) {
+    HWND child = cut->Window();
+    SendMessageW(child, WM_CLOSE, 0, 0);
+    if (IsWindow(child)) return false;  // the user kept it open
+  }
+  return true;
+}
+
+LRESULT MainFrame::OnNotify(NMHDR* header) {
+  if (!header) return 0;
+  switch (header->code) {
+    case TTN_GETDISPINFOW: {
+      // The tooltip is the first line of the command's help, and only while the status
+      // bar is shown.
+      auto* info = reinterpret_cast<NMTTDISPINFOW*>(header);
+      info->lpszText = info->szText;
+      info->szText[0] = L'\0';
+      info->hinst = nullptr;
+      if (layoutFlags_ & kStatusBarShown) {
+        const std::wstring tip = FirstLine(LoadUiString(instance_, int(header->idFrom)));
+        wcsncpy(info->szText, tip.c_str(), kTooltipChars - 1);
+        info->szText[kTooltipChars - 1] = L'\0';
+      }
+      return 0;
+    }
+    case TTN_SHOW:
+      ShowMenuHelp(int(header->idFrom));
+      return 0;
+    case TTN_POP:
+      SetStatusText(L"");
+      return 0;
+  }
+  return 0;
+}
+
+void MainFrame::ShowMenuHelp(int id) {
+  SetStatusText(StatusHelp(LoadUiString(instance_, id)));
+}
+
+void MainFrame::SetStatusText(const std::wstring& text) {
+  if (statusBar_) SendMessageW(statusBar_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void MainFrame::OnInitMenu(HMENU menu) {
+  auto check = [menu](int id, bool on) {
+    CheckMenuItem(menu, UINT(id), MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
+  };
+  if (CutWindow* cut = ActiveCutWindow()) {
+    const uint32_t flags = cut->TheCut().DisplayFlags();
+    check(ID_CELL_SHOW_PREVIOUS, flags & kShowPreviousCell);
+    check(ID_CELL_SHOW_NEXT, flags & kShowNextCell);
+    check(ID_CUT_CURRENT_CELL_ONLY, flags & kCurrentCellOnly);
+    check(ID_CUT_PALE_LAYERS, flags & kOtherLayersPale);
+    check(ID_CELL_EMPTY, cut->CurrentCellIsEmpty());
+    check(ID_TOOL_SMOOTHING_SKIP, Program().drawing.smoothingSkip);
+    check(ID_TOOL_EMPHASIZE_LINES, cut->LinesEmphasized());
+  }
+  check(ID_CLIPBOARD_TRANSPARENT, Program().clipTransparent);
+  check(ID_TOOL_SQUARE_PEN, Program().drawing.squarePen);
+  check(ID_VIEW_STATUS_BAR, layoutFlags_ & kStatusBarShown);
+  check(ID_VIEW_TOOLBAR, layoutFlags_ & kToolbarShown);
+}
+
+void MainFrame::OnInitMenuPopup(HMENU menu) {
+  if (!toolPopup_ || menu != GetSubMenu(toolPopup_, 0)) return;
+  auto check = [menu](int id, bool on) {
+    CheckMenuItem(menu, UINT(id), MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
+  };
+  if (CutWindow* cut = ActiveCutWindow()) {
+    check(ID_TOOL_SMOOTHING_SKIP, Program().drawing.smoothingSkip);
+    check(ID_TOOL_EMPHASIZE_LINES, cut->LinesEmphasized());
+  }
+  check(ID_TOOL_SQUARE_PEN, Program().drawing.squarePen);
+}
+
+void MainFrame::OnDropFiles(HDROP drop) {
+  std::wstring path(MAX_PATH, L'\0');
+  const UINT n = DragQueryFileW(drop, 0, path.data(), MAX_PATH);
+  path.resize(n < MAX_PATH ? n : 0);
+  DragFinish(drop);
+  if (!path.empty()) OpenByExtension(AnsiPath(path));
+  SetForegroundWindow(frame_);
+}
+
+void MainFrame::DrawSplitterTrack() {
+  RECT client;
+  GetClientRect(frame_, &client);
+  const int top = (layoutFlags_ & kToolbarShown) ? BarHeight(toolbar_) : 0;
+  const int bottom = client.bottom - ((layoutFlags_ & kStatusBarShown) ? BarHeight(statusBar_) : 0);
+  const RECT strip{paneWidth_, top, paneWidth_ + kSplitterWidth, bottom};
+  HDC dc = GetDC(frame_);
+  DrawFocusRect(dc, &strip);
+  ReleaseDC(frame_, dc);
+}
+
+void MainFrame::OnSplitterDown(int x) {
+  SetCapture(frame_);
+  splitterDragging_ = true;
+  dragAnchor_ = x;
+  DrawSplitterTrack();
+}
+
+void MainFrame::OnSplitterMove(int x) {
+  if (!splitterDragging_) return;
+  DrawSplitterTrack();
+  paneWidth_ += x - dragAnchor_;
+  DrawSplitterTrack();
+  dragAnchor_ = x;
+}
+
+void MainFrame::OnSplitterUp(int x) {
+  if (!splitterDragging_) return;
+  ReleaseCapture();
+  splitterDragging_ = false;
+  DrawSplitterTrack();
+  paneWidth_ += x - dragAnchor_;
+  Layout();
+}
+
+CutWindow* MainFrame::ActiveCutWindow() const {
+  if (!mdiClient_) return nullptr;
+  HWND child = reinterpret_cast<HWND>(SendMessageW(mdiClient_, WM_MDIGETACTIVE, 0, 0));
+  return CutWindow::FromWindow(child);
+}
+
+void MainFrame::SetToolMark(uint32_t tool, bool on) {
+  if (toolbar_) SendMessageW(toolbar_, TB_CHECKBUTTON, tool, MAKELONG(on ? TRUE : FALSE, 0));
+  const UINT state = MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED);
+  if (HMENU menu = GetMenu(frame_)) CheckMenuItem(menu, tool, state);
+  if (toolPopup_) CheckMenuItem(toolPopup_, tool, state);
+}
+
+void MainFrame::SelectTool(uint32_t tool) {
+  if (tool == currentTool_) return;
+  CutWindow* cut = ActiveCutWindow();
+  if (cut) SendMessageW(cut->Window(), kCancelMessage, 0, 0);
+  SetToolMark(currentTool_, false);
+  previousTool_ = currentTool_;
+  currentTool_ = tool;
+  SetToolMark(currentTool_, true);
+  if (cut) SendMessageW(cut->Window(), kCancelMessage, 0, 0);
+}
+
+void MainFrame::UpdateTitle() {
+  const std::string& path = film_->Path();
+  if (path.empty()) {
+    SetWindowTextW(frame_, kTitle);
+    return;
+  }
+  SetWindowTextW(frame_, (std::wstring(kTitle) + L" - " + Widen(BaseNameOf(path))).c_str());
+}
+
+void MainFrame::PopUpToolMenu() {
+  if (!toolPopup_) return;
+  POINT at;
+  GetCursorPos(&at);
+  TrackPopupMenu(GetSubMenu(toolPopup_, 0), TPM_RIGHTBUTTON, at.x, at.y, 0, frame_, nullptr);
+}
+
+void MainFrame::SetBarVisible(HWND bar, bool visible) {
+  if (bar) ShowWindow(bar, visible ? SW_SHOW : SW_HIDE);
+}
+
+void MainFrame::TogglePanels() {
+  layoutFlags_ ^= kNormalLayout;
+  const bool normal = layoutFlags_ & kNormalLayout;
+  SetBarVisible(statusBar_, normal && (layoutFlags_ & kStatusBarShown));
+  SetBarVisible(toolbar_, normal && (layoutFlags_ & kToolbarShown));
+  const bool panels = normal && (layoutFlags_ & kPanelsShown);
+  for (HWND control : {layerList_, frameTime_, loopField_, brightness_, cutList_, keyframeButton_,
+                       comment_})
+    SetBarVisible(control, panels);
+  Layout();
+}
+
+void MainFrame::CommitPanels(CutWindow*) {
+  // Storing the panel edits into the current frame comes with the frame and layer panels.
+}
+
+void MainFrame::RefreshPanels(CutWindow*) {
+  // Filling the panels from the current frame comes with the frame and layer panels.
+}
+
+void MainFrame::UpdateLayerRow(CutWindow*) {
+  // The layer list's row of the current layer comes with the frame and layer panels.
+}
+
+bool MainFrame::PlayCompiled(std::vector<uint8_t> bytes) {
+  anim_.Stop();
+  if (bytes.empty()) return false;
+  animBytes_ = std::move(bytes);
+  animStream_.Attach(animBytes_.data(), int32_t(animBytes_.size()), int32_t(animBytes_.size()));
+  wchar_t caption[64];
+  swprintf(caption, 64, L"%d byte", int(animBytes_.size()));
+  SetWindowTextW(anim_.Window(), caption);
+  return anim_.Open(animStream_);
+}
+
+void MainFrame::StopAnimation() {
+  anim_.Stop();
+  if (anim_.Window()) ShowWindow(anim_.Window(), SW_HIDE);
+}
+
+bool MainFrame::OnCommand(int code, int id, HWND control) {
+  if (id == ID_APP_EXIT) {
+    OnExit();
+    return true;
+  }
+  if (id >= IDC_FRAME_TIME && id <= IDC_KEYFRAME && id != IDC_STATUS_BAR) {
+    // The notifications of the panel controls and the cut list come with the frame and
+    // layer panels and the film window.
+    return true;
+  }
+  if (IsTool(id)) {
+    SelectTool(uint32_t(id));
+    return true;
+  }
+  if (IsFrameCommand(id)) return RunFrameCommand(id);
+  if (CutWindow* cut = ActiveCutWindow()) return cut->OnCommand(code, id, control);
+  return false;
+}
+
+void MainFrame::OnExit() {
+  if (!CloseAllCutWindows()) return;
+  DestroyWindow(frame_);
+}
+
+void MainFrame::OnExplainTool() {
+  const std::wstring text = LoadUiString(instance_, int(currentTool_));
+  const size_t feed = text.find(L'\n');
+  const std::wstring caption = feed == std::wstring::npos ? L"Orvinade Tool" : text.substr(0, feed);
+  const std::wstring message = feed == std::wstring::npos ? text : text.substr(feed + 1);
+  MessageBoxW(frame_, message.c_str(), caption.c_str(), MB_OK | MB_ICONINFORMATION);
+}
+
+void MainFrame::OnAbout() {
+  MessageBoxW(frame_, LoadUiString(instance_, IDS_ABOUT).c_str(), L"About Orvinade", MB_OK);
+}
+
+void MainFrame::OnSquarePen() { ToggleSquarePen(Program().drawing); }
+
+void MainFrame::OnToggleBar(uint32_t flag, HWND bar) {
+  layoutFlags_ ^= flag;
+  SetBarVisible(bar, layoutFlags_ & flag);
+  Layout();
+}

@@ -1,0 +1,170 @@
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "io/memory_stream.h"
+#include "win32/anim_window.h"
+
+class CutWindow;
+class Film;
+
+// The cut window's first user message: the current tool drops its feedback on the window.
+inline constexpr UINT kCancelMessage = WM_USER;
+
+// The editor's top-level window: an MDI frame whose client area holds the left pane (frame
+// and layer panels, cut list), the splitter strip and the MDI client with one cut window per
+// open cut; it owns the bars, the tool popup, the film and the animation window, and every
+// command reaches its dispatcher. One object for the whole run, reached through MainFrame().
+class MainFrame {
+ public:
+  // Layout flags.
+  static constexpr uint32_t kStatusBarShown = 1, kToolbarShown = 2, kPanelsShown = 4,
+                            kNormalLayout = 8, kSaveAllAnswer = 16;
+
+  explicit MainFrame(HINSTANCE instance);
+  ~MainFrame();
+  MainFrame(const MainFrame&) = delete;
+  MainFrame& operator=(const MainFrame&) = delete;
+
+  // Class "OrvinadeFrame".
+  static bool RegisterWindowClass(HINSTANCE instance);
+  HWND Create();
+
+  HWND Window() const { return frame_; }
+  HWND MdiClient() const { return mdiClient_; }
+  HWND StatusBar() const { return statusBar_; }
+  Film& TheFilm() { return *film_; }
+  uint32_t CurrentTool() const { return currentTool_; }
+  uint32_t PreviousTool() const { return previousTool_; }
+  uint32_t LayoutFlags() const { return layoutFlags_; }
+  int32_t PaneWidth() const { return paneWidth_; }
+
+  // The active cut window, or null.
+  CutWindow* ActiveCutWindow() const;
+  void SelectTool(uint32_t tool);
+  void SetToolMark(uint32_t tool, bool on);
+  // The frame caption: "Orvina Developer - NAME" for a film with a path.
+  void UpdateTitle();
+  void ShowMenuHelp(int id);
+  void SetStatusText(const std::wstring& text);
+  void PopUpToolMenu();
+  void TogglePanels();
+
+  // Opens a .cut, .lyr or .flm file by its extension; false when nothing was opened.
+  bool OpenByExtension(const std::string& path);
+  // A new cut window for the cut file; false (and a message) when it cannot be read.
+  bool OpenCutFile(const std::string& path);
+  // Replaces the film with the film file; false, keeping the film, when it cannot be read.
+  bool OpenFilm(const std::string& path);
+
+  // The close question of a cut window (the cut's file name, or "untitled.cut"): saves when
+  // answered yes. False when the window must stay open: the cut could not be saved and the
+  // user cancelled the save dialog that followed.
+  bool ConfirmCloseCut(CutWindow& cut);
+  // Closes every cut window; false when one of them stayed open.
+  bool CloseAllCutWindows();
+
+  // Saves the cut to its own path, or through the save dialog when it has none or the save
+  // fails. False when it was not saved.
+  bool SaveCut(CutWindow& cut);
+  bool SaveCutAs(CutWindow& cut);
+
+  // The animation window: `bytes` (a compiled OV or TL image) replaces what it played and
+  // plays, captioned with its size. False when it is not playable.
+  bool PlayCompiled(std::vector<uint8_t> bytes);
+  // Stops and hides the animation window.
+  void StopAnimation();
+  AnimWindow& Animation() { return anim_; }
+
+  // The panels of the current frame (filled in by the panels of the film window).
+  void CommitPanels(CutWindow* cut);
+  void RefreshPanels(CutWindow* cut);
+  void UpdateLayerRow(CutWindow* cut);
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam);
+
+  bool OnCreate();
+  HWND CreateChild(DWORD exStyle, const wchar_t* className, DWORD style, int id);
+  bool CreateToolbar();
+  void OnSize(UINT state, LPARAM lParam);
+  void Layout();
+  void OnActivate(UINT state, bool minimised);
+  void OnPaint();
+  void OnClose();
+  void OnDestroy();
+  LRESULT OnNotify(NMHDR* header);
+  void OnInitMenu(HMENU menu);
+  void OnInitMenuPopup(HMENU menu);
+  void OnDropFiles(HDROP drop);
+  void OnSplitterDown(int x);
+  void OnSplitterMove(int x);
+  void OnSplitterUp(int x);
+  void DrawSplitterTrack();
+
+  // The dispatcher: false when the command is left to default frame processing.
+  bool OnCommand(int code, int id, HWND control);
+  bool RunFrameCommand(int id);
+  void OnExit();
+  void OnExplainTool();
+  void OnAbout();
+  void OnSquarePen();
+  void OnToggleBar(uint32_t flag, HWND bar);
+  void OnClipboardColor();
+  void OnOpenCut();
+  void OnSaveCutAs();
+  void OnOverwriteCut();
+  void OnExportBitmap();
+  void OnGrid();
+  void OnMask();
+  void OnFont();
+  void OnCutProperties();
+  void OnFrameSize();
+  void OnFrameNavigation(int id);
+  void OnAddFrames(bool remove);
+  void OnRun(int id);
+  void OnRandomDots();
+  void OnDrawGrid();
+  void OnAllKeyframes();
+
+  void SetBarVisible(HWND bar, bool visible);
+  int BarHeight(HWND bar) const;
+
+  HINSTANCE instance_;
+  // Fields in the order the frame declares them.
+  HWND frame_ = nullptr;
+  HMENU toolPopup_ = nullptr;
+  HWND mdiClient_ = nullptr;
+  HWND layerList_ = nullptr;
+  HWND frameTime_ = nullptr;
+  HWND loopField_ = nullptr;
+  HWND brightness_ = nullptr;
+  HWND cutList_ = nullptr;
+  HWND statusBar_ = nullptr;
+  HWND keyframeButton_ = nullptr;
+  HWND comment_ = nullptr;
+  HWND toolbar_ = nullptr;
+  uint32_t currentTool_;
+  uint32_t previousTool_;
+  std::unique_ptr<Film> film_;
+  int32_t paneWidth_ = 160;
+  int32_t dragAnchor_ = 0;
+  uint32_t layoutFlags_ = 0;
+  AnimWindow anim_;
+
+  std::vector<uint8_t> animBytes_;
+  MemoryStream animStream_;
+  bool splitterDragging_ = false;
+  int lineHeight_ = 0;
+};
+
+// The one main frame, set at start-up (null before and after).
+MainFrame* TheMainFrame();
+void SetTheMainFrame(MainFrame* frame);
