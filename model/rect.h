@@ -24,3 +24,12 @@ inline Rect UnionRect(const Rect& a, const Rect& b) {
   const int32_t x1 = std::max(a.Right(), b.Right()), y1 = std::max(a.Bottom(), b.Bottom());
   return Rect{x0, y0, x1 - x0, y1 - y0};
 }
+
+// The common part of both; empty (all zero) when they do not overlap.
+inline Rect IntersectRect(const Rect& a, const Rect& b) {
+  const int64_t x0 = std::max(a.x, b.x), y0 = std::max(a.y, b.y);
+  const int64_t x1 = std::min(int64_t(a.x) + a.width, int64_t(b.x) + b.width);
+  const int64_t y1 = std::min(int64_t(a.y) + a.height, int64_t(b.y) + b.height);
+  if (x1 <= x0 || y1 <= y0) return Rect{};
+  return Rect{int32_t(x0), int32_t(y0), int32_t(x1 - x0), int32_t(y1 - y0)};
+}
