@@ -27,6 +27,19 @@ Point gPanAnchor;
 
 Point ToPoint(LPARAM position) { return {short(LOWORD(position)), short(HIWORD(position))}; }
 
+// A new window shows the whole canvas at 1/1 when the MDI client has room, else fills it.
+SIZE InitialSize(HWND mdiClient, int32_t canvasWidth, int32_t canvasHeight) {
+  RECT frame{0, 0, canvasWidth, canvasHeight};
+  AdjustWindowRectEx(&frame, WS_OVERLAPPEDWINDOW, FALSE, WS_EX_MDICHILD);
+  frame.right += GetSystemMetrics(SM_CXVSCROLL);
+  frame.bottom += GetSystemMetrics(SM_CYHSCROLL);
+  RECT client{0, 0, 640, 480};
+  if (mdiClient) GetClientRect(mdiClient, &client);
+  const LONG w = std::min(frame.right - frame.left, std::max(client.right - 16, LONG(160)));
+  const LONG h = std::min(frame.bottom - frame.top, std::max(client.bottom - 16, LONG(120)));
+  return SIZE{w, h};
+}
+
 }  // namespace
 
 bool ViewPanning() { return gPanning; }
@@ -67,7 +80,10 @@ CutWindow* CutWindow::CreateWindowFor(MainFrame& frame, std::unique_ptr<Cut> cut
   mdi.szClass = kCutClass;
   mdi.szTitle = L"untitled.cut";
   mdi.hOwner = Program().instance;
-  mdi.x = mdi.y = mdi.cx = mdi.cy = CW_USEDEFAULT;
+  mdi.x = mdi.y = CW_USEDEFAULT;
+  const SIZE size = InitialSize(frame.MdiClient(), self->cut_->CanvasWidth(), self->cut_->CanvasHeight());
+  mdi.cx = size.cx;
+  mdi.cy = size.cy;
   mdi.lParam = reinterpret_cast<LPARAM>(self.get());
   HWND window = reinterpret_cast<HWND>(
       SendMessageW(frame.MdiClient(), WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&mdi)));

@@ -227,6 +227,8 @@ bool MainFrame::OnCreate() {
   ThePenChooser().Create(instance_, frame_);
   anim_.CreateHidden(instance_, frame_, L"");
   layoutFlags_ = kStatusBarShown | kToolbarShown | kPanelsShown | kNormalLayout;
+  // Cuts opened before the frame is first shown get a client of the right size.
+  Layout();
   return true;
 }
 
@@ -515,6 +517,10 @@ bool MainFrame::OnCommand(int code, int id, HWND control) {
     OnExit();
     return true;
   }
+  if (id == IDC_CUT_LIST && code == LBN_DBLCLK) {
+    OpenCutAtCaret();
+    return true;
+  }
   if (id >= IDC_FRAME_TIME && id <= IDC_KEYFRAME && id != IDC_STATUS_BAR) {
     // The notifications of the panel controls and the cut list come with the frame and
     // layer panels and the film window.
@@ -527,6 +533,21 @@ bool MainFrame::OnCommand(int code, int id, HWND control) {
   if (IsFrameCommand(id)) return RunFrameCommand(id);
   if (CutWindow* cut = ActiveCutWindow()) return cut->OnCommand(code, id, control);
   return false;
+}
+
+void MainFrame::OpenCutAtCaret() {
+  // The cut at the caret: its window comes to the front, or the cut is opened.
+  const LRESULT caret = SendMessageW(cutList_, LB_GETCARETINDEX, 0, 0);
+  FilmItem* item = caret == LB_ERR ? nullptr : film_->ItemAt(int32_t(caret));
+  if (!item) return;
+  for (HWND child = GetWindow(mdiClient_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    CutWindow* cut = CutWindow::FromWindow(child);
+    if (cut && &cut->TheCut() == item->cut) {
+      SendMessageW(mdiClient_, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(child), 0);
+      return;
+    }
+  }
+  OpenCutFile(item->path);
 }
 
 void MainFrame::OnExit() {

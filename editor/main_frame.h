@@ -112,6 +112,7 @@ class MainFrame {
   // The dispatcher: false when the command is left to default frame processing.
   bool OnCommand(int code, int id, HWND control);
   bool RunFrameCommand(int id);
+  void OpenCutAtCaret();
   void OnExit();
   void OnExplainTool();
   void OnAbout();
