@@ -47,15 +47,15 @@ void SetTextFont(const std::string& face, int32_t size, int32_t lineSpacing, int
   font.handle = nullptr;
   if (face.empty() || size == 0 || lineSpacing == 0 || weight == 0) return;
   const LONG turn = face[0] == '@' ? kVerticalEscapement : 0;
-  LOGFONTW spec = {};
-  spec.lfHeight = size;
-  spec.lfEscapement = turn;
-  spec.lfOrientation = turn;
-  spec.lfWeight = weight;
-  spec.lfCharSet = DEFAULT_CHARSET;
+  LOGFONTW wanted = {};
+  wanted.lfHeight = size;
+  wanted.lfEscapement = turn;
+  wanted.lfOrientation = turn;
+  wanted.lfWeight = weight;
+  wanted.lfCharSet = DEFAULT_CHARSET;
   const std::wstring wide = Widen(face);
-  wcsncpy(spec.lfFaceName, wide.c_str(), LF_FACESIZE - 1);
-  font.handle = CreateFontIndirectW(&spec);
+  wcsncpy(wanted.lfFaceName, wide.c_str(), LF_FACESIZE - 1);
+  font.handle = CreateFontIndirectW(&wanted);
 }
 
 HPALETTE SelectEditorPalette(HDC dc) {

@@ -21,7 +21,7 @@ foreach(icon frame_icon cut_icon)
 endforeach()
 
 # The toolbar: 27 images of 16 x 16 side by side (432 x 16), in the order of their numbers,
-# which the main frame's button table uses (Part 8.2). The light grey background is the
+# which the main frame's button table uses. The light grey background is the
 # colour the toolbar maps to the button face.
 set(EDITOR_TOOLBAR_IMAGES
   00_undo 01_frame_add 02_frame_insert 03_frame_delete 04_frame_next 05_frame_previous

@@ -678,6 +678,6 @@ file(WRITE "${OUT}/demo003.json"
   " \"frames\": [${frames}]}\n")
 
 # ===== The film ==========================================================================
-# Title, author, output size, then the cut files relative to the film (Part 2.3), CR LF.
+# Title, author, output size, then the cut files relative to the film, CR LF.
 file(WRITE "${OUT}/demo.flm"
   "Orvina demo\r\nOrvina\r\n${W}, ${H}\r\ndemo001.cut\r\ndemo002.cut\r\ndemo003.cut\r\n")
