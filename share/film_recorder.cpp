@@ -1,0 +1,167 @@
+#include "share/film_recorder.h"
+
+#include <algorithm>
+
+#include "anim/playback.h"
+#include "share/canvas.h"
+#include "share/film_time.h"
+
+namespace {
+
+bool SamePlan(const PaintPlan& a, const PaintPlan& b) {
+  return a.copy == b.copy && a.sourceX == b.sourceX && a.sourceY == b.sourceY;
+}
+
+// The engine with a clock instead of a timer and a canvas instead of a window: every paint
+// becomes a picture.
+class Recorder final : public Playback {
+ public:
+  Recorder(const RecordOptions& options, PictureSequence& sequence)
+      : options_(options), sequence_(sequence) {}
+
+  bool Run(ByteStream& film, std::string* error);
+
+ protected:
+  bool PrepareTimer() override { return true; }
+  bool StartTimer(int) override { return true; }
+  void KillTimer() override {}
+  void FitWindow() override {}
+  void ShowInactive() override {}
+  void Invalidate() override {}
+  void PaintNow() override { Capture(); }
+  void PlaybackStopped() override { stopped_ = true; }
+
+ private:
+  void Capture();
+  bool Fail(std::string* error, const std::string& why) {
+    if (error) *error = why;
+    return false;
+  }
+
+  const RecordOptions& options_;
+  PictureSequence& sequence_;
+  FilmTime now_;
+  Canvas screen_;
+  PaintPlan plan_;
+  bool planValid_ = false;
+  bool recording_ = false;
+  bool stopped_ = false;
+  bool ended_ = false;
+  bool failed_ = false;
+  int32_t restarts_ = 0;
+  int32_t shownCut_ = -1;
+};
+
+bool Recorder::Run(ByteStream& film, std::string* error) {
+  const uint32_t h = options_.highlight;
+  Buffer().SetHighlight(int((h >> 16) & 0xFF), int((h >> 8) & 0xFF), int(h & 0xFF));
+  // Checked before the first tick paints: a failed Open shows nothing.
+  recording_ = false;
+  if (!Open(film)) return Fail(error, "not a playable OV or TL file");
+  const Decoder& decoder = AnimDecoder();
+  const int64_t w = ViewAreaWidth(), hgt = ViewAreaHeight();
+  if (w < 1 || hgt < 1) {
+    return Fail(error, "the view area of " + std::to_string(w) + " x " + std::to_string(hgt) +
+                           " shows nothing");
+  }
+  if (w * hgt > kLargestViewArea) {
+    return Fail(error, "the view area of " + std::to_string(w) + " x " + std::to_string(hgt) +
+                           " is larger than " + std::to_string(kLargestViewArea) + " pixels");
+  }
+  if (options_.cut >= decoder.CutCount()) {
+    return Fail(error, "no cut " + std::to_string(options_.cut) + " (the file has " +
+                           std::to_string(decoder.CutCount()) + ")");
+  }
+  // Open has shown the first frame already: still, or playing (perhaps stopped by a frame
+  // of duration 0).
+  const bool still = !TimerRunning() && !stopped_;
+  recording_ = true;
+  stopped_ = false;
+  if (still) {
+    Capture();
+    stopped_ = true;
+  } else {
+    // The cut (the film: its first cut) begins afresh, as the player's cut jump does.
+    Stop();
+    SetNextDuration(AnimDecoder().GotoCut(std::max(options_.cut, 0)));
+    SetTicksLeft(1);
+    SetMark(decoder.NextCutIndex());
+    restarts_ = decoder.Restarts();
+    Tick();
+  }
+  while (!stopped_ && !ended_ && !failed_) {
+    now_.AddTicks(1, TimerRate());
+    if (now_.Seconds() > options_.longestSeconds) {
+      return Fail(error, "plays longer than " + std::to_string(int64_t(options_.longestSeconds)) + " seconds");
+    }
+    Tick();
+  }
+  if (failed_ || !sequence_.End(now_, stopped_)) return Fail(error, sequence_.Error());
+  return true;
+}
+
+void Recorder::Capture() {
+  if (!recording_ || ended_ || failed_) return;
+  const Decoder& decoder = AnimDecoder();
+  // The frame being painted is the one decoded last.
+  if (decoder.Restarts() != restarts_ || (options_.cut >= 0 && decoder.CurrentCut() != options_.cut)) {
+    ended_ = true;
+    return;
+  }
+  if (decoder.CurrentCut() != shownCut_) {
+    shownCut_ = decoder.CurrentCut();
+    if (options_.cutStarted) options_.cutStarted(shownCut_);
+  }
+
+  const int32_t aw = ViewAreaWidth(), ah = ViewAreaHeight();
+  bool whole = false;
+  if (screen_.width != aw || screen_.height != ah || !planValid_) {
+    screen_.Resize(aw, ah);
+    whole = true;
+  }
+  const FrameBuffer& fb = Buffer();
+  const PaintPlan plan = PlanPaint(aw, ah, fb.Width(), fb.Height(), Displayed());
+  if (!planValid_ || !SamePlan(plan, plan_)) whole = true;
+  uint32_t colors[256];
+  for (int i = 0; i < 256; ++i) colors[i] = fb.CombinedColors()[i] | Canvas::kOpaque;
+
+  // Outside the copied rectangle the view area is black; only a new placement changes it.
+  const Rect& copy = plan.copy;
+  const Rect area = whole ? screen_.Whole() : copy;
+  int32_t x0 = area.Right(), x1 = -1, y0 = -1, y1 = -1;
+  for (int32_t y = area.y; y < area.Bottom(); ++y) {
+    uint32_t* row = screen_.Row(y);
+    const bool inside = y >= copy.y && y < copy.Bottom();
+    const uint8_t* source =
+        inside ? fb.Bits() + size_t(y - copy.y + plan.sourceY) * size_t(fb.Stride()) + plan.sourceX
+               : nullptr;
+    int32_t first = -1, last = -1;
+    for (int32_t x = area.x; x < area.Right(); ++x) {
+      const uint32_t v = inside && x >= copy.x && x < copy.Right() ? colors[source[x - copy.x]] : Canvas::kBlack;
+      if (row[x] != v) {
+        row[x] = v;
+        if (first < 0) first = x;
+        last = x;
+      }
+    }
+    if (first < 0) continue;
+    x0 = std::min(x0, first), x1 = std::max(x1, last);
+    if (y0 < 0) y0 = y;
+    y1 = y;
+  }
+  const bool firstPicture = !planValid_;
+  plan_ = plan;
+  planValid_ = true;
+  Rect changed = y0 < 0 ? Rect{} : Rect{x0, y0, x1 - x0 + 1, y1 - y0 + 1};
+  if (firstPicture) changed = screen_.Whole();
+  if (changed.IsEmpty()) return;
+  if (!sequence_.Show(screen_, changed, now_)) failed_ = true;
+}
+
+}  // namespace
+
+bool RecordFilm(ByteStream& film, const RecordOptions& options, PictureSequence& sequence,
+                std::string* error) {
+  Recorder recorder(options, sequence);
+  return recorder.Run(film, error);
+}
