@@ -80,8 +80,8 @@ bool WebpWriter::Add(const Canvas& picture, const Canvas*, const Rect&, int64_t 
 
 bool WebpWriter::Finish(int64_t end, bool held) {
   if (!encoder_) return Fail("WebP: no pictures");
-  // A held picture has no time of its own; the encoder wants one, and it plays once.
-  if (held || end <= lastStart_) end = lastStart_ + 1;
+  // A held picture has no time of its own (0); the animation then plays once.
+  if (held || end < lastStart_) end = lastStart_;
   if (end > INT_MAX) return Fail("WebP: the animation is too long");
   if (!WebPAnimEncoderAdd(encoder_, nullptr, int(end), nullptr)) return EncoderFailed();
   WebPData data;
