@@ -69,8 +69,9 @@ bool IndexRect(const Canvas& picture, const Canvas* before, const Rect& rect, in
   if (out.colors.size() >= size_t(maxEntries)) return false;
   auto map = std::make_unique<ColorMap>();
   bool anyTransparent = false;
-  uint32_t lastColor = 0;
-  int lastIndex = 0;
+  // Colours seen lately, by a hash of their bits: most lookups end here.
+  uint32_t recentColor[256] = {};
+  uint8_t recentIndex[256] = {};
   uint8_t* at = out.index.data();
   for (int32_t y = r.y; y < r.Bottom(); ++y) {
     const uint32_t* row = picture.Row(y) + r.x;
@@ -82,23 +83,27 @@ bool IndexRect(const Canvas& picture, const Canvas* before, const Rect& rect, in
         anyTransparent = true;
         continue;
       }
-      if (c != lastColor) {
-        const int slot = map->Find(c);
-        if (map->Has(slot)) {
-          lastIndex = map->Value(slot);
-        } else if (out.colors.size() < size_t(maxEntries)) {
-          lastIndex = int(out.colors.size());
-          out.colors.push_back(c);
-          map->Put(slot, c, lastIndex);
-        } else {
-          if (!approximate) return false;
-          out.approximated = true;
-          lastIndex = Nearest(out.colors, first, c);
-          map->Put(slot, c, lastIndex);
-        }
-        lastColor = c;
+      const uint32_t h = (c ^ (c >> 7) ^ (c >> 15)) & 0xFF;
+      if (recentColor[h] == c) {
+        *at++ = recentIndex[h];
+        continue;
       }
-      *at++ = uint8_t(lastIndex);
+      int index;
+      const int slot = map->Find(c);
+      if (map->Has(slot)) {
+        index = map->Value(slot);
+      } else if (out.colors.size() < size_t(maxEntries)) {
+        index = int(out.colors.size());
+        out.colors.push_back(c);
+        map->Put(slot, c, index);
+      } else {
+        if (!approximate) return false;
+        out.approximated = true;
+        index = Nearest(out.colors, first, c);
+        map->Put(slot, c, index);
+      }
+      recentColor[h] = c, recentIndex[h] = uint8_t(index);
+      *at++ = uint8_t(index);
     }
   }
   if (!before) return true;

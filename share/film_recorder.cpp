@@ -131,18 +131,21 @@ void Recorder::Capture() {
   int32_t x0 = area.Right(), x1 = -1, y0 = -1, y1 = -1;
   for (int32_t y = area.y; y < area.Bottom(); ++y) {
     uint32_t* row = screen_.Row(y);
-    const bool inside = y >= copy.y && y < copy.Bottom();
-    const uint8_t* source =
-        inside ? fb.Bits() + size_t(y - copy.y + plan.sourceY) * size_t(fb.Stride()) + plan.sourceX
-               : nullptr;
     int32_t first = -1, last = -1;
-    for (int32_t x = area.x; x < area.Right(); ++x) {
-      const uint32_t v = inside && x >= copy.x && x < copy.Right() ? colors[source[x - copy.x]] : Canvas::kBlack;
-      if (row[x] != v) {
-        row[x] = v;
-        if (first < 0) first = x;
-        last = x;
-      }
+    auto put = [&](int32_t x, uint32_t v) {
+      if (row[x] == v) return;
+      row[x] = v;
+      if (first < 0) first = x;
+      last = x;
+    };
+    const bool inside = y >= copy.y && y < copy.Bottom();
+    if (inside) {
+      const uint8_t* source = fb.Bits() + size_t(y - copy.y + plan.sourceY) * size_t(fb.Stride()) + plan.sourceX;
+      for (int32_t x = area.x; x < copy.x; ++x) put(x, Canvas::kBlack);
+      for (int32_t i = 0; i < copy.width; ++i) put(copy.x + i, colors[source[i]]);
+      for (int32_t x = copy.Right(); x < area.Right(); ++x) put(x, Canvas::kBlack);
+    } else {
+      for (int32_t x = area.x; x < area.Right(); ++x) put(x, Canvas::kBlack);
     }
     if (first < 0) continue;
     x0 = std::min(x0, first), x1 = std::max(x1, last);

@@ -10,13 +10,16 @@
 //       used (2^k entries), LZW data
 //   trailer ";"
 //
-// A delay longer than a u16 holds goes on in 1 × 1 frames of the transparent index.
+// A delay longer than a u16 holds goes on in 1 × 1 frames of the transparent index. The
+// LZW data is coded here (GifLzw: giflib's own coder takes several times as long) and
+// handed to giflib as code blocks.
 #include <gif_lib.h>
 
 #include <algorithm>
 #include <cstring>
 
 #include "share/color_index.h"
+#include "share/gif_lzw.h"
 #include "share/picture_writers.h"
 
 namespace {
@@ -40,6 +43,9 @@ class GifWriter final : public PictureWriter {
   bool Begin(int32_t width, int32_t height);
   bool WriteControl(int transparent, int64_t delay);
   bool WriteImage(const IndexedRect& image, int64_t delay);
+  // The image descriptor and the coded pixels, rows × scale.
+  bool WritePixels(int32_t x, int32_t y, int32_t w, int32_t h, const std::vector<uint32_t>& colors,
+                   const uint8_t* index);
   bool GifFailed() { return Fail(std::string("GIF: ") + GifErrorString(gif_->Error)); }
 
   const WriterOptions options_;
@@ -48,7 +54,8 @@ class GifWriter final : public PictureWriter {
   IndexedRect pending_;
   bool havePending_ = false;
   int64_t pendingStart_ = 0;
-  std::vector<GifPixelType> line_;
+  std::vector<uint8_t> line_;
+  GifLzw lzw_;
 };
 
 int GifWriter::Output(GifFileType* gif, const GifByteType* bytes, int n) {
@@ -85,44 +92,51 @@ bool GifWriter::WriteControl(int transparent, int64_t delay) {
   return EGifPutExtension(gif_, GRAPHICS_EXT_FUNC_CODE, int(n), bytes) != GIF_ERROR || GifFailed();
 }
 
-bool GifWriter::WriteImage(const IndexedRect& image, int64_t delay) {
+bool GifWriter::WritePixels(int32_t x, int32_t y, int32_t w, int32_t h, const std::vector<uint32_t>& colors,
+                            const uint8_t* index) {
   const int s = options_.scale;
-  const Rect& r = image.rect;
-  int64_t left = std::max<int64_t>(delay, 0);
-  const int64_t now = std::min(left, kLongestDelay);
-  left -= now;
-  if (!WriteControl(image.transparent, now)) return false;
-  GifColorType colors[256] = {};
+  GifColorType table[256] = {};
   int size = 2;
-  while (size < int(image.colors.size())) size *= 2;
-  for (size_t i = 0; i < image.colors.size(); ++i) {
-    const uint32_t c = image.colors[i];
-    colors[i] = GifColorType{GifByteType(c >> 16), GifByteType(c >> 8), GifByteType(c)};
+  while (size < int(colors.size())) size *= 2;
+  for (size_t i = 0; i < colors.size() && i < 256; ++i) {
+    const uint32_t c = colors[i];
+    table[i] = GifColorType{GifByteType(c >> 16), GifByteType(c >> 8), GifByteType(c)};
   }
-  ColorMapObject* map = GifMakeMapObject(size, colors);
+  ColorMapObject* map = GifMakeMapObject(size, table);
   if (!map) return Fail("GIF: out of memory");
-  const bool described = EGifPutImageDesc(gif_, r.x * s, r.y * s, r.width * s, r.height * s, false, map) != GIF_ERROR;
+  // giflib writes the code size byte from the table size, at least 2.
+  const int codeSize = std::max(2, map->BitsPerPixel);
+  const bool described = EGifPutImageDesc(gif_, x * s, y * s, w * s, h * s, false, map) != GIF_ERROR;
   GifFreeMapObject(map);
   if (!described) return GifFailed();
-  line_.resize(size_t(r.width) * size_t(s));
-  for (int32_t y = 0; y < r.height; ++y) {
-    RepeatEach(image.index.data() + size_t(y) * size_t(r.width), r.width, s, line_.data());
-    for (int k = 0; k < s; ++k) {
-      if (EGifPutLine(gif_, line_.data(), int(line_.size())) == GIF_ERROR) return GifFailed();
-    }
+  lzw_.Begin(codeSize);
+  line_.resize(size_t(w) * size_t(s));
+  for (int32_t row = 0; row < h; ++row) {
+    RepeatEach(index + size_t(row) * size_t(w), w, s, line_.data());
+    for (int k = 0; k < s; ++k) lzw_.Put(line_.data(), line_.size());
   }
+  lzw_.End();
+  const std::vector<uint8_t>& blocks = lzw_.Blocks();
+  for (size_t at = 0; at < blocks.size(); at += size_t(blocks[at]) + 1) {
+    const int put = at == 0 ? EGifPutCode(gif_, codeSize, &blocks[at]) : EGifPutCodeNext(gif_, &blocks[at]);
+    if (put == GIF_ERROR) return GifFailed();
+  }
+  return EGifPutCodeNext(gif_, nullptr) != GIF_ERROR || GifFailed();
+}
+
+bool GifWriter::WriteImage(const IndexedRect& image, int64_t delay) {
+  const Rect& r = image.rect;
+  int64_t left = std::max<int64_t>(delay, 0);
+  const int64_t first = std::min(left, kLongestDelay);
+  left -= first;
+  if (!WriteControl(image.transparent, first)) return false;
+  if (!WritePixels(r.x, r.y, r.width, r.height, image.colors, image.index.data())) return false;
   // The rest of a long delay: frames that change nothing.
   while (left > 0) {
     const int64_t more = std::min(left, kLongestDelay);
     left -= more;
-    if (!WriteControl(0, more)) return false;
-    GifColorType two[2] = {};
-    ColorMapObject* tiny = GifMakeMapObject(2, two);
-    if (!tiny) return Fail("GIF: out of memory");
-    const bool ok = EGifPutImageDesc(gif_, 0, 0, 1, 1, false, tiny) != GIF_ERROR;
-    GifFreeMapObject(tiny);
-    GifPixelType pixel = 0;
-    if (!ok || EGifPutLine(gif_, &pixel, 1) == GIF_ERROR) return GifFailed();
+    const uint8_t transparent = 0;
+    if (!WriteControl(0, more) || !WritePixels(0, 0, 1, 1, {Canvas::kBlack}, &transparent)) return false;
   }
   return true;
 }
