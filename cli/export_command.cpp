@@ -2,6 +2,7 @@
 // PNG files with their times.
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -45,14 +46,23 @@ OutputKind KindOf(const std::string& path) {
   throw CliError(path, "not an output this command writes (OUT.gif, OUT.webp or a folder ending in /)");
 }
 
-// "R,G,B" as 0xRRGGBB, as the player's highlight setting is written.
+// "R,G,B" as 0xRRGGBB, as the player's highlight setting is written ("255, 255, 255").
 uint32_t ParseHighlight(const std::string& text) {
-  int r = -1, g = -1, b = -1;
-  char extra = 0;
-  if (std::sscanf(text.c_str(), " %d , %d , %d %c", &r, &g, &b, &extra) != 3 || r < 0 || r > 255 ||
-      g < 0 || g > 255 || b < 0 || b > 255)
-    throw CliError("--highlight", "\"" + text + "\" is not R,G,B with each from 0 to 255");
-  return uint32_t(r) << 16 | uint32_t(g) << 8 | uint32_t(b);
+  uint32_t rgb = 0;
+  size_t at = 0;
+  for (int k = 0; k < 3; ++k) {
+    const size_t comma = k < 2 ? text.find(',', at) : text.size();
+    std::string part = comma == std::string::npos ? std::string() : text.substr(at, comma - at);
+    part.erase(0, part.find_first_not_of(' '));
+    part.erase(part.find_last_not_of(' ') + 1);
+    int value = -1;
+    const auto [end, ec] = std::from_chars(part.data(), part.data() + part.size(), value);
+    if (part.empty() || ec != std::errc() || end != part.data() + part.size() || value < 0 || value > 255)
+      throw CliError("--highlight", "\"" + text + "\" is not R,G,B with each from 0 to 255");
+    rgb = rgb << 8 | uint32_t(value);
+    at = comma + 1;
+  }
+  return rgb;
 }
 
 void Export(const ExportArgs& args) {
@@ -75,10 +85,10 @@ void Export(const ExportArgs& args) {
     throw CliError(args.input, "a view area of " + std::to_string(header.screenWidth) + " x " +
                                    std::to_string(header.screenHeight) + " cannot be exported");
   const int64_t w = int64_t(header.screenWidth) * args.scale, h = int64_t(header.screenHeight) * args.scale;
-  if (w > kLargestPictureSide || h > kLargestPictureSide)
+  if (!PictureSizeFits(w, h))
     throw CliError(args.output, "pictures of " + std::to_string(w) + " x " + std::to_string(h) +
                                     " are too large (at most " + std::to_string(kLargestPictureSide) +
-                                    " a side)");
+                                    " a side and " + std::to_string(kLargestPictureArea) + " pixels)");
 
   WriterOptions options;
   options.scale = args.scale;

@@ -83,6 +83,12 @@ bool IndexRect(const Canvas& picture, const Canvas* before, const Rect& rect, in
         anyTransparent = true;
         continue;
       }
+      // Mostly the pixel before had this colour and changed too.
+      if (x > 0 && c == row[x - 1] && at[-1] != 0) {
+        *at = at[-1];
+        ++at;
+        continue;
+      }
       const uint32_t h = (c ^ (c >> 7) ^ (c >> 15)) & 0xFF;
       if (recentColor[h] == c) {
         *at++ = recentIndex[h];

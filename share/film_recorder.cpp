@@ -53,20 +53,18 @@ class Recorder final : public Playback {
 };
 
 bool Recorder::Run(ByteStream& film, std::string* error) {
-  const uint32_t h = options_.highlight;
-  Buffer().SetHighlight(int((h >> 16) & 0xFF), int((h >> 8) & 0xFF), int(h & 0xFF));
-  // Checked before the first tick paints: a failed Open shows nothing.
+  const uint32_t rgb = options_.highlight;
+  Buffer().SetHighlight(int((rgb >> 16) & 0xFF), int((rgb >> 8) & 0xFF), int(rgb & 0xFF));
+  // Open paints the first frame already; nothing is recorded before the checks.
   recording_ = false;
   if (!Open(film)) return Fail(error, "not a playable OV or TL file");
   const Decoder& decoder = AnimDecoder();
-  const int64_t w = ViewAreaWidth(), hgt = ViewAreaHeight();
-  if (w < 1 || hgt < 1) {
-    return Fail(error, "the view area of " + std::to_string(w) + " x " + std::to_string(hgt) +
-                           " shows nothing");
-  }
-  if (w * hgt > kLargestViewArea) {
-    return Fail(error, "the view area of " + std::to_string(w) + " x " + std::to_string(hgt) +
-                           " is larger than " + std::to_string(kLargestViewArea) + " pixels");
+  const int64_t w = ViewAreaWidth(), h = ViewAreaHeight();
+  const std::string area = std::to_string(w) + " x " + std::to_string(h);
+  if (w < 1 || h < 1) return Fail(error, "the view area of " + area + " shows nothing");
+  if (w * h > kLargestViewArea) {
+    return Fail(error, "the view area of " + area + " is larger than " + std::to_string(kLargestViewArea) +
+                           " pixels");
   }
   if (options_.cut >= decoder.CutCount()) {
     return Fail(error, "no cut " + std::to_string(options_.cut) + " (the file has " +

@@ -69,7 +69,7 @@ int GifWriter::Output(GifFileType* gif, const GifByteType* bytes, int n) {
 }
 
 bool GifWriter::Begin(int32_t width, int32_t height) {
-  if (width < 1 || height < 1 || width > kLargestPictureSide || height > kLargestPictureSide)
+  if (!PictureSizeFits(width, height))
     return Fail("GIF: a picture of " + std::to_string(width) + " x " + std::to_string(height) + " is too large");
   out_.clear();
   int error = 0;

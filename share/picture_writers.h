@@ -21,5 +21,11 @@ std::unique_ptr<PictureWriter> NewGifWriter(const WriterOptions& options, std::v
 std::unique_ptr<PictureWriter> NewWebpWriter(const WriterOptions& options, std::vector<uint8_t>& out);
 std::unique_ptr<PictureWriter> NewPngFolderWriter(const WriterOptions& options, const std::string& folder);
 
-// The largest side of a written picture, scale included (WebP's limit).
+// The largest written picture, scale included: WebP's limit a side, and an area whose
+// working copies still fit in memory.
 inline constexpr int32_t kLargestPictureSide = 16383;
+inline constexpr int64_t kLargestPictureArea = int64_t(1) << 25;
+inline bool PictureSizeFits(int64_t width, int64_t height) {
+  return width >= 1 && height >= 1 && width <= kLargestPictureSide && height <= kLargestPictureSide &&
+         width * height <= kLargestPictureArea;
+}

@@ -70,7 +70,7 @@ bool PngFolderWriter::Begin() {
 bool PngFolderWriter::WritePng(const Canvas& picture, const fs::path& path) {
   const int s = options_.scale;
   const int32_t w = picture.width * s, h = picture.height * s;
-  if (w < 1 || h < 1 || w > kLargestPictureSide || h > kLargestPictureSide)
+  if (!PictureSizeFits(w, h))
     return Fail("PNG: a picture of " + std::to_string(w) + " x " + std::to_string(h) + " is too large");
   png_image image{};
   image.version = PNG_IMAGE_VERSION;

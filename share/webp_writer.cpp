@@ -39,7 +39,7 @@ class WebpWriter final : public PictureWriter {
 };
 
 bool WebpWriter::Begin(int32_t width, int32_t height) {
-  if (width < 1 || height < 1 || width > kLargestPictureSide || height > kLargestPictureSide)
+  if (!PictureSizeFits(width, height))
     return Fail("WebP: a picture of " + std::to_string(width) + " x " + std::to_string(height) + " is too large");
   WebPAnimEncoderOptions options;
   if (!WebPAnimEncoderOptionsInit(&options) || !WebPConfigInit(&config_) ||

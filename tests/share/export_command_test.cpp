@@ -9,6 +9,7 @@
 #include <map>
 #include <random>
 #include <regex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -118,8 +119,9 @@ struct Step {
   bool changes = true;
 };
 
+// With `noise`, each changing frame takes a random level in every pixel.
 std::vector<uint8_t> MakeCut(uint32_t seed, int16_t w, int16_t h, int16_t viewW, int16_t viewH, int levels,
-                             uint8_t fps, const std::vector<Step>& steps) {
+                             uint8_t fps, const std::vector<Step>& steps, bool noise = false) {
   std::mt19937 rng(seed);
   auto header = ovtest::Header(w, h, levels, fps, "cut " + std::to_string(seed));
   header.viewWidth = viewW, header.viewHeight = viewH;
@@ -129,7 +131,12 @@ std::vector<uint8_t> MakeCut(uint32_t seed, int16_t w, int16_t h, int16_t viewW,
       ov::FrameFields f = Fields(int16_t(s.duration), int16_t(s.repeat), uint8_t(s.brightness));
       f.viewX = int16_t(s.viewX), f.viewY = int16_t(s.viewY);
       if (s.changes || &s == &steps.front()) {
-        Scribble(p, rng, levels);
+        if (noise) {
+          for (int32_t y = 0; y < h; ++y)
+            for (int32_t x = 0; x < w; ++x) p.Set(x, y, uint8_t(rng() % uint32_t(levels)));
+        } else {
+          Scribble(p, rng, levels);
+        }
         c.Frame(f, p);
       } else {
         c.Same(f);
@@ -165,6 +172,8 @@ class ExportCommand : public ::testing::Test {
     // loop still open at the end, which the cut's own first frame closes.
     clitest::WriteBytes(dir_ / "plays.tl",
                         MakeCut(4, 12, 8, 12, 8, 4, 30, {{2, 1}, {3, 0, 50, 0, 0, false}, {-2, 0}, {1, 2}, {2, 0}}));
+    // Noise at 13 levels dissolving: 169 colours, and more codes than one LZW table holds.
+    clitest::WriteBytes(dir_ / "noise.tl", MakeCut(6, 160, 120, 160, 120, 13, 24, {{1, 1}, {-2, 0}}, true));
   }
   void TearDown() override {
     std::error_code ec;
@@ -284,9 +293,11 @@ TEST_F(ExportCommand, PngFramesAreWhatThePlayerShowsForAsLongAsItShowsThem) {
 TEST_F(ExportCommand, GifAndWebpReadBackByOutsideToolsAsThePlayerShows) {
   const Expected stops = Reference("stops.ov", 24, 12, {12, 24, 10});
   const Expected plays = Reference("plays.tl", 12, 8, {30});
+  const Expected noise = Reference("noise.tl", 160, 120, {24});
 
   for (auto [film, e, w, h, scale, loops] :
-       {std::tuple{"stops.ov", &stops, 24, 12, 1, 0}, {"plays.tl", &plays, 12, 8, 1, 0}, {"plays.tl", &plays, 12, 8, 3, 4}}) {
+       {std::tuple{"stops.ov", &stops, 24, 12, 1, 0}, {"plays.tl", &plays, 12, 8, 1, 0}, {"plays.tl", &plays, 12, 8, 3, 4},
+        {"noise.tl", &noise, 160, 120, 1, 0}}) {
     const std::string args = " --scale " + std::to_string(scale) + " --loop-count " + std::to_string(loops);
     const std::string name = std::string(film) + "_" + std::to_string(scale);
     const std::string what = name + args;
@@ -356,17 +367,25 @@ TEST_F(ExportCommand, BadInputFailsInOneLineAndWritesNothing) {
   std::vector<std::string> left;
   for (const auto& entry : fs::directory_iterator(dir_)) left.push_back(entry.path().filename().string());
   std::sort(left.begin(), left.end());
-  EXPECT_EQ(left, (std::vector<std::string>{"file", "junk.ov", "kept.gif", "plays.tl", "stops.ov"}));
+  EXPECT_EQ(left, (std::vector<std::string>{"file", "junk.ov", "kept.gif", "noise.tl", "plays.tl", "stops.ov"}));
 
-  // The highlight is the brightest level's colour.
-  const Result pink = Orvina("export " + Path("plays.tl") + " --highlight \"255, 0, 255\" -o " + Path("pink/"));
+  // A file of one frame is shown still: one picture, held; the highlight is its brightest
+  // level's colour.
+  clitest::WriteBytes(Path("still.tl"), MakeCut(5, 12, 8, 12, 8, 4, 12, {{7, 1}}));
+  const Result pink = Orvina("export " + Path("still.tl") + " --highlight \"255, 0, 255\" -o " + Path("pink/"));
   ASSERT_EQ(pink.status, 0) << pink.out;
-  const std::vector<Rgb> first = ReadWithMagick(Path("pink/frame_00000.png"), 12, 8);
-  ASSERT_EQ(first.size(), 1u);
-  for (size_t k = 0; k < first[0].px.size(); k += 3) {
-    const uint8_t r = first[0].px[k], g = first[0].px[k + 1], b = first[0].px[k + 2];
+  const auto timing = clitest::ReadBytes(Path("pink/timing.json"));
+  EXPECT_EQ(std::string(timing.begin(), timing.end()),
+            "{\n  \"loopCount\": 1,\n  \"frames\": [\n    {\"file\": \"frame_00000.png\", \"ms\": 0}\n  ]\n}\n");
+  const std::vector<Rgb> still = ReadWithMagick(Path("pink/frame_00000.png"), 12, 8);
+  ASSERT_EQ(still.size(), 1u);
+  std::set<int> levels;
+  for (size_t k = 0; k < still[0].px.size(); k += 3) {
+    const uint8_t r = still[0].px[k], g = still[0].px[k + 1], b = still[0].px[k + 2];
     EXPECT_TRUE(g == 0 && r == b && r % 85 == 0) << int(r) << "," << int(g) << "," << int(b);
+    levels.insert(r);
   }
+  EXPECT_TRUE(levels.count(255)) << "the scribble keeps some of the brightest level";
 }
 
 }  // namespace
