@@ -41,7 +41,6 @@ class Recorder final : public Playback {
   const RecordOptions& options_;
   PictureSequence& sequence_;
   FilmTime now_;
-  Canvas screen_;
   PaintPlan plan_;
   bool planValid_ = false;
   bool recording_ = false;
@@ -111,30 +110,32 @@ void Recorder::Capture() {
     if (options_.cutStarted) options_.cutStarted(shownCut_);
   }
 
-  const int32_t aw = ViewAreaWidth(), ah = ViewAreaHeight();
-  bool whole = false;
-  if (screen_.width != aw || screen_.height != ah || !planValid_) {
-    screen_.Resize(aw, ah);
-    whole = true;
+  if (!sequence_.Advance(now_)) {
+    failed_ = true;
+    return;
   }
+  Canvas& screen = sequence_.Screen();
+  const int32_t aw = ViewAreaWidth(), ah = ViewAreaHeight();
+  const bool first = !planValid_;
+  if (first) screen.Resize(aw, ah);
   const FrameBuffer& fb = Buffer();
   const PaintPlan plan = PlanPaint(aw, ah, fb.Width(), fb.Height(), Displayed());
-  if (!planValid_ || !SamePlan(plan, plan_)) whole = true;
+  const bool whole = first || !SamePlan(plan, plan_);
   uint32_t colors[256];
   for (int i = 0; i < 256; ++i) colors[i] = fb.CombinedColors()[i] | Canvas::kOpaque;
 
   // Outside the copied rectangle the view area is black; only a new placement changes it.
   const Rect& copy = plan.copy;
-  const Rect area = whole ? screen_.Whole() : copy;
+  const Rect area = whole ? screen.Whole() : copy;
   int32_t x0 = area.Right(), x1 = -1, y0 = -1, y1 = -1;
   for (int32_t y = area.y; y < area.Bottom(); ++y) {
-    uint32_t* row = screen_.Row(y);
-    int32_t first = -1, last = -1;
+    uint32_t* row = screen.Row(y);
+    int32_t firstX = -1, lastX = -1;
     auto put = [&](int32_t x, uint32_t v) {
       if (row[x] == v) return;
       row[x] = v;
-      if (first < 0) first = x;
-      last = x;
+      if (firstX < 0) firstX = x;
+      lastX = x;
     };
     const bool inside = y >= copy.y && y < copy.Bottom();
     if (inside) {
@@ -145,18 +146,15 @@ void Recorder::Capture() {
     } else {
       for (int32_t x = area.x; x < area.Right(); ++x) put(x, Canvas::kBlack);
     }
-    if (first < 0) continue;
-    x0 = std::min(x0, first), x1 = std::max(x1, last);
+    if (firstX < 0) continue;
+    x0 = std::min(x0, firstX), x1 = std::max(x1, lastX);
     if (y0 < 0) y0 = y;
     y1 = y;
   }
-  const bool firstPicture = !planValid_;
   plan_ = plan;
   planValid_ = true;
-  Rect changed = y0 < 0 ? Rect{} : Rect{x0, y0, x1 - x0 + 1, y1 - y0 + 1};
-  if (firstPicture) changed = screen_.Whole();
-  if (changed.IsEmpty()) return;
-  if (!sequence_.Show(screen_, changed, now_)) failed_ = true;
+  const Rect changed = y0 < 0 ? Rect{} : Rect{x0, y0, x1 - x0 + 1, y1 - y0 + 1};
+  if (!sequence_.Painted(changed)) failed_ = true;
 }
 
 }  // namespace

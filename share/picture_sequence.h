@@ -8,18 +8,25 @@
 #include "share/film_time.h"
 #include "share/picture_writer.h"
 
-// Turns the pictures a film shows, each with the exact time it appears, into what a writer
-// stores: times rounded on the running total in the writer's unit, so the whole lasts
-// exactly as long as the film; a picture whose rounded time is 0 left out; a picture equal
-// to the one stored before merged into it, which then lasts longer.
+// Turns what a film's view area shows, painted at exact times, into what a writer stores:
+// times rounded on the running total in the writer's unit, so the whole lasts exactly as
+// long as the film; a picture whose rounded time is 0 left out; a picture equal to the one
+// stored before merged into it, which then lasts longer.
+//
+// Each paint is Advance(at), then painting Screen(), then Painted(where it changed).
 class PictureSequence {
  public:
   // More stored pictures than `maxPictures` fail.
   explicit PictureSequence(PictureWriter& writer, int64_t maxPictures = kMaxPictures);
 
-  // `screen` shows a new picture from `at` on (not earlier than the one before), which
-  // differs from the one before only inside `changed`; the first may differ anywhere.
-  bool Show(const Canvas& screen, const Rect& changed, const FilmTime& at);
+  // The view area, as the caller last painted it.
+  Canvas& Screen() { return screen_; }
+  // A paint comes at `at` (not earlier than the one before): what the screen shows has been
+  // shown until then, and is stored once it has lasted a unit.
+  bool Advance(const FilmTime& at);
+  // The screen was painted at the time of the last Advance and changed inside `changed`
+  // (empty: not at all). The first paint changes it all and sets its size for good.
+  bool Painted(const Rect& changed);
   // The film ends at `at`, or, `held`, stops on the picture shown last.
   bool End(const FilmTime& at, bool held);
 
@@ -31,18 +38,21 @@ class PictureSequence {
   static constexpr int64_t kMaxPictures = 100000;
 
  private:
-  // Hands the pending picture to the writer unless it equals the one stored last.
+  // Hands the screen's picture to the writer unless it equals the one stored last.
   bool Store();
   bool Fail(const std::string& why);
 
   PictureWriter& writer_;
   const int64_t units_;
   const int64_t maxPictures_;
-  Canvas pending_;       // shown from pendingStart_, not yet stored
-  Canvas lastStored_;    // the picture stored last
-  Rect changedSinceStored_;
-  bool havePending_ = false;
-  int64_t pendingStart_ = 0;
+  Canvas screen_;
+  Canvas lastStored_;
+  Rect changedSinceStored_;  // where the screen may differ from lastStored_
+  bool showing_ = false;     // the screen holds a picture, shown from shownAt_
+  bool storedShown_ = false;
+  int64_t shownAt_ = 0;
+  int64_t paintAt_ = 0;
+  int32_t paintedWidth_ = 0, paintedHeight_ = 0;
   int64_t stored_ = 0;
   int64_t end_ = 0;
   std::string error_;

@@ -40,26 +40,31 @@ TEST(FilmTimeTest, RoundsTheRunningTimeSoTheWholeIsExact) {
   EXPECT_NEAR(double(many.Round(1000)), seconds * 1000, 0.51);
 }
 
+// Paints `c` on the sequence's screen `ticks` ticks at `fps` after the last paint.
+void Paint(PictureSequence& sequence, FilmTime& t, const Canvas& c, int ticks, int fps, Rect changed = {0, 0, 4, 2}) {
+  t.AddTicks(ticks, fps);
+  ASSERT_TRUE(sequence.Advance(t));
+  sequence.Screen() = c;
+  ASSERT_TRUE(sequence.Painted(changed));
+}
+
 TEST(PictureSequenceTest, UnseenPicturesAreLeftOutEqualOnesMergeAndChangesAreExact) {
   // At 255 fps a tick is 0.39 hundredths of a second.
   RecordingWriter writer(100);
   PictureSequence sequence(writer);
   FilmTime t;
-  auto show = [&](const Canvas& c, int ticks, int fps, Rect changed = {0, 0, 4, 2}) {
-    t.AddTicks(ticks, fps);
-    ASSERT_TRUE(sequence.Show(c, changed, t));
-  };
   const Canvas black = Flat(4, 2, 0), white = Flat(4, 2, 0xFFFFFF), grey = Flat(4, 2, 0x808080);
   Canvas dot = grey;
   dot.Row(1)[2] = Canvas::kBlack;
-  show(grey, 0, 10);
-  show(white, 3, 255);  // 1.18 → 1
-  show(black, 2, 255);  // 1.96 → 2, and gone at 2.35: never seen
-  show(white, 1, 255);  // equal to the picture stored last, which goes on
-  show(grey, 1, 10);    // 12.35 → 12
-  show(dot, 1, 10, grey.Whole());
+  Paint(sequence, t, grey, 0, 10);
+  Paint(sequence, t, white, 3, 255);  // 1.18 → 1
+  Paint(sequence, t, black, 2, 255);  // 1.96 → 2, and gone at 2.35: never seen
+  Paint(sequence, t, white, 1, 255);  // equal to the picture stored last, which goes on
+  Paint(sequence, t, grey, 1, 10);    // 12.35 → 12
+  Paint(sequence, t, grey, 1, 10, Rect{});
+  Paint(sequence, t, dot, 1, 10, grey.Whole());
   ASSERT_TRUE(sequence.End(t, true));
-  EXPECT_EQ(writer.Starts(), (std::vector<int64_t>{0, 1, 12, 22}));
+  EXPECT_EQ(writer.Starts(), (std::vector<int64_t>{0, 1, 12, 32}));
   EXPECT_EQ(writer.ColorsAt(0, 0), (std::vector<uint32_t>{0x808080, 0xFFFFFF, 0x808080, 0x808080}));
   EXPECT_FALSE(writer.added[0].hadBefore);
   EXPECT_EQ(writer.added[0].changed, (Rect{0, 0, 4, 2}));
@@ -68,17 +73,16 @@ TEST(PictureSequenceTest, UnseenPicturesAreLeftOutEqualOnesMergeAndChangesAreExa
   EXPECT_EQ(writer.added[3].picture, dot);
   // Held: the film stops on the last picture, stored however short it was.
   EXPECT_TRUE(writer.held);
-  EXPECT_EQ(writer.end, 22);
+  EXPECT_EQ(writer.end, 32);
 
   RecordingWriter few(100);
   PictureSequence limited(few, 2);
   FilmTime u;
-  for (const Canvas* c : {&white, &black, &grey}) {
-    ASSERT_TRUE(limited.Show(*c, c->Whole(), u));
-    u.AddTicks(1, 10);
-  }
-  EXPECT_FALSE(limited.Show(white, white.Whole(), u));
+  for (const Canvas* c : {&white, &black, &grey}) Paint(limited, u, *c, 1, 10);
+  u.AddTicks(1, 10);
+  EXPECT_FALSE(limited.Advance(u));
   EXPECT_EQ(limited.Error(), "more than 2 pictures");
+  EXPECT_FALSE(few.finished);
 }
 
 TEST(ColorIndexTest, OnlyTheColoursUsedWithATransparentIndexForWhatStayed) {
