@@ -69,48 +69,40 @@ bool IndexRect(const Canvas& picture, const Canvas* before, const Rect& rect, in
   if (out.colors.size() >= size_t(maxEntries)) return false;
   auto map = std::make_unique<ColorMap>();
   bool anyTransparent = false;
-  // Colours seen lately, by a hash of their bits: most lookups end here.
+  // Colours seen lately, by a hash of their bits: most lookups end here. The loop is kept
+  // free of branches that depend on the picture, except for a colour not seen lately.
   uint32_t recentColor[256] = {};
   uint8_t recentIndex[256] = {};
   uint8_t* at = out.index.data();
   for (int32_t y = r.y; y < r.Bottom(); ++y) {
     const uint32_t* row = picture.Row(y) + r.x;
-    const uint32_t* was = before ? before->Row(y) + r.x : nullptr;
+    const uint32_t* was = before ? before->Row(y) + r.x : row;
+    const bool againstBefore = before != nullptr;
     for (int32_t x = 0; x < r.width; ++x) {
       const uint32_t c = row[x];
-      if (was && c == was[x]) {
-        *at++ = 0;
-        anyTransparent = true;
-        continue;
+      const bool same = againstBefore && c == was[x];
+      const uint32_t h = (c * 0x9E3779B1u) >> 24;
+      if (!same && recentColor[h] != c) {
+        int index;
+        const int slot = map->Find(c);
+        if (map->Has(slot)) {
+          index = map->Value(slot);
+        } else if (out.colors.size() < size_t(maxEntries)) {
+          index = int(out.colors.size());
+          out.colors.push_back(c);
+          map->Put(slot, c, index);
+        } else {
+          if (!approximate) return false;
+          out.approximated = true;
+          index = Nearest(out.colors, first, c);
+          map->Put(slot, c, index);
+        }
+        recentColor[h] = c, recentIndex[h] = uint8_t(index);
       }
-      // Mostly the pixel before had this colour and changed too.
-      if (x > 0 && c == row[x - 1] && at[-1] != 0) {
-        *at = at[-1];
-        ++at;
-        continue;
-      }
-      const uint32_t h = (c ^ (c >> 7) ^ (c >> 15)) & 0xFF;
-      if (recentColor[h] == c) {
-        *at++ = recentIndex[h];
-        continue;
-      }
-      int index;
-      const int slot = map->Find(c);
-      if (map->Has(slot)) {
-        index = map->Value(slot);
-      } else if (out.colors.size() < size_t(maxEntries)) {
-        index = int(out.colors.size());
-        out.colors.push_back(c);
-        map->Put(slot, c, index);
-      } else {
-        if (!approximate) return false;
-        out.approximated = true;
-        index = Nearest(out.colors, first, c);
-        map->Put(slot, c, index);
-      }
-      recentColor[h] = c, recentIndex[h] = uint8_t(index);
-      *at++ = uint8_t(index);
+      at[x] = same ? 0 : recentIndex[h];
+      anyTransparent |= same;
     }
+    at += r.width;
   }
   if (!before) return true;
   if (anyTransparent) {

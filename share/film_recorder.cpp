@@ -146,7 +146,7 @@ void Recorder::Capture() {
     } else {
       for (int32_t x = area.x; x < area.Right(); ++x) put(x, Canvas::kBlack);
     }
-    if (firstX < 0) continue;
+    if (lastX < 0) continue;
     x0 = std::min(x0, firstX), x1 = std::max(x1, lastX);
     if (y0 < 0) y0 = y;
     y1 = y;
