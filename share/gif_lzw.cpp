@@ -7,17 +7,14 @@ namespace {
 constexpr uint32_t kCodes = 4096;
 constexpr int kWidest = 12;
 constexpr size_t kBlockBytes = 255;
-constexpr int kTableBits = 13;  // twice the codes: short probes
-constexpr uint32_t kEmpty = 0xFFFFFFFFu;
-
-inline uint32_t Slot(uint32_t key) { return (key * 2654435761u) >> (32 - kTableBits); }
 
 }  // namespace
 
 void GifLzw::Begin(int minCodeSize) {
   minCodeSize_ = std::clamp(minCodeSize, 2, 8);
   clearCode_ = 1u << minCodeSize_;
-  table_.assign(size_t(1) << kTableBits, kEmpty);
+  // The table is all zeros between images: Clear leaves it so.
+  if (next_.size() < (size_t(kCodes) << minCodeSize_)) next_.resize(size_t(kCodes) << minCodeSize_, 0);
   runCodes_.resize(size_t(clearCode_) * kCodes);
   runMax_.assign(clearCode_, 1);
   for (uint32_t p = 0; p < clearCode_; ++p) runCodes_[size_t(p) * kCodes + 1] = uint16_t(p);
@@ -33,7 +30,7 @@ void GifLzw::Begin(int minCodeSize) {
 }
 
 void GifLzw::Clear() {
-  std::fill(table_.begin(), table_.end(), kEmpty);
+  std::fill(next_.begin(), next_.begin() + std::ptrdiff_t((size_t(lastCode_) + 1) << minCodeSize_), 0);
   std::fill(runMax_.begin(), runMax_.end(), 1);
   width_ = minCodeSize_ + 1;
   lastCode_ = clearCode_ + 1;
@@ -98,8 +95,8 @@ void GifLzw::Put(const uint8_t* pixels, size_t n) {
     runPixel_ = uint32_t(current_);
     runLength_ = 1;
   }
-  uint32_t* table = table_.data();
-  constexpr uint32_t kSlots = (1u << kTableBits) - 1;
+  uint16_t* next = next_.data();
+  const int shift = minCodeSize_;
   while (i < n) {
     const uint32_t pixel = pixels[i] & mask;
     if (runLength_ > 0 && pixel == runPixel_) {
@@ -109,19 +106,15 @@ void GifLzw::Put(const uint8_t* pixels, size_t n) {
       i += run;
       continue;
     }
-    const uint32_t key = uint32_t(current_) << 8 | pixel;
-    uint32_t at = Slot(key);
-    uint32_t entry;
-    while ((entry = table[at]) != kEmpty && entry >> 12 != key) at = (at + 1) & kSlots;
+    uint16_t& slot = next[(uint32_t(current_) << shift) | pixel];
     ++i;
-    if (entry != kEmpty) {
-      current_ = int32_t(entry & 0xFFF);
+    if (slot) {
+      current_ = slot;
       runLength_ = 0;
       continue;
     }
     Emit(uint32_t(current_));
-    ++lastCode_;
-    table[at] = key << 12 | lastCode_;
+    slot = uint16_t(++lastCode_);
     Assigned();
     current_ = int32_t(pixel);
     runPixel_ = pixel;

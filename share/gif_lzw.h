@@ -5,10 +5,10 @@
 #include <vector>
 
 // The LZW coding of a GIF image's pixels, for the data sub-blocks that follow an image
-// descriptor. The strings known so far are kept in a small open-addressing table (code and
-// next pixel → code) that stays in the processor's nearest cache; strings of one repeated
-// pixel, which runs of a flat colour or of "as before" make by the hundred, are kept by
-// length too, so a run is matched in one step instead of one step a pixel.
+// descriptor. The strings known so far are a table with a row per code and a column per
+// pixel value; strings of one repeated pixel, which runs of a flat colour or of "as before"
+// make by the hundred, are kept by length too, so a run is matched in one step instead of
+// one step a pixel.
 //
 // Codes are written least significant bit first, starting 1 bit wider than the minimum
 // code size and growing to 12 bits; 2^min clears the table, 2^min + 1 ends the image. The
@@ -38,8 +38,8 @@ class GifLzw {
   int width_ = 3;
   uint32_t lastCode_ = 5;    // the code assigned last
   int32_t current_ = -1;     // the code of the pixels read but not yet written
-  // Entries (code << 8 | pixel) << 12 | its code; all ones for none.
-  std::vector<uint32_t> table_;
+  // The code of string + pixel at string << minCodeSize | pixel, 0 for none.
+  std::vector<uint16_t> next_;
   // The code of pixel p repeated k times at p · 4096 + k, known for k up to runMax_[p].
   std::vector<uint16_t> runCodes_;
   std::vector<uint16_t> runMax_;
