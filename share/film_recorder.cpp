@@ -1,6 +1,8 @@
 #include "share/film_recorder.h"
 
 #include <algorithm>
+#include <cstring>
+#include <vector>
 
 #include "anim/playback.h"
 #include "share/canvas.h"
@@ -43,6 +45,7 @@ class Recorder final : public Playback {
   FilmTime now_;
   PaintPlan plan_;
   bool planValid_ = false;
+  std::vector<uint32_t> row_;  // one row painted afresh
   bool recording_ = false;
   bool stopped_ = false;
   bool ended_ = false;
@@ -128,26 +131,23 @@ void Recorder::Capture() {
   const Rect& copy = plan.copy;
   const Rect area = whole ? screen.Whole() : copy;
   int32_t x0 = area.Right(), x1 = -1, y0 = -1, y1 = -1;
+  row_.resize(size_t(area.width));
+  uint32_t* fresh = row_.data();
   for (int32_t y = area.y; y < area.Bottom(); ++y) {
-    uint32_t* row = screen.Row(y);
-    int32_t firstX = -1, lastX = -1;
-    auto put = [&](int32_t x, uint32_t v) {
-      if (row[x] == v) return;
-      row[x] = v;
-      if (firstX < 0) firstX = x;
-      lastX = x;
-    };
     const bool inside = y >= copy.y && y < copy.Bottom();
+    std::fill(fresh, fresh + area.width, Canvas::kBlack);
     if (inside) {
       const uint8_t* source = fb.Bits() + size_t(y - copy.y + plan.sourceY) * size_t(fb.Stride()) + plan.sourceX;
-      for (int32_t x = area.x; x < copy.x; ++x) put(x, Canvas::kBlack);
-      for (int32_t i = 0; i < copy.width; ++i) put(copy.x + i, colors[source[i]]);
-      for (int32_t x = copy.Right(); x < area.Right(); ++x) put(x, Canvas::kBlack);
-    } else {
-      for (int32_t x = area.x; x < area.Right(); ++x) put(x, Canvas::kBlack);
+      uint32_t* to = fresh + (copy.x - area.x);
+      for (int32_t i = 0; i < copy.width; ++i) to[i] = colors[source[i]];
     }
-    if (lastX < 0) continue;
-    x0 = std::min(x0, firstX), x1 = std::max(x1, lastX);
+    uint32_t* row = screen.Row(y) + area.x;
+    if (std::memcmp(row, fresh, size_t(area.width) * sizeof(uint32_t)) == 0) continue;
+    int32_t first = 0, last = area.width - 1;
+    while (row[first] == fresh[first]) ++first;
+    while (row[last] == fresh[last]) --last;
+    std::memcpy(row + first, fresh + first, size_t(last - first + 1) * sizeof(uint32_t));
+    x0 = std::min(x0, area.x + first), x1 = std::max(x1, area.x + last);
     if (y0 < 0) y0 = y;
     y1 = y;
   }
