@@ -16,7 +16,6 @@
 #include <gif_lib.h>
 
 #include <algorithm>
-#include <cstring>
 
 #include "share/color_index.h"
 #include "share/gif_lzw.h"
