@@ -10,7 +10,8 @@
 //   }
 //
 // The files are made in a working folder inside the target and moved into place only when
-// all of them are complete, timing.json last.
+// all of them are complete, timing.json last; frames of an earlier, longer export are then
+// removed, so the folder holds one export, as a file written again does.
 #include <png.h>
 
 #include <cstdio>
@@ -156,6 +157,9 @@ bool PngFolderWriter::Finish(int64_t end, bool held) {
   }
   fs::remove_all(working_, ec);
   begun_ = false;
+  for (size_t i = starts_.size();; ++i) {
+    if (!fs::remove(folder_ / FrameName(i), ec)) break;
+  }
   return true;
 }
 

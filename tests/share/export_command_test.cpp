@@ -276,6 +276,13 @@ TEST_F(ExportCommand, PngFramesAreWhatThePlayerShowsForAsLongAsItShowsThem) {
     EXPECT_EQ(AllMatches(json, "\"loopCount\": (\\d+)"), std::vector<int64_t>{e->held ? 1 : 0});
     EXPECT_FALSE(fs::exists(out + ".orvina-export"));
   }
+  // Exported again into the same folder, the shorter film leaves none of the longer one's frames.
+  ASSERT_EQ(Orvina("export " + Path("plays.tl") + " -o " + Path("stops.ov_png") + "/").status, 0);
+  char after[32];
+  std::snprintf(after, sizeof after, "stops.ov_png/frame_%05zu.png", plays.shown.size());
+  EXPECT_FALSE(fs::exists(Path(after)));
+  EXPECT_TRUE(fs::exists(Path("stops.ov_png/frame_00000.png")));
+
   // The whole time, exactly: the stopping film to its stop, the other one pass.
   int64_t ticks = 0;
   for (const Shown& s : plays.shown) ticks += s.time;
