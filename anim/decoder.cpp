@@ -239,6 +239,7 @@ bool Decoder::Open(ByteStream& stream) {
   viewAreaWidth_ = header.screenWidth;
   viewAreaHeight_ = header.screenHeight;
   nextCut_ = 0;
+  restarts_ = 0;
   passesLeft_ = 1;
   cut_ = ov::CutHeader();
   cut_.imageWidth = cut_.imageHeight = 0;
@@ -279,6 +280,7 @@ int Decoder::NextFrame() {
   if (!stream_) return 0;
   int32_t at = stream_->Tell();
   if (at < 0 || at >= length_) {
+    if (passesLeft_ < 2) ++restarts_;
     stream_->Seek(restart_, kSeekSet);
     at = restart_;
     nextCut_ = 0;

@@ -51,6 +51,9 @@ class Decoder {
   // True when the stream stands at its end with no loop open: the next frame starts the
   // first cut again.
   bool AtEnd() const;
+  // How often reading started again at the first cut with no loop open since Open: the
+  // passes through the whole film begun after the first.
+  int32_t Restarts() const { return restarts_; }
 
   int32_t ViewAreaWidth() const { return viewAreaWidth_; }
   int32_t ViewAreaHeight() const { return viewAreaHeight_; }
@@ -79,6 +82,7 @@ class Decoder {
   ov::Kind kind_ = ov::Kind::kTl;
   std::vector<int32_t> cutOffsets_;
   int32_t nextCut_ = 0, restart_ = 0, length_ = 0;
+  int32_t restarts_ = 0;
   int32_t viewAreaWidth_ = 0, viewAreaHeight_ = 0;
 
   ov::CutHeader cut_;

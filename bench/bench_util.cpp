@@ -7,6 +7,9 @@
 #include <random>
 #include <vector>
 
+#include "model/cut.h"
+#include "model/frame.h"
+#include "model/layer.h"
 #include "model/raster_surface.h"
 
 double MemcpySeconds(size_t bytes) {
@@ -78,4 +81,25 @@ void DrawLineArt(RasterSurface& cell, uint32_t seed, int inkedPercent) {
     }
     inked = count();
   }
+}
+
+std::unique_ptr<Cut> MakeBenchFilmCut(uint32_t seed) {
+  auto cut = std::make_unique<Cut>(kBenchFilmWidth, kBenchFilmHeight, 24, "bench", AntiAlias::kQuarter);
+  struct Shape { int32_t w, h, cells; };
+  const Shape shapes[4] = {{kBenchFilmWidth, kBenchFilmHeight, 2}, {420, 560, 4}, {360, 480, 4}, {240, 300, 3}};
+  for (int l = 0; l < 4; ++l) {
+    Layer* layer = cut->AddLayer(std::nullopt, shapes[l].w, shapes[l].h, nullptr);
+    for (int c = 1; c < shapes[l].cells; ++c) layer->InsertCellAfter(layer->CellCount() - 1, 0);
+    for (int c = 0; c < shapes[l].cells; ++c)
+      DrawLineArt(*layer->CellAt(c), seed * 31 + uint32_t(l * 7 + c), l == 0 ? 10 : 18);
+  }
+  for (int k = 0; k < kBenchFilmFrames; ++k) {
+    Frame* f = cut->AddFrame();
+    f->InsertEntryAfter(cut->LayerAt(0), (k / 24) % 2, -(k / 6), 0);
+    f->InsertEntryAfter(cut->LayerAt(1), (k / 2) % 4, 60 + 5 * k, 120 + (k % 4));
+    f->InsertEntryAfter(cut->LayerAt(2), (k / 3) % 4, 700 - 7 * k, 200);
+    f->InsertEntryAfter(cut->LayerAt(3), k % 3, 400, 380 - 2 * (k % 8));
+    f->SetTime(2);
+  }
+  return cut;
 }

@@ -4,7 +4,9 @@
 
 #include <chrono>
 #include <cstdint>
+#include <memory>
 
+class Cut;
 class RasterSurface;
 
 // Seconds one memcpy of `bytes` takes on this machine (best of many runs, cached per size).
@@ -25,3 +27,10 @@ void RunAgainstMemcpy(benchmark::State& state, size_t baselineBytes, F&& body) {
 // A drawn cell: pen strokes (line value 1), closed regions filled with greys, patches of
 // tone pattern, and mostly transparent paper. About `inkedPercent` of the pixels are inked.
 void DrawLineArt(RasterSurface& cell, uint32_t seed, int inkedPercent = 15);
+
+// The film of the film-export benchmark: cuts of 48 frames of 960 × 720 at anti-aliasing 1/4,
+// two ticks each at 24 fps; four layers of drawn cells: a background held and panning
+// slowly, characters that walk, cycling their cells on twos. Each seed draws other cells.
+inline constexpr int32_t kBenchFilmWidth = 960, kBenchFilmHeight = 720;
+inline constexpr int kBenchFilmFrames = 48, kBenchFilmCuts = 3;
+std::unique_ptr<Cut> MakeBenchFilmCut(uint32_t seed);

@@ -19,33 +19,11 @@
 #include "model/compositor.h"
 #include "model/cut.h"
 #include "model/frame_surface.h"
-#include "model/layer.h"
 
 namespace {
 
-constexpr int32_t kWidth = 960, kHeight = 720, kFrames = 48, kCuts = 3;
-
-std::unique_ptr<Cut> MakeCut(uint32_t seed) {
-  auto cut = std::make_unique<Cut>(kWidth, kHeight, 24, "bench", AntiAlias::kQuarter);
-  struct Shape { int32_t w, h, cells; };
-  const Shape shapes[4] = {{kWidth, kHeight, 2}, {420, 560, 4}, {360, 480, 4}, {240, 300, 3}};
-  for (int l = 0; l < 4; ++l) {
-    Layer* layer = cut->AddLayer(std::nullopt, shapes[l].w, shapes[l].h, nullptr);
-    for (int c = 1; c < shapes[l].cells; ++c) layer->InsertCellAfter(layer->CellCount() - 1, 0);
-    for (int c = 0; c < shapes[l].cells; ++c)
-      DrawLineArt(*layer->CellAt(c), seed * 31 + uint32_t(l * 7 + c), l == 0 ? 10 : 18);
-  }
-  for (int k = 0; k < kFrames; ++k) {
-    Frame* f = cut->AddFrame();
-    // Background held, panning slowly; characters walk, cycling their cells on twos.
-    f->InsertEntryAfter(cut->LayerAt(0), (k / 24) % 2, -(k / 6), 0);
-    f->InsertEntryAfter(cut->LayerAt(1), (k / 2) % 4, 60 + 5 * k, 120 + (k % 4));
-    f->InsertEntryAfter(cut->LayerAt(2), (k / 3) % 4, 700 - 7 * k, 200);
-    f->InsertEntryAfter(cut->LayerAt(3), k % 3, 400, 380 - 2 * (k % 8));
-    f->SetTime(2);
-  }
-  return cut;
-}
+constexpr int32_t kWidth = kBenchFilmWidth, kHeight = kBenchFilmHeight;
+constexpr int kFrames = kBenchFilmFrames, kCuts = kBenchFilmCuts;
 
 struct BenchFilm {
   std::vector<std::unique_ptr<Cut>> cuts;
@@ -57,7 +35,7 @@ struct BenchFilm {
     FrameBuffer fb;
     fb.Create(kWidth / 4, kHeight / 4);
     for (int c = 0; c < kCuts; ++c) {
-      cuts.push_back(MakeCut(uint32_t(c + 1)));
+      cuts.push_back(MakeBenchFilmCut(uint32_t(c + 1)));
       for (int k = 0; k < kFrames; ++k) {
         view.Clear(0);
         Compose(*cuts.back()->FrameAt(k), view, 0, 0, kWidth, kHeight, 0, nullptr);

@@ -1,0 +1,152 @@
+// orvina export: a film as the player shows it, as an animated GIF or WebP or a folder of
+// PNG files with their times.
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <CLI/CLI.hpp>
+
+#include "anim/ov_layout.h"
+#include "cli/cli_files.h"
+#include "cli/command_registry.h"
+#include "io/memory_stream.h"
+#include "share/film_recorder.h"
+#include "share/picture_sequence.h"
+#include "share/picture_writers.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct ExportArgs {
+  std::string input;
+  std::string output;
+  int32_t cut = -1;
+  int scale = 1;
+  std::string highlight;
+  int loopCount = 0;
+  bool progress = false;
+};
+
+enum class OutputKind { kGif, kWebp, kFolder };
+
+OutputKind KindOf(const std::string& path) {
+  if (path.empty()) throw CliError("-o", "no output named");
+  std::string ext = fs::path(path).extension().string();
+  std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+  if (ext == ".gif") return OutputKind::kGif;
+  if (ext == ".webp") return OutputKind::kWebp;
+  std::error_code ec;
+  if (path.back() == '/' || fs::is_directory(path, ec)) return OutputKind::kFolder;
+  throw CliError(path, "not an output this command writes (OUT.gif, OUT.webp or a folder ending in /)");
+}
+
+// "R,G,B" as 0xRRGGBB, as the player's highlight setting is written ("255, 255, 255").
+uint32_t ParseHighlight(const std::string& text) {
+  uint32_t rgb = 0;
+  size_t at = 0;
+  for (int k = 0; k < 3; ++k) {
+    const size_t comma = k < 2 ? text.find(',', at) : text.size();
+    std::string part = comma == std::string::npos ? std::string() : text.substr(at, comma - at);
+    part.erase(0, part.find_first_not_of(' '));
+    part.erase(part.find_last_not_of(' ') + 1);
+    int value = -1;
+    const auto [end, ec] = std::from_chars(part.data(), part.data() + part.size(), value);
+    if (part.empty() || ec != std::errc() || end != part.data() + part.size() || value < 0 || value > 255)
+      throw CliError("--highlight", "\"" + text + "\" is not R,G,B with each from 0 to 255");
+    rgb = rgb << 8 | uint32_t(value);
+    at = comma + 1;
+  }
+  return rgb;
+}
+
+void Export(const ExportArgs& args) {
+  const OutputKind kind = KindOf(args.output);
+  RecordOptions record;
+  if (!args.highlight.empty()) record.highlight = ParseHighlight(args.highlight);
+  record.cut = args.cut;
+
+  std::vector<uint8_t> bytes = ReadWholeFile(args.input);
+  if (bytes.size() > size_t(INT32_MAX)) throw CliError(args.input, "file too large");
+  MemoryStream film(bytes.data(), int32_t(bytes.size()), int32_t(bytes.size()));
+  ov::FileHeader header;
+  if (!ov::ReadFileHeader(film, header)) throw CliError(args.input, "not a playable OV or TL file");
+  // What the recorder would refuse is refused before anything is made.
+  const int32_t cuts = int32_t(header.cutOffsets.size());
+  if (args.cut >= cuts)
+    throw CliError(args.input, "no cut " + std::to_string(args.cut) + " (the file has " + std::to_string(cuts) + ")");
+  const int64_t area = int64_t(header.screenWidth) * header.screenHeight;
+  if (header.screenWidth < 1 || header.screenHeight < 1 || area > kLargestViewArea)
+    throw CliError(args.input, "a view area of " + std::to_string(header.screenWidth) + " x " +
+                                   std::to_string(header.screenHeight) + " cannot be exported");
+  const int64_t w = int64_t(header.screenWidth) * args.scale, h = int64_t(header.screenHeight) * args.scale;
+  if (!PictureSizeFits(w, h))
+    throw CliError(args.output, "pictures of " + std::to_string(w) + " x " + std::to_string(h) +
+                                    " are too large (at most " + std::to_string(kLargestPictureSide) +
+                                    " a side and " + std::to_string(kLargestPictureArea) + " pixels)");
+
+  WriterOptions options;
+  options.scale = args.scale;
+  options.loopCount = args.loopCount;
+  std::vector<uint8_t> out;
+  std::unique_ptr<PictureWriter> writer;
+  std::error_code ec;
+  const bool made = kind == OutputKind::kFolder && !fs::exists(args.output, ec);
+  if (kind == OutputKind::kFolder) {
+    fs::create_directories(args.output, ec);
+    if (!fs::is_directory(args.output, ec)) throw CliError(args.output, "cannot make the folder");
+    writer = NewPngFolderWriter(options, args.output);
+  } else {
+    writer = kind == OutputKind::kGif ? NewGifWriter(options, out) : NewWebpWriter(options, out);
+  }
+
+  if (args.progress) {
+    record.cutStarted = [cuts](int32_t cut) {
+      std::printf("cut %d of %d\n", int(cut + 1), int(cuts));
+      std::fflush(stdout);
+    };
+  }
+  PictureSequence sequence(*writer);
+  std::string error;
+  if (!RecordFilm(film, record, sequence, &error)) {
+    // The writer's failures are the output's; the rest the film's.
+    const std::string& subject = writer->Error().empty() ? args.input : args.output;
+    writer.reset();
+    if (made) fs::remove(args.output, ec);  // only while empty
+    throw CliError(subject, error);
+  }
+  if (kind != OutputKind::kFolder) WriteWholeFile(args.output, out);
+  if (args.progress) {
+    const double seconds = double(sequence.EndTime()) / double(writer->UnitsPerSecond());
+    std::printf("%lld pictures, %.2f s\n", static_cast<long long>(sequence.Stored()), seconds);
+  }
+}
+
+void AddExportCommand(CLI::App& app) {
+  auto args = std::make_shared<ExportArgs>();
+  CLI::App* cmd = app.add_subcommand(
+      "export", "Write an OV or TL file as the player shows it: an animated GIF or WebP, or PNG frames");
+  cmd->add_option("FILE", args->input, "OV or TL file")->required();
+  cmd->add_option("-o", args->output, "OUT.gif, OUT.webp, or a folder (ending in /) for PNG frames and timing.json")
+      ->required();
+  cmd->add_option("--cut", args->cut, "only this cut, from 0")->check(CLI::NonNegativeNumber);
+  cmd->add_option("--scale", args->scale, "enlarge each pixel to N x N (1-16)")->check(CLI::Range(1, 16));
+  cmd->add_option("--highlight", args->highlight, "the brightest level's colour, R,G,B (default 255,255,255)");
+  cmd->add_option("--loop-count", args->loopCount, "how often the animation plays, 0 for ever (default)")
+      ->check(CLI::Range(0, 65535));
+  cmd->add_flag("--progress", args->progress, "print a line as each cut starts, and a summary");
+  // Asked before the arguments are read, so the answer is the same however it is called.
+  cmd->preparse_callback([](size_t) {
+    if (!PictureWritersAvailable()) throw CliError("export", "not available in this build");
+  });
+  cmd->callback([args] { Export(*args); });
+}
+
+const Registrar registrar(32, AddExportCommand);
+
+}  // namespace

@@ -1,0 +1,3 @@
+#include "share/picture_writers.h"
+
+bool PictureWritersAvailable() { return true; }
