@@ -89,7 +89,7 @@ TEST(ViewGeometryTest, ExtremeValuesStayDefined) {
     for (int32_t client : values)
       for (int32_t level : levels)
         for (int32_t at : values) {
-          const ViewGeometry v{size, 7, client, 9, Zoom::FromLevel(level), {at, -at / 2}};
+          const ViewGeometry v{size, 7, client, 9, Zoom::FromLevel(level), {at, at / -2}};
           const Point p{at, 5};
           CanvasOrigin(v);
           WindowToCanvas(v, p, SnapGrid{at, 3});
@@ -98,7 +98,7 @@ TEST(ViewGeometryTest, ExtremeValuesStayDefined) {
           RepaintBlit(v, {at, at, size, client});
           PaintBlit(v, {at, at, client, size});
           BackgroundBands(v);
-          Pan(v, p, {-at, at});
+          Pan(v, p, {at / -2, at});
           UncoveredStrips(v, p);
           const ViewGeometry zoomed = ZoomAt(v, p, level > 0);
           const ScrollAxis a = HorizontalAxis(zoomed);
