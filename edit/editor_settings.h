@@ -1,8 +1,8 @@
 #pragma once
 
-// Values of the editor's settings file. Every value read back is checked: a field that is
-// missing, unreadable or out of range takes its default and the fields after it are still
-// read. Texts are code-page-932 bytes and are never transcoded.
+// Values of the editor's settings file. Every value read back is checked, field by field: a
+// field out of range takes its own default; a field that is missing or unreadable takes its
+// default and so do the fields after it. Texts are code-page-932 bytes, never transcoded.
 
 #include <cstdint>
 #include <string>

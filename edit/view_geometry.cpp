@@ -84,6 +84,14 @@ Rect WindowRectToCanvas(const ViewGeometry& view, Rect window) {
   return {a.x, a.y, Saturate(int64_t(b.x) - a.x), Saturate(int64_t(b.y) - a.y)};
 }
 
+Point CanvasToCell(Point canvas, Point layerOffset) {
+  return {Saturate(int64_t(canvas.x) - layerOffset.x), Saturate(int64_t(canvas.y) - layerOffset.y)};
+}
+
+Point CellToCanvas(Point cell, Point layerOffset) {
+  return {Saturate(int64_t(cell.x) + layerOffset.x), Saturate(int64_t(cell.y) + layerOffset.y)};
+}
+
 bool ShowsCrossCursor(const ViewGeometry& view, Point window, SnapGrid grid) {
   const Point p = WindowToCanvas(view, window, grid);
   return p.x >= 0 && p.y >= 0 && p.x < view.canvasWidth && p.y < view.canvasHeight;

@@ -82,12 +82,8 @@ Rect WindowRectToCanvas(const ViewGeometry& view, Rect window);
 
 // Cell coordinates of the layer being edited, whose top-left corner lies at `layerOffset`
 // on the canvas (the current entry's resolved position).
-inline Point CanvasToCell(Point canvas, Point layerOffset) {
-  return {canvas.x - layerOffset.x, canvas.y - layerOffset.y};
-}
-inline Point CellToCanvas(Point cell, Point layerOffset) {
-  return {cell.x + layerOffset.x, cell.y + layerOffset.y};
-}
+Point CanvasToCell(Point canvas, Point layerOffset);
+Point CellToCanvas(Point cell, Point layerOffset);
 
 // The cursor over the client area: the cross when the snapped canvas position lies on the
 // canvas, the arrow (false) elsewhere.

@@ -91,7 +91,7 @@ std::optional<ViewBlit> PaintBlit(const ViewGeometry& view, Rect update) {
 
 std::array<Rect, 4> BackgroundBands(const ViewGeometry& view) {
   const Point o = CanvasOrigin(view);
-  const int64_t w = view.clientWidth, h = view.clientHeight;
+  const int64_t w = std::max(view.clientWidth, 0), h = std::max(view.clientHeight, 0);
   const int64_t right = int64_t(o.x) + ZoomedWidth(view),
                 bottom = int64_t(o.y) + ZoomedHeight(view);
   const Rect client{0, 0, view.clientWidth, view.clientHeight};

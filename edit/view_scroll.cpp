@@ -85,12 +85,13 @@ std::optional<int32_t> ThumbPosition(const ScrollAxis& axis, int32_t thumb, Zoom
 PanStep Pan(const ViewGeometry& view, Point anchor, Point mouse) {
   const Point scroll{PanAxis(HorizontalAxis(view), anchor.x, mouse.x, view.zoom),
                      PanAxis(VerticalAxis(view), anchor.y, mouse.y, view.zoom)};
-  const Point moved{scroll.x - view.scroll.x, scroll.y - view.scroll.y};
-  return {scroll, {Saturate(int64_t(anchor.x) - moved.x), Saturate(int64_t(anchor.y) - moved.y)}};
+  const int64_t movedX = int64_t(scroll.x) - view.scroll.x,
+                movedY = int64_t(scroll.y) - view.scroll.y;
+  return {scroll, {Saturate(anchor.x - movedX), Saturate(anchor.y - movedY)}};
 }
 
 std::array<Rect, 2> UncoveredStrips(const ViewGeometry& view, Point delta) {
-  const int32_t w = view.clientWidth, h = view.clientHeight;
+  const int32_t w = std::max(view.clientWidth, 0), h = std::max(view.clientHeight, 0);
   const int32_t dx = std::clamp(delta.x, -w, w), dy = std::clamp(delta.y, -h, h);
   // Scrolling forward moves the contents back and uncovers the far edge.
   const Rect columns = dx > 0 ? Rect{w - dx, 0, dx, h} : Rect{0, 0, -dx, h};

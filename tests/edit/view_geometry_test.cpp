@@ -80,6 +80,34 @@ TEST(ViewGeometryTest, TruncationMapsUpToOneZoomStepOutsideOntoTheCanvasEdge) {
   EXPECT_FALSE(ShowsCrossCursor(v, {28, 29}, SnapGrid{5, 5}));  // 9 snaps forward to 10
 }
 
+// Sizes and offsets come from files and window messages: any value keeps every result
+// defined and the set-up scroll inside its bar.
+TEST(ViewGeometryTest, ExtremeValuesStayDefined) {
+  const int32_t values[] = {INT32_MIN, -70000, -1, 0, 3, 65536, INT32_MAX};
+  const int32_t levels[] = {INT32_MIN, -3, 0, 5, INT32_MAX};
+  for (int32_t size : values)
+    for (int32_t client : values)
+      for (int32_t level : levels)
+        for (int32_t at : values) {
+          const ViewGeometry v{size, 7, client, 9, Zoom::FromLevel(level), {at, at / -2}};
+          const Point p{at, 5};
+          CanvasOrigin(v);
+          WindowToCanvas(v, p, SnapGrid{at, 3});
+          CanvasToWindow(v, p);
+          CanvasToCell(CellToCanvas(p, {at, at}), {at, at});
+          RepaintBlit(v, {at, at, size, client});
+          PaintBlit(v, {at, at, client, size});
+          BackgroundBands(v);
+          Pan(v, p, {at / -2, at});
+          UncoveredStrips(v, p);
+          const ViewGeometry zoomed = ZoomAt(v, p, level > 0);
+          const ScrollAxis a = HorizontalAxis(zoomed);
+          EXPECT_GE(a.position, 0);
+          EXPECT_LE(a.position, a.MaxPosition());
+          LineUp(a), LineDown(a), PageUp(a), PageDown(a), ThumbPosition(a, at, v.zoom);
+        }
+}
+
 TEST(ViewScrollTest, ScrollBarSetUpClampsAndRoundsThePage) {
   struct Case {
     int32_t client, zoomed, scroll, level;
