@@ -4,8 +4,8 @@
 
 namespace {
 
-bool SameLetters(std::string_view text, std::string_view upper) {
-  if (text.size() != upper.size()) return false;
+bool SameLetters(const std::string& text, const char* upper) {
+  if (text.size() != std::char_traits<char>::length(upper)) return false;
   for (size_t i = 0; i < text.size(); ++i) {
     const char c = text[i] >= 'a' && text[i] <= 'z' ? char(text[i] - 'a' + 'A') : text[i];
     if (c != upper[i]) return false;
@@ -14,12 +14,6 @@ bool SameLetters(std::string_view text, std::string_view upper) {
 }
 
 }  // namespace
-
-std::string CommandLinePath(std::string_view commandLine) {
-  if (commandLine.size() >= 2 && commandLine.front() == '"' && commandLine.back() == '"')
-    commandLine = commandLine.substr(1, commandLine.size() - 2);
-  return std::string(commandLine);
-}
 
 OpenKind OpenKindOf(const std::string& path) {
   // Only single-byte letters can match, so comparing bytes never splits a character.

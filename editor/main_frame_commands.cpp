@@ -5,6 +5,7 @@
 #include <commdlg.h>
 
 #include "edit/cut_editing.h"
+#include "edit/open_path.h"
 #include "editor/cut_window.h"
 #include "editor/dialogs.h"
 #include "editor/editor_settings_file.h"
@@ -35,15 +36,6 @@ class WaitCursor {
  private:
   HCURSOR old_;
 };
-
-std::string UpperExtension(const std::string& path) {
-  const std::string name = FileNameOf(path);
-  const size_t dot = name.rfind('.');
-  std::string ext = dot == std::string::npos ? std::string() : name.substr(dot);
-  for (char& c : ext)
-    if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
-  return ext;
-}
 
 }  // namespace
 
@@ -326,15 +318,20 @@ void MainFrame::OnClipboardColor() {
 }
 
 bool MainFrame::OpenByExtension(const std::string& path) {
-  const std::string ext = UpperExtension(path);
-  if (ext == ".CUT") return OpenCutFile(path);
-  if (ext == ".LYR") {
-    CutWindow* cut = ActiveCutWindow();
-    if (!cut || !LoadLayerFile(cut->TheCut(), path)) return false;
-    cut->CutSizeChanged();
-    return true;
+  switch (OpenKindOf(path)) {
+    case OpenKind::kCut:
+      return OpenCutFile(path);
+    case OpenKind::kLayer: {
+      CutWindow* cut = ActiveCutWindow();
+      if (!cut || !LoadLayerFile(cut->TheCut(), path)) return false;
+      cut->CutSizeChanged();
+      return true;
+    }
+    case OpenKind::kFilm:
+      return OpenFilm(path);
+    case OpenKind::kNothing:
+      break;
   }
-  if (ext == ".FLM") return OpenFilm(path);
   return false;
 }
 
