@@ -14,6 +14,8 @@ winpath() { echo "Z:${1//\//\\}"; }
 # __stdcall symbols and only mean something there.
 check_dll() {  # check_dll OBJDUMP FILE
   local dll imports exports prefix want
+  # The Japanese locale the suites set for Wine would make sed miss objdump's lines.
+  local -x LC_ALL=C
   dll=$(basename "$2")
   [ -f "$2" ] || { echo "missing $2"; return 1; }
   imports=$("$1" -p "$2" | sed -n 's/^\s*DLL Name: //p' | sort | tr '\n' ' ')
