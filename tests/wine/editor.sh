@@ -141,6 +141,10 @@ script() {
     "$NATIVE" cut compose view.cut --frame 1 -o view_f1.bmp &&
     "$NATIVE" cut compose view.cut --frame 2 -o view_f2.bmp &&
     "$NATIVE" cut compose view.cut --frame 3 -o view_f3.bmp &&
+    "$NATIVE" cut render view.cut --frame 1 -o view_f1_export.bmp &&
+    sed 's/"canvas": \[120, 90\]/"canvas": [132, 96]/' view.json >resized.json &&
+    "$NATIVE" cut build resized.json -o resized.cut &&
+    "$NATIVE" cut compose resized.cut --frame 3 -o resized_f3.bmp &&
     for flags in 1 2 4 8; do
       "$NATIVE" cut compose view.cut --frame 2 --flags $flags -o view_f2_flags$flags.bmp || exit 1
     done &&

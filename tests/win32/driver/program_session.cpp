@@ -153,15 +153,21 @@ ProgramSession::~ProgramSession() {
 }
 
 bool ProgramSession::Start(const std::wstring& arguments, const wchar_t* windowClass, double ms) {
+  return Launch(arguments) && WaitForWindow(windowClass, ms);
+}
+
+bool ProgramSession::Launch(const std::wstring& arguments) {
   std::wstring line = L"\"" + ProgramPath() + L"\"";
   if (!arguments.empty()) line += L" " + arguments;
   STARTUPINFOW si = {};
   si.cb = sizeof si;
   std::vector<wchar_t> buffer(line.begin(), line.end());
   buffer.push_back(L'\0');
-  if (!CreateProcessW(ProgramPath().c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      folder_.c_str(), &si, &process_))
-    return false;
+  return CreateProcessW(ProgramPath().c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, folder_.c_str(),
+                        &si, &process_) != 0;
+}
+
+bool ProgramSession::WaitForWindow(const wchar_t* windowClass, double ms) {
   WaitForInputIdle(process_.hProcess, DWORD(ms));
   return WaitFor(ms, [&] { return (window_ = FindProcessWindow(process_.dwProcessId, windowClass)) != nullptr; });
 }

@@ -66,6 +66,9 @@ class ProgramSession {
 
   // Starts the program with `arguments` as its command line and waits for its window.
   bool Start(const std::wstring& arguments, const wchar_t* windowClass, double ms = 30000);
+  // The two halves of Start, for a program that asks something before its window shows.
+  bool Launch(const std::wstring& arguments);
+  bool WaitForWindow(const wchar_t* windowClass, double ms = 30000);
   // WM_CLOSE, then waits for the process; its exit code, or -1 when it had to be killed.
   int Close(double ms = 15000);
   bool Alive() const;

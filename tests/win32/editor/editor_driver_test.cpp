@@ -31,7 +31,7 @@ constexpr int kShowPrevious = 40032, kShowNext = 40033, kCurrentOnly = 40034, kP
 constexpr int kEmphasize = 40102, kFlipVertical = 40110, kSaveAs = 40052, kOverwrite = 40088;
 constexpr int kGrid = 40040, kMask = 40046, kFont = 40072, kCutProperties = 40077, kFrameSize = 40112;
 constexpr int kDrawGrid = 40127, kLayerRun = 40069, kBrightnessRun = 40093, kFrameRun = 40101;
-constexpr int kAddFrames = 40094, kRandomDots = 40126;
+constexpr int kAddFrames = 40094, kRandomDots = 40126, kExportBitmap = 40076;
 
 struct Environment {
   std::wstring editor, work, data, shots;
@@ -70,13 +70,16 @@ Composed Expected(const std::wstring& name) {
                                  int denominator = 1, const FramePalette* palette = nullptr) {
   static int failures = 0;
   const SIZE client = s.CutClientSize();
-  const Image want = ExpectedView(frame, palette ? *palette : PaletteOf(frame), numerator, denominator,
-                                  client.cx, client.cy);
-  ::testing::AssertionResult shown = ShowsImage(s, want);
+  std::vector<Image> wanted;
+  for (int y = 0; y < denominator; ++y)
+    for (int x = 0; x < denominator; ++x)
+      wanted.push_back(ExpectedView(frame, palette ? *palette : PaletteOf(frame), numerator, denominator,
+                                    client.cx, client.cy, POINT{x, y}));
+  ::testing::AssertionResult shown = ShowsImage(s, wanted);
   if (!shown) {
     const std::wstring name = Folder() + L"\\view" + std::to_wstring(++failures);
     SaveBitmap(name + L"_seen.bmp", s.CaptureCut());
-    SaveBitmap(name + L"_expected.bmp", want);
+    SaveBitmap(name + L"_expected.bmp", wanted.front());
     shown << " (" << Utf8(name) << "_seen.bmp)";
   }
   return shown;
@@ -263,6 +266,19 @@ TEST_F(EditorView, TheZoomToolShowsTheFrameAtTwoAndAtOneThird) {
   S().ClickCut(client.cx / 2, client.cy / 2, true);
   S().ClickCut(client.cx / 2, client.cy / 2, true);
   EXPECT_TRUE(Shows(S(), f1_)) << "back at 1/1";
+}
+
+TEST_F(EditorView, TheFrameExportWritesWhatOrvinaRenders) {
+  S().PostCommand(kExportBitmap);
+  HWND dialog = S().WaitForDialog(10000);
+  ASSERT_NE(dialog, nullptr);
+  const std::wstring path = folder_ + L"\\frame1.bmp";
+  ASSERT_TRUE(SetFileName(dialog, path));
+  PressButton(dialog, IDOK);
+  ASSERT_TRUE(DialogGone(dialog));
+  EXPECT_TRUE(WaitFor(5000, [&] { return Exists(path); }));
+  EXPECT_EQ(ReadFileBytes(path), ReadFileBytes(Data(L"view_f1_export.bmp")));
+  EXPECT_TRUE(Shows(S(), f1_)) << "the view after the export";
 }
 
 TEST_F(EditorView, ClosingTheChangedCutAsksAndNoKeepsItsFile) {
@@ -464,7 +480,33 @@ TEST(EditorFiles, ASaveAsThatCannotWriteKeepsTheCutsPathAndTheOldFile) {
   EXPECT_FALSE(Exists(target));
   EXPECT_EQ(ReadFileBytes(path), original);
   s.Command(kOverwrite);
-  EXPECT_EQ(ReadFileBytes(path), ReadFileBytes(Data(L"view_flipV.cut"))) << "the cut kept its own path";
+  const std::vector<uint8_t> flipped = ReadFileBytes(Data(L"view_flipV.cut"));
+  EXPECT_EQ(ReadFileBytes(path), flipped) << "the cut kept its own path";
+
+  // Saved as another file, the cut goes by that name.
+  s.PostCommand(kSaveAs);
+  dialog = s.WaitForDialog(10000);
+  ASSERT_NE(dialog, nullptr);
+  ASSERT_TRUE(SetFileName(dialog, folder + L"\\saved.cut"));
+  PressButton(dialog, IDOK);
+  ASSERT_TRUE(DialogGone(dialog));
+  EXPECT_TRUE(WaitFor(5000, [&] { return s.CutTitle() == L"saved.cut"; })) << Utf8(s.CutTitle());
+  EXPECT_EQ(ReadFileBytes(folder + L"\\saved.cut"), flipped);
+  EXPECT_EQ(s.Close(), 0);
+}
+
+TEST(EditorFiles, ADamagedCutIsReportedAndTheEditorStartsWithoutIt) {
+  const std::wstring folder = Folder();
+  const std::string junk("Orvinade Cut\0\xff\xff\xff\xff\x01\x02", 20);
+  WriteFileBytes(folder + L"\\bad.cut", std::vector<uint8_t>(junk.begin(), junk.end()));
+  EditorSession s(gEnv.editor, folder);
+  ASSERT_TRUE(s.Launch(Quoted(folder + L"\\bad.cut")));
+  // The file is opened before the frame shows: the message comes first.
+  std::wstring message;
+  ASSERT_TRUE(s.Answer(IDOK, &message, 30000));
+  EXPECT_EQ(message.rfind(L"bad.cut: ", 0), 0u) << Utf8(message);
+  ASSERT_TRUE(s.WaitForFrame());
+  EXPECT_EQ(s.Cut(), nullptr);
   EXPECT_EQ(s.Close(), 0);
 }
 
@@ -496,6 +538,7 @@ TEST(EditorDialogs, EachDialogShowsItsHelpAndStoresItsValues) {
     PressButton(d, IDOK);
     ASSERT_TRUE(DialogGone(d));
   }
+  EXPECT_TRUE(Shows(s, Expected(L"resized_f3.bmp"))) << "the view of the resized canvas";
   {
     SCOPED_TRACE("123 frame size");
     HWND d = OpenDialog(s, kFrameSize, L"フレームのプロパティ");

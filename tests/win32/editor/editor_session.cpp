@@ -29,11 +29,15 @@ EditorSession::EditorSession(const std::wstring& editor, const std::wstring& fol
     : ProgramSession(editor, folder, settings) {}
 
 bool EditorSession::Start(const std::wstring& arguments, bool cut) {
-  if (!ProgramSession::Start(arguments, kFrameClass)) return false;
+  if (!Launch(arguments) || !WaitForFrame()) return false;
+  return !cut || WaitFor(10000, [&] { return Cut() != nullptr; });
+}
+
+bool EditorSession::WaitForFrame(double ms) {
+  if (!WaitForWindow(kFrameClass, ms)) return false;
   mdiClient_ = GetDlgItem(window_, kMdiClient);
   status_ = GetDlgItem(window_, kStatusBar);
-  if (!mdiClient_ || !status_) return false;
-  return !cut || WaitFor(10000, [&] { return Cut() != nullptr; });
+  return mdiClient_ && status_;
 }
 
 HWND EditorSession::Cut() const {
@@ -112,7 +116,7 @@ FramePalette PaletteOf(const Composed& composed) {
 }
 
 Image ExpectedView(const Composed& composed, const FramePalette& palette, int numerator, int denominator,
-                   int width, int height) {
+                   int width, int height, POINT phase) {
   Image view;
   view.width = width, view.height = height;
   view.px.assign(size_t(width) * size_t(height), palette[25]);
@@ -121,13 +125,19 @@ Image ExpectedView(const Composed& composed, const FramePalette& palette, int nu
   for (int y = std::max(oy, 0); y < std::min(oy + zh, height); ++y)
     for (int x = std::max(ox, 0); x < std::min(ox + zw, width); ++x)
       view.px[size_t(y) * size_t(width) + size_t(x)] =
-          palette[composed.At((x - ox) * denominator / numerator, (y - oy) * denominator / numerator)];
+          palette[composed.At(std::min<int>((x - ox) * denominator / numerator + phase.x, composed.width - 1),
+                              std::min<int>((y - oy) * denominator / numerator + phase.y, composed.height - 1))];
   return view;
 }
 
-::testing::AssertionResult ShowsImage(const EditorSession& s, const Image& want, double ms) {
+::testing::AssertionResult ShowsImage(const EditorSession& s, const std::vector<Image>& wanted, double ms) {
   Image got;
-  if (WaitFor(ms, [&] { return (got = s.CaptureCut()) == want; })) return ::testing::AssertionSuccess();
+  if (WaitFor(ms, [&] {
+        got = s.CaptureCut();
+        return std::find(wanted.begin(), wanted.end(), got) != wanted.end();
+      }))
+    return ::testing::AssertionSuccess();
+  const Image& want = wanted.front();
   if (got.width != want.width || got.height != want.height)
     return ::testing::AssertionFailure() << "view " << got.width << "x" << got.height << ", expected "
                                          << want.width << "x" << want.height;

@@ -21,6 +21,8 @@ class EditorSession : public ProgramSession {
   // Starts the editor with `arguments` as its command line and waits for its frame (and,
   // when `cut`, for a cut window).
   bool Start(const std::wstring& arguments, bool cut = true);
+  // After Launch: waits for the frame and finds its parts.
+  bool WaitForFrame(double ms = 30000);
 
   HWND MdiClient() const { return mdiClient_; }
   std::wstring Title() const { return TextOf(window_); }
@@ -66,9 +68,11 @@ FramePalette PaletteOf(const Composed& composed);
 
 // The client area of a cut window of `width` × `height` that shows `composed` through
 // `palette` at zoom `numerator`/`denominator`, centred (the zoomed canvas fits), with
-// palette entry 25 around it.
+// palette entry 25 around it. Reduced, each window pixel shows one pixel of its block of
+// canvas pixels: the one at `phase` (x, y) in the block (which one is the device's choice).
 Image ExpectedView(const Composed& composed, const FramePalette& palette, int numerator, int denominator,
-                   int width, int height);
+                   int width, int height, POINT phase = {0, 0});
 
-// The cut window shows `want` within `ms`; otherwise how many pixels differ and where.
-::testing::AssertionResult ShowsImage(const EditorSession& s, const Image& want, double ms = 5000);
+// The cut window shows one of `wanted` within `ms`; otherwise how many pixels differ from the
+// first and where.
+::testing::AssertionResult ShowsImage(const EditorSession& s, const std::vector<Image>& wanted, double ms = 5000);
