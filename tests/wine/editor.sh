@@ -52,11 +52,11 @@ cat >"$data/view.json" <<JSON
    "entries": [{"layer": 0, "cell": 2}, {"layer": 1, "cell": 2, "position": [55, 40]}]}]}
 JSON
 
-# marker.cut: 400 × 300 of paper, a 5 × 5 block of value 5 centred on (150, 100), one of
-# value 10 in the top left corner.
+# marker.cut: 400 × 300 in bands of the values 0 to 4 and a 5 × 5 block of value 5 centred
+# on (150, 100).
 cat >"$data/marker.json" <<JSON
 {"canvas": [400, 300], "layers": [{"name": "m", "size": [400, 300], "cells": [[
-$(rows 400 300 "(x >= 148 && x <= 152 && y >= 98 && y <= 102) ? 5 : (x < 5 && y < 5) ? 10 : 0")]]}],
+$(rows 400 300 "(x >= 148 && x <= 152 && y >= 98 && y <= 102) ? 5 : (int(x / 7) + int(y / 5)) % 5")]]}],
  "frames": [{"entries": [{"layer": 0, "cell": 0}]}]}
 JSON
 
@@ -136,6 +136,7 @@ script() {
   cd "$data" &&
     "$NATIVE" cut build view.json -o view.cut &&
     "$NATIVE" cut build marker.json -o marker.cut &&
+    "$NATIVE" cut compose marker.cut -o marker_f1.bmp &&
     "$NATIVE" cut build big.json -o big.cut &&
     "$NATIVE" cut compile view.cut -o view.tl &&
     "$NATIVE" cut compose view.cut --frame 1 -o view_f1.bmp &&

@@ -64,17 +64,16 @@ Composed Expected(const std::wstring& name) {
   return c;
 }
 
-// The cut window shows `frame` at the zoom, in the frame palette unless another is given.
-// What it showed instead is kept in the test's folder.
-::testing::AssertionResult Shows(const EditorSession& s, const Composed& frame, int numerator = 1,
-                                 int denominator = 1, const FramePalette* palette = nullptr) {
+// The cut window shows `frame` as `view` says, in the frame palette unless another is
+// given. What it showed instead is kept in the test's folder.
+::testing::AssertionResult Shows(const EditorSession& s, const Composed& frame, ViewState view = {},
+                                 const FramePalette* palette = nullptr) {
   static int failures = 0;
   const SIZE client = s.CutClientSize();
   std::vector<Image> wanted;
-  for (int y = 0; y < denominator; ++y)
-    for (int x = 0; x < denominator; ++x)
-      wanted.push_back(ExpectedView(frame, palette ? *palette : PaletteOf(frame), numerator, denominator,
-                                    client.cx, client.cy, POINT{x, y}));
+  for (view.phase.y = 0; view.phase.y < view.denominator; ++view.phase.y)
+    for (view.phase.x = 0; view.phase.x < view.denominator; ++view.phase.x)
+      wanted.push_back(ExpectedView(frame, palette ? *palette : PaletteOf(frame), view, client.cx, client.cy));
   ::testing::AssertionResult shown = ShowsImage(s, wanted);
   if (!shown) {
     const std::wstring name = Folder() + L"\\view" + std::to_wstring(++failures);
@@ -240,7 +239,7 @@ TEST_F(EditorView, DisplayFlagsAndLineEmphasisShowWhatTheCompositorComposes) {
   S().Command(kEmphasize);
   FramePalette emphasized = PaletteOf(f2_);
   emphasized[8] = 0x0000FF, emphasized[9] = 0xFF0000, emphasized[10] = 0x00FF00;
-  EXPECT_TRUE(Shows(S(), f2_, 1, 1, &emphasized)) << "lines emphasised";
+  EXPECT_TRUE(Shows(S(), f2_, {}, &emphasized)) << "lines emphasised";
   S().Command(kEmphasize);
   EXPECT_TRUE(Shows(S(), f2_)) << "emphasis off";
   S().Command(kFramePrevious);
@@ -260,9 +259,9 @@ TEST_F(EditorView, TheZoomToolShowsTheFrameAtTwoAndAtOneThird) {
   S().Command(kZoomTool);
   const SIZE client = S().CutClientSize();
   S().ClickCut(client.cx / 2, client.cy / 2, true);
-  EXPECT_TRUE(Shows(S(), f1_, 2, 1)) << "2/1";
+  EXPECT_TRUE(Shows(S(), f1_, {2, 1})) << "2/1";
   for (int i = 0; i < 3; ++i) S().ClickCut(client.cx / 2, client.cy / 2, false);
-  EXPECT_TRUE(Shows(S(), f1_, 1, 3)) << "1/3";
+  EXPECT_TRUE(Shows(S(), f1_, {1, 3})) << "1/3";
   S().ClickCut(client.cx / 2, client.cy / 2, true);
   S().ClickCut(client.cx / 2, client.cy / 2, true);
   EXPECT_TRUE(Shows(S(), f1_)) << "back at 1/1";
@@ -304,9 +303,9 @@ RECT Find(const Image& image, uint32_t colour) {
   return r;
 }
 
-// marker.cut: 400 × 300 of paper, a 5 × 5 block of value 5 centred on (150, 100) and one of
-// value 10 in the top left corner.
-TEST(EditorZoom, ZoomingAtAPointCentresItAndTheEdgesStayInside) {
+// marker.cut: 400 × 300 in bands and a 5 × 5 block of value 5 centred on (150, 100).
+TEST(EditorScroll, ScrollBarsPanningAndZoomingAtAPointMoveTheView) {
+  const Composed marker = Expected(L"marker_f1.bmp");
   const std::wstring folder = Folder();
   EditorSession s(gEnv.editor, folder);
   ASSERT_TRUE(s.Start(Quoted(CopyIn(L"marker.cut", folder))));
@@ -314,33 +313,43 @@ TEST(EditorZoom, ZoomingAtAPointCentresItAndTheEdgesStayInside) {
   const SIZE c = s.CutClientSize();
   ASSERT_GT(c.cx, 160);
   ASSERT_GT(c.cy, 110);
-  const uint32_t block = kDefaultFramePalette[5], corner = kDefaultFramePalette[10];
-  s.Command(kZoomTool);
-
-  auto at = [&](uint32_t colour, RECT want) {
-    RECT got{};
-    if (WaitFor(5000, [&] {
-          got = Find(s.CaptureCut(), colour);
-          return EqualRect(&got, &want) != 0;
-        }))
-      return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "at " << got.left << "," << got.top << " to " << got.right << ","
-                                         << got.bottom << ", expected " << want.left << "," << want.top << " to "
-                                         << want.right << "," << want.bottom;
+  ASSERT_LT(c.cx, 400);
+  ASSERT_LT(c.cy, 300);
+  HWND cut = s.Cut();
+  auto post = [&](UINT message, WPARAM wParam, LPARAM lParam = 0) {
+    PostMessageW(cut, message, wParam, lParam);
+    s.Sync();
   };
-  EXPECT_TRUE(at(corner, RECT{0, 0, 4, 4})) << "1/1, scrolled to the origin";
+  EXPECT_TRUE(Shows(s, marker, {1, 1, {0, 0}})) << "1/1 at the origin";
+  post(WM_VSCROLL, SB_LINEDOWN);
+  EXPECT_TRUE(Shows(s, marker, {1, 1, {0, 4}})) << "a line down";
+  post(WM_HSCROLL, SB_PAGEDOWN);
+  const int right = std::min<int>(c.cx, 400 - c.cx);
+  EXPECT_TRUE(Shows(s, marker, {1, 1, {right, 4}})) << "a page right";
+  post(WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 50));
+  EXPECT_TRUE(Shows(s, marker, {1, 1, {right, 50}})) << "the thumb";
+  // Shift + Ctrl drag: the view follows the mouse, short of the last position.
+  post(WM_MOUSEMOVE, MK_SHIFT | MK_CONTROL, MAKELPARAM(150, 100));
+  post(WM_MOUSEMOVE, MK_SHIFT | MK_CONTROL, MAKELPARAM(120, 80));
+  post(WM_MOUSEMOVE, 0, MAKELPARAM(120, 80));
+  const POINT panned{std::min<LONG>(right + 30, 400 - c.cx - 1), std::min<LONG>(70, 300 - c.cy - 1)};
+  EXPECT_TRUE(Shows(s, marker, {1, 1, panned})) << "panned";
+  post(WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 0));
+  post(WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 0));
+  EXPECT_TRUE(Shows(s, marker, {1, 1, {0, 0}})) << "back at the origin";
 
-  // Near the corner: the centre would lie outside the canvas; the corner stays at the edge.
+  // Zoomed at a point near the corner, the view cannot centre it: the corner stays at the edge.
+  s.Command(kZoomTool);
   s.ClickCut(2, 2, true);
-  EXPECT_TRUE(at(corner, RECT{0, 0, 9, 9})) << "2/1 at the corner";
+  EXPECT_TRUE(Shows(s, marker, {2, 1, {0, 0}})) << "2/1 at the corner";
   s.ClickCut(4, 4, false);
-  EXPECT_TRUE(at(corner, RECT{0, 0, 4, 4})) << "back to 1/1 at the corner";
+  EXPECT_TRUE(Shows(s, marker, {1, 1, {0, 0}})) << "back to 1/1 at the corner";
 
   // The block's centre goes to the middle of the window, within one zoom step.
   s.ClickCut(150, 100, true);
   RECT got{};
   ASSERT_TRUE(WaitFor(5000, [&] {
-    got = Find(s.CaptureCut(), block);
+    got = Find(s.CaptureCut(), kDefaultFramePalette[5]);
     return got.right - got.left == 9;
   })) << "the block at 2/1";
   EXPECT_NEAR((got.left + got.right) / 2.0, c.cx / 2.0, 2.0);
@@ -376,7 +385,7 @@ TEST(EditorPalette, AColorsFileBesideTheProgramRecoloursTheView) {
   EditorSession s(gEnv.editor, folder);
   WriteFileBytes(folder + L"\\Colors.bmp", PaletteFile(colors, 8));
   ASSERT_TRUE(s.Start(Quoted(CopyIn(L"view.cut", folder))));
-  EXPECT_TRUE(Shows(s, f3, 1, 1, &colors));
+  EXPECT_TRUE(Shows(s, f3, {}, &colors));
   EXPECT_EQ(s.Close(), 0);
 }
 

@@ -115,18 +115,18 @@ FramePalette PaletteOf(const Composed& composed) {
   return palette;
 }
 
-Image ExpectedView(const Composed& composed, const FramePalette& palette, int numerator, int denominator,
-                   int width, int height, POINT phase) {
+Image ExpectedView(const Composed& composed, const FramePalette& palette, const ViewState& v, int width,
+                   int height) {
   Image view;
   view.width = width, view.height = height;
   view.px.assign(size_t(width) * size_t(height), palette[25]);
-  const int zw = composed.width * numerator / denominator, zh = composed.height * numerator / denominator;
-  const int ox = (width - zw) / 2, oy = (height - zh) / 2;
+  const int zw = composed.width * v.numerator / v.denominator, zh = composed.height * v.numerator / v.denominator;
+  const int ox = zw <= width ? (width - zw) / 2 : -v.scroll.x, oy = zh <= height ? (height - zh) / 2 : -v.scroll.y;
   for (int y = std::max(oy, 0); y < std::min(oy + zh, height); ++y)
     for (int x = std::max(ox, 0); x < std::min(ox + zw, width); ++x)
       view.px[size_t(y) * size_t(width) + size_t(x)] =
-          palette[composed.At(std::min<int>((x - ox) * denominator / numerator + phase.x, composed.width - 1),
-                              std::min<int>((y - oy) * denominator / numerator + phase.y, composed.height - 1))];
+          palette[composed.At(std::min<int>((x - ox) * v.denominator / v.numerator + v.phase.x, composed.width - 1),
+                              std::min<int>((y - oy) * v.denominator / v.numerator + v.phase.y, composed.height - 1))];
   return view;
 }
 

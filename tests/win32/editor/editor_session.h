@@ -66,12 +66,20 @@ using FramePalette = std::array<uint32_t, 26>;
 // The palette a view shows: `base` with the colours of the composed file's table.
 FramePalette PaletteOf(const Composed& composed);
 
+// How a cut window shows its canvas: the zoom numerator / denominator; the scroll position
+// in window pixels, for an axis that the zoomed canvas overfills (one that it does not fill
+// is centred); reduced, which pixel of its block of canvas pixels a window pixel shows (the
+// device's choice).
+struct ViewState {
+  int numerator = 1, denominator = 1;
+  POINT scroll = {0, 0};
+  POINT phase = {0, 0};
+};
+
 // The client area of a cut window of `width` × `height` that shows `composed` through
-// `palette` at zoom `numerator`/`denominator`, centred (the zoomed canvas fits), with
-// palette entry 25 around it. Reduced, each window pixel shows one pixel of its block of
-// canvas pixels: the one at `phase` (x, y) in the block (which one is the device's choice).
-Image ExpectedView(const Composed& composed, const FramePalette& palette, int numerator, int denominator,
-                   int width, int height, POINT phase = {0, 0});
+// `palette`, with palette entry 25 around the canvas.
+Image ExpectedView(const Composed& composed, const FramePalette& palette, const ViewState& view, int width,
+                   int height);
 
 // The cut window shows one of `wanted` within `ms`; otherwise how many pixels differ from the
 // first and where.
