@@ -154,6 +154,7 @@ script() {
     "$NATIVE" cut compose flip2.cut --frame 2 -o view_f2_flipV.bmp &&
     echo '{"frame": 3, "ops": [{"op": "flipV"}, {"op": "removeUnusedLayers"}]}' >flip3.json &&
     "$NATIVE" cut apply view.cut flip3.json -o view_flipV.cut &&
+    "$NATIVE" cut compose view_flipV.cut --frame 3 -o view_f3_flipV.bmp &&
     script agree1.steps >agree1.json &&
     script agree1.steps agree2.steps >agree2.json &&
     "$NATIVE" cut apply view.cut agree1.json -o agree1.cut &&

@@ -267,6 +267,16 @@ TEST_F(EditorView, TheZoomToolShowsTheFrameAtTwoAndAtOneThird) {
   EXPECT_TRUE(Shows(S(), f1_)) << "back at 1/1";
 }
 
+TEST_F(EditorView, AMaximizedOrRestoredWindowCentresTheCanvas) {
+  SendMessageW(S().MdiClient(), WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(S().Cut()), 0);
+  S().Sync();
+  EXPECT_GT(S().CutClientSize().cx, 420);
+  EXPECT_TRUE(Shows(S(), f1_)) << "maximized";
+  SendMessageW(S().MdiClient(), WM_MDIRESTORE, reinterpret_cast<WPARAM>(S().Cut()), 0);
+  S().Sync();
+  EXPECT_TRUE(Shows(S(), f1_)) << "restored";
+}
+
 TEST_F(EditorView, TheFrameExportWritesWhatOrvinaRenders) {
   S().PostCommand(kExportBitmap);
   HWND dialog = S().WaitForDialog(10000);
@@ -354,6 +364,19 @@ TEST(EditorScroll, ScrollBarsPanningAndZoomingAtAPointMoveTheView) {
   })) << "the block at 2/1";
   EXPECT_NEAR((got.left + got.right) / 2.0, c.cx / 2.0, 2.0);
   EXPECT_NEAR((got.top + got.bottom) / 2.0, c.cy / 2.0, 2.0);
+
+  // At 3/1 scroll positions are whole canvas pixels: what scrolls in meets what was there.
+  s.ClickCut(c.cx / 2, c.cy / 2, true);
+  post(WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 100));
+  post(WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 50));
+  EXPECT_TRUE(Shows(s, marker, {3, 1, {99, 48}})) << "3/1 by the thumbs";
+  post(WM_VSCROLL, SB_LINEDOWN);
+  post(WM_HSCROLL, SB_LINEUP);
+  EXPECT_TRUE(Shows(s, marker, {3, 1, {87, 60}})) << "3/1, a line each way";
+  post(WM_MOUSEMOVE, MK_SHIFT | MK_CONTROL, MAKELPARAM(100, 100));
+  post(WM_MOUSEMOVE, MK_SHIFT | MK_CONTROL, MAKELPARAM(110, 107));
+  post(WM_MOUSEMOVE, 0, MAKELPARAM(110, 107));
+  EXPECT_TRUE(Shows(s, marker, {3, 1, {75, 51}})) << "3/1 panned";
   EXPECT_EQ(s.Close(), 0);
 }
 
@@ -502,6 +525,43 @@ TEST(EditorFiles, ASaveAsThatCannotWriteKeepsTheCutsPathAndTheOldFile) {
   EXPECT_TRUE(WaitFor(5000, [&] { return s.CutTitle() == L"saved.cut"; })) << Utf8(s.CutTitle());
   EXPECT_EQ(ReadFileBytes(folder + L"\\saved.cut"), flipped);
   EXPECT_EQ(s.Close(), 0);
+}
+
+TEST(EditorFiles, CommandsGoToTheActiveCutAndExitAsksForEachChangedCut) {
+  const std::wstring folder = Folder();
+  const std::wstring a = folder + L"\\a.cut", b = folder + L"\\b.cut";
+  CopyFileW(Data(L"view.cut").c_str(), a.c_str(), FALSE);
+  CopyFileW(Data(L"view.cut").c_str(), b.c_str(), FALSE);
+  const std::vector<uint8_t> original = ReadFileBytes(a);
+  EditorSession s(gEnv.editor, folder);
+  ASSERT_TRUE(s.Start(Quoted(a)));
+  HWND first = s.Cut();
+  ASSERT_TRUE(s.Key('O', true));
+  HWND dialog = s.WaitForDialog(10000);
+  ASSERT_NE(dialog, nullptr);
+  ASSERT_TRUE(SetFileName(dialog, b));
+  PressButton(dialog, IDOK);
+  ASSERT_TRUE(DialogGone(dialog));
+  ASSERT_TRUE(WaitFor(5000, [&] { return s.Cut() != first; }));
+  EXPECT_EQ(s.CutTitle(), L"b.cut");
+
+  s.Command(kFlipVertical);
+  EXPECT_TRUE(Shows(s, Expected(L"view_f3_flipV.bmp"))) << "b.cut flipped";
+  SendMessageW(s.MdiClient(), WM_MDIACTIVATE, reinterpret_cast<WPARAM>(first), 0);
+  s.Sync();
+  ASSERT_EQ(s.Cut(), first);
+  EXPECT_TRUE(Shows(s, Expected(L"view_f3.bmp"))) << "a.cut as it was";
+  s.Command(kFlipVertical);
+
+  PostMessageW(s.Window(), WM_CLOSE, 0, 0);
+  std::wstring question;
+  ASSERT_TRUE(s.Answer(IDYES, &question));
+  EXPECT_EQ(question, L"a.cut を保存しますか？");
+  ASSERT_TRUE(s.Answer(IDNO, &question));
+  EXPECT_EQ(question, L"b.cut を保存しますか？");
+  EXPECT_EQ(s.Close(), 0);
+  EXPECT_EQ(ReadFileBytes(a), ReadFileBytes(Data(L"view_flipV.cut")));
+  EXPECT_EQ(ReadFileBytes(b), original);
 }
 
 TEST(EditorFiles, ADamagedCutIsReportedAndTheEditorStartsWithoutIt) {
