@@ -603,7 +603,7 @@ TEST(EditorDialogs, EachDialogShowsItsHelpAndStoresItsValues) {
     SetDialogText(d, 1002, L"132");
     SetDialogText(d, 1001, L"96");
     SetDialogText(d, 1041, L"15");
-    SetDialogText(d, 1037, L"Tester");
+    SetDialogText(d, 1037, L"テスト");
     PressButton(d, IDOK);
     ASSERT_TRUE(DialogGone(d));
   }
@@ -627,7 +627,7 @@ TEST(EditorDialogs, EachDialogShowsItsHelpAndStoresItsValues) {
     EXPECT_EQ(cut->CanvasWidth(), 132);
     EXPECT_EQ(cut->CanvasHeight(), 96);
     EXPECT_EQ(cut->Fps(), 15);
-    EXPECT_EQ(cut->Credit(), "Tester");
+    EXPECT_EQ(cut->Credit(), "\x83\x65\x83\x58\x83\x67");  // テスト in code page 932
     EXPECT_EQ(cut->GetAntiAlias(), AntiAlias::kHalf);
     EXPECT_EQ(cut->FrameWidth(), 64);
     EXPECT_EQ(cut->FrameHeight(), 48);
