@@ -32,6 +32,7 @@ constexpr int kEmphasize = 40102, kFlipVertical = 40110, kSaveAs = 40052, kOverw
 constexpr int kGrid = 40040, kMask = 40046, kFont = 40072, kCutProperties = 40077, kFrameSize = 40112;
 constexpr int kDrawGrid = 40127, kLayerRun = 40069, kBrightnessRun = 40093, kFrameRun = 40101;
 constexpr int kAddFrames = 40094, kRandomDots = 40126, kExportBitmap = 40076;
+constexpr int kStatusBar = 40084, kToolbar = 40085;
 
 struct Environment {
   std::wstring editor, work, data, shots;
@@ -275,6 +276,17 @@ TEST_F(EditorView, AMaximizedOrRestoredWindowCentresTheCanvas) {
   SendMessageW(S().MdiClient(), WM_MDIRESTORE, reinterpret_cast<WPARAM>(S().Cut()), 0);
   S().Sync();
   EXPECT_TRUE(Shows(S(), f1_)) << "restored";
+}
+
+TEST_F(EditorView, HidingAndShowingTheBarsLeavesTheViewWhole) {
+  for (int bar : {kStatusBar, kToolbar}) {
+    S().Command(bar);
+    EXPECT_TRUE(Shows(S(), f1_)) << bar << " hidden";
+  }
+  for (int bar : {kStatusBar, kToolbar}) {
+    S().Command(bar);
+    EXPECT_TRUE(Shows(S(), f1_)) << bar << " shown";
+  }
 }
 
 TEST_F(EditorView, TheFrameExportWritesWhatOrvinaRenders) {
