@@ -278,7 +278,7 @@ TEST_F(EditorView, AMaximizedOrRestoredWindowCentresTheCanvas) {
   EXPECT_TRUE(Shows(S(), f1_)) << "restored";
 }
 
-TEST_F(EditorView, HidingAndShowingTheBarsLeavesTheViewWhole) {
+TEST_F(EditorView, BarsSplitterAndFrameSizeChangesLeaveTheViewWhole) {
   for (int bar : {kStatusBar, kToolbar}) {
     S().Command(bar);
     EXPECT_TRUE(Shows(S(), f1_)) << bar << " hidden";
@@ -286,6 +286,22 @@ TEST_F(EditorView, HidingAndShowingTheBarsLeavesTheViewWhole) {
   for (int bar : {kStatusBar, kToolbar}) {
     S().Command(bar);
     EXPECT_TRUE(Shows(S(), f1_)) << bar << " shown";
+  }
+  // The splitter strip lies right of the 160 pixels of the left pane.
+  for (const auto& [from, to] : {std::pair{161, 221}, std::pair{221, 121}, std::pair{121, 161}}) {
+    PostMessageW(S().Window(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(from, 300));
+    PostMessageW(S().Window(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM((from + to) / 2, 300));
+    PostMessageW(S().Window(), WM_LBUTTONUP, 0, MAKELPARAM(to, 300));
+    S().Sync();
+    EXPECT_TRUE(Shows(S(), f1_)) << "splitter moved to " << to;
+  }
+  RECT frame{};
+  GetWindowRect(S().Window(), &frame);
+  for (int shrink : {120, 0}) {
+    SetWindowPos(S().Window(), nullptr, 0, 0, frame.right - frame.left - shrink, frame.bottom - frame.top - shrink,
+                 SWP_NOMOVE | SWP_NOZORDER);
+    S().Sync();
+    EXPECT_TRUE(Shows(S(), f1_)) << "frame " << shrink << " pixels smaller";
   }
 }
 
