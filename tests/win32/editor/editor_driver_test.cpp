@@ -19,20 +19,13 @@
 #include <string>
 #include <vector>
 
+#include "editor/resource.h"
 #include "files/cut_file.h"
 #include "model/cut.h"
 #include "model/pixel_class.h"
 #include "tests/win32/editor/editor_session.h"
 
 namespace {
-
-constexpr int kFramePrevious = 40007, kFrameNext = 40008, kZoomTool = 40028, kUndo = 40030;
-constexpr int kShowPrevious = 40032, kShowNext = 40033, kCurrentOnly = 40034, kPaleLayers = 40097;
-constexpr int kEmphasize = 40102, kFlipVertical = 40110, kSaveAs = 40052, kOverwrite = 40088;
-constexpr int kGrid = 40040, kMask = 40046, kFont = 40072, kCutProperties = 40077, kFrameSize = 40112;
-constexpr int kDrawGrid = 40127, kLayerRun = 40069, kBrightnessRun = 40093, kFrameRun = 40101;
-constexpr int kAddFrames = 40094, kRandomDots = 40126, kExportBitmap = 40076;
-constexpr int kStatusBar = 40084, kToolbar = 40085;
 
 struct Environment {
   std::wstring editor, work, data, shots;
@@ -204,10 +197,6 @@ TEST_F(EditorView, ShowsTheComposedFrameAndF2AndF3MoveBetweenFrames) {
   const FramePalette palette = PaletteOf(f1_);
   EXPECT_TRUE(std::equal(palette.begin(), palette.end(), kDefaultFramePalette)) << "compose writes the frame palette";
   EXPECT_TRUE(Shows(S(), f3_)) << "a cut opens on its last frame";
-  if (!gEnv.shots.empty()) {
-    CreateDirectoryW(gEnv.shots.c_str(), nullptr);
-    EXPECT_TRUE(SaveBitmap(gEnv.shots + L"\\editor_cut.bmp", S().CaptureWindow()));
-  }
   ASSERT_TRUE(S().Key(VK_F3));
   EXPECT_TRUE(Shows(S(), f3_)) << "F3 on the last frame stays";
   ASSERT_TRUE(S().Key(VK_F2));
@@ -218,49 +207,53 @@ TEST_F(EditorView, ShowsTheComposedFrameAndF2AndF3MoveBetweenFrames) {
   EXPECT_TRUE(Shows(S(), f1_)) << "F2 on the first frame stays";
   ASSERT_TRUE(S().Key(VK_F3));
   EXPECT_TRUE(Shows(S(), f2_)) << "F3: frame 2";
-  S().Command(kFramePrevious);
+  S().Command(ID_FRAME_PREVIOUS);
 }
 
 TEST_F(EditorView, DisplayFlagsAndLineEmphasisShowWhatTheCompositorComposes) {
-  S().Command(kFrameNext);
+  S().Command(ID_FRAME_NEXT);
   ASSERT_TRUE(Shows(S(), f2_));
   const struct {
     int command;
     const wchar_t* expected;
-  } flags[] = {{kShowPrevious, L"view_f2_flags1.bmp"},
-               {kShowNext, L"view_f2_flags2.bmp"},
-               {kCurrentOnly, L"view_f2_flags4.bmp"},
-               {kPaleLayers, L"view_f2_flags8.bmp"}};
+  } flags[] = {{ID_CELL_SHOW_PREVIOUS, L"view_f2_flags1.bmp"},
+               {ID_CELL_SHOW_NEXT, L"view_f2_flags2.bmp"},
+               {ID_CUT_CURRENT_CELL_ONLY, L"view_f2_flags4.bmp"},
+               {ID_CUT_PALE_LAYERS, L"view_f2_flags8.bmp"}};
   for (const auto& f : flags) {
     S().Command(f.command);
     EXPECT_TRUE(Shows(S(), Expected(f.expected))) << "command " << f.command << " on";
     S().Command(f.command);
     EXPECT_TRUE(Shows(S(), f2_)) << "command " << f.command << " off again";
   }
-  S().Command(kEmphasize);
+  S().Command(ID_TOOL_EMPHASIZE_LINES);
   FramePalette emphasized = PaletteOf(f2_);
   emphasized[8] = 0x0000FF, emphasized[9] = 0xFF0000, emphasized[10] = 0x00FF00;
   EXPECT_TRUE(Shows(S(), f2_, {}, &emphasized)) << "lines emphasised";
-  S().Command(kEmphasize);
+  S().Command(ID_TOOL_EMPHASIZE_LINES);
   EXPECT_TRUE(Shows(S(), f2_)) << "emphasis off";
-  S().Command(kFramePrevious);
+  S().Command(ID_FRAME_PREVIOUS);
   EXPECT_TRUE(Shows(S(), f1_));
 }
 
 TEST_F(EditorView, AFlipFollowedByUndoRestoresTheCell) {
-  S().Command(kFrameNext);
-  S().Command(kFlipVertical);
+  S().Command(ID_FRAME_NEXT);
+  S().Command(ID_CELL_FLIP);
   EXPECT_TRUE(Shows(S(), Expected(L"view_f2_flipV.bmp"))) << "flipped";
-  S().Command(kUndo);
+  S().Command(ID_CELL_UNDO);
   EXPECT_TRUE(Shows(S(), f2_)) << "undone";
-  S().Command(kFramePrevious);
+  S().Command(ID_FRAME_PREVIOUS);
 }
 
 TEST_F(EditorView, TheZoomToolShowsTheFrameAtTwoAndAtOneThird) {
-  S().Command(kZoomTool);
+  S().Command(ID_TOOL_ZOOM);
   const SIZE client = S().CutClientSize();
   S().ClickCut(client.cx / 2, client.cy / 2, true);
   EXPECT_TRUE(Shows(S(), f1_, {2, 1})) << "2/1";
+  if (!gEnv.shots.empty()) {
+    CreateDirectoryW(gEnv.shots.c_str(), nullptr);
+    EXPECT_TRUE(SaveBitmap(gEnv.shots + L"\\editor_cut.bmp", S().CaptureWindow()));
+  }
   for (int i = 0; i < 3; ++i) S().ClickCut(client.cx / 2, client.cy / 2, false);
   EXPECT_TRUE(Shows(S(), f1_, {1, 3})) << "1/3";
   S().ClickCut(client.cx / 2, client.cy / 2, true);
@@ -279,11 +272,11 @@ TEST_F(EditorView, AMaximizedOrRestoredWindowCentresTheCanvas) {
 }
 
 TEST_F(EditorView, BarsSplitterAndFrameSizeChangesLeaveTheViewWhole) {
-  for (int bar : {kStatusBar, kToolbar}) {
+  for (int bar : {ID_VIEW_STATUS_BAR, ID_VIEW_TOOLBAR}) {
     S().Command(bar);
     EXPECT_TRUE(Shows(S(), f1_)) << bar << " hidden";
   }
-  for (int bar : {kStatusBar, kToolbar}) {
+  for (int bar : {ID_VIEW_STATUS_BAR, ID_VIEW_TOOLBAR}) {
     S().Command(bar);
     EXPECT_TRUE(Shows(S(), f1_)) << bar << " shown";
   }
@@ -306,7 +299,7 @@ TEST_F(EditorView, BarsSplitterAndFrameSizeChangesLeaveTheViewWhole) {
 }
 
 TEST_F(EditorView, TheFrameExportWritesWhatOrvinaRenders) {
-  S().PostCommand(kExportBitmap);
+  S().PostCommand(ID_FRAME_EXPORT_BITMAP);
   HWND dialog = S().WaitForDialog(10000);
   ASSERT_NE(dialog, nullptr);
   const std::wstring path = folder_ + L"\\frame1.bmp";
@@ -377,7 +370,7 @@ TEST(EditorScroll, ScrollBarsPanningAndZoomingAtAPointMoveTheView) {
   EXPECT_TRUE(Shows(s, marker, {1, 1, {0, 0}})) << "back at the origin";
 
   // Zoomed at a point near the corner, the view cannot centre it: the corner stays at the edge.
-  s.Command(kZoomTool);
+  s.Command(ID_TOOL_ZOOM);
   s.ClickCut(2, 2, true);
   EXPECT_TRUE(Shows(s, marker, {2, 1, {0, 0}})) << "2/1 at the corner";
   s.ClickCut(4, 4, false);
@@ -498,7 +491,7 @@ TEST(EditorFiles, MenuCommandsSaveWhatOrvinaCutApplyMakesFromTheSameSteps) {
   ASSERT_GT(second.size(), 5u);
 
   for (const Step& step : first) ASSERT_TRUE(RunStep(s, step));
-  s.Command(kOverwrite);
+  s.Command(ID_CUT_OVERWRITE);
   EXPECT_EQ(ReadFileBytes(path), ReadFileBytes(Data(L"agree1.cut"))) << "saved over its file";
 
   for (const Step& step : second) ASSERT_TRUE(RunStep(s, step));
@@ -520,9 +513,9 @@ TEST(EditorFiles, ASaveAsThatCannotWriteKeepsTheCutsPathAndTheOldFile) {
   CreateDirectoryW((target + L".saving").c_str(), nullptr);
   EditorSession s(gEnv.editor, folder);
   ASSERT_TRUE(s.Start(Quoted(path)));
-  s.Command(kFlipVertical);
+  s.Command(ID_CELL_FLIP);
 
-  s.PostCommand(kSaveAs);
+  s.PostCommand(ID_CUT_SAVE_AS);
   HWND dialog = s.WaitForDialog(10000);
   ASSERT_NE(dialog, nullptr);
   ASSERT_TRUE(SetFileName(dialog, target));
@@ -539,12 +532,12 @@ TEST(EditorFiles, ASaveAsThatCannotWriteKeepsTheCutsPathAndTheOldFile) {
   EXPECT_EQ(s.CutTitle(), L"view.cut");
   EXPECT_FALSE(Exists(target));
   EXPECT_EQ(ReadFileBytes(path), original);
-  s.Command(kOverwrite);
+  s.Command(ID_CUT_OVERWRITE);
   const std::vector<uint8_t> flipped = ReadFileBytes(Data(L"view_flipV.cut"));
   EXPECT_EQ(ReadFileBytes(path), flipped) << "the cut kept its own path";
 
   // Saved as another file, the cut goes by that name.
-  s.PostCommand(kSaveAs);
+  s.PostCommand(ID_CUT_SAVE_AS);
   dialog = s.WaitForDialog(10000);
   ASSERT_NE(dialog, nullptr);
   ASSERT_TRUE(SetFileName(dialog, folder + L"\\saved.cut"));
@@ -573,13 +566,13 @@ TEST(EditorFiles, CommandsGoToTheActiveCutAndExitAsksForEachChangedCut) {
   ASSERT_TRUE(WaitFor(5000, [&] { return s.Cut() != first; }));
   EXPECT_EQ(s.CutTitle(), L"b.cut");
 
-  s.Command(kFlipVertical);
+  s.Command(ID_CELL_FLIP);
   EXPECT_TRUE(Shows(s, Expected(L"view_f3_flipV.bmp"))) << "b.cut flipped";
   SendMessageW(s.MdiClient(), WM_MDIACTIVATE, reinterpret_cast<WPARAM>(first), 0);
   s.Sync();
   ASSERT_EQ(s.Cut(), first);
   EXPECT_TRUE(Shows(s, Expected(L"view_f3.bmp"))) << "a.cut as it was";
-  s.Command(kFlipVertical);
+  s.Command(ID_CELL_FLIP);
 
   PostMessageW(s.Window(), WM_CLOSE, 0, 0);
   std::wstring question;
@@ -616,7 +609,7 @@ TEST(EditorDialogs, EachDialogShowsItsHelpAndStoresItsValues) {
   ASSERT_TRUE(s.Start(Quoted(path)));
   {
     SCOPED_TRACE("107 cut properties");
-    HWND d = OpenDialog(s, kCutProperties, L"カットのプロパティ");
+    HWND d = OpenDialog(s, ID_CUT_PROPERTIES, L"カットのプロパティ");
     ASSERT_NE(d, nullptr);
     EXPECT_EQ(DialogText(d, 1002), L"120");
     EXPECT_EQ(DialogText(d, 1001), L"90");
@@ -638,7 +631,7 @@ TEST(EditorDialogs, EachDialogShowsItsHelpAndStoresItsValues) {
   EXPECT_TRUE(Shows(s, Expected(L"resized_f3.bmp"))) << "the view of the resized canvas";
   {
     SCOPED_TRACE("123 frame size");
-    HWND d = OpenDialog(s, kFrameSize, L"フレームのプロパティ");
+    HWND d = OpenDialog(s, ID_FRAME_SIZE, L"フレームのプロパティ");
     ASSERT_NE(d, nullptr);
     EXPECT_EQ(DialogText(d, 1002), L"100");
     EXPECT_EQ(DialogText(d, 1001), L"80");
@@ -650,7 +643,7 @@ TEST(EditorDialogs, EachDialogShowsItsHelpAndStoresItsValues) {
     PressButton(d, IDOK);
     ASSERT_TRUE(DialogGone(d));
   }
-  s.Command(kOverwrite);
+  s.Command(ID_CUT_OVERWRITE);
   if (auto cut = LoadSaved(path)) {
     EXPECT_EQ(cut->CanvasWidth(), 132);
     EXPECT_EQ(cut->CanvasHeight(), 96);
@@ -662,14 +655,14 @@ TEST(EditorDialogs, EachDialogShowsItsHelpAndStoresItsValues) {
   }
   {
     SCOPED_TRACE("108 grid, and the drawn grid's dialog starts from it");
-    HWND d = OpenDialog(s, kGrid, L"グリッド");
+    HWND d = OpenDialog(s, ID_TOOL_GRID, L"グリッド");
     ASSERT_NE(d, nullptr);
     EXPECT_EQ(DialogText(d, 1022), L"1");
     SetDialogText(d, 1022, L"6");
     SetDialogText(d, 1001, L"5");
     PressButton(d, IDOK);
     ASSERT_TRUE(DialogGone(d));
-    d = OpenDialog(s, kDrawGrid, L"グリッド");
+    d = OpenDialog(s, ID_CELL_DRAW_GRID, L"グリッド");
     ASSERT_NE(d, nullptr);
     EXPECT_EQ(DialogText(d, 1022), L"6");
     EXPECT_EQ(DialogText(d, 1001), L"5");
@@ -678,7 +671,7 @@ TEST(EditorDialogs, EachDialogShowsItsHelpAndStoresItsValues) {
   }
   {
     SCOPED_TRACE("109 mask");
-    HWND d = OpenDialog(s, kMask, L"マスク");
+    HWND d = OpenDialog(s, ID_TOOL_MASK, L"マスク");
     ASSERT_NE(d, nullptr);
     FocusControl(d, 1009);
     EXPECT_TRUE(StatusShows(s, L"黒とは、塗り潰しや矩形で描画した時の黒色のことです。"));
@@ -686,7 +679,7 @@ TEST(EditorDialogs, EachDialogShowsItsHelpAndStoresItsValues) {
     Click(d, 1017);
     PressButton(d, IDOK);
     ASSERT_TRUE(DialogGone(d));
-    d = OpenDialog(s, kMask, L"マスク");
+    d = OpenDialog(s, ID_TOOL_MASK, L"マスク");
     ASSERT_NE(d, nullptr);
     EXPECT_TRUE(Checked(d, 1009));
     EXPECT_TRUE(Checked(d, 1017));
@@ -706,11 +699,11 @@ TEST(EditorDialogs, EachDialogShowsItsHelpAndStoresItsValues) {
     const wchar_t* title;
     int field;
     const wchar_t* value;
-  } counts[] = {{kLayerRun, L"レイヤの連続移動", 1065, L"3"},
-                {kBrightnessRun, L"明度の連続変化", 1065, L"3"},
-                {kFrameRun, L"フレームの連続移動", 1065, L"3"},
-                {kAddFrames, L"フレームの複数指定", 1001, L"1"},
-                {kRandomDots, L"ランダムに点描", 1001, L"100"}};
+  } counts[] = {{ID_LAYER_POSITION_RUN, L"レイヤの連続移動", 1065, L"3"},
+                {ID_FRAME_BRIGHTNESS_RUN, L"明度の連続変化", 1065, L"3"},
+                {ID_FRAME_POSITION_RUN, L"フレームの連続移動", 1065, L"3"},
+                {ID_FRAME_ADD_SEVERAL, L"フレームの複数指定", 1001, L"1"},
+                {ID_CELL_RANDOM_DOTS, L"ランダムに点描", 1001, L"100"}};
   for (const auto& c : counts) {
     SCOPED_TRACE(Utf8(c.title));
     HWND d = OpenDialog(s, c.command, c.title);
@@ -726,7 +719,7 @@ TEST(EditorDialogs, EachDialogShowsItsHelpAndStoresItsValues) {
   std::wstring face;
   {
     SCOPED_TRACE("113 font");
-    HWND d = OpenDialog(s, kFont, L"フォント指定");
+    HWND d = OpenDialog(s, ID_TOOL_FONT, L"フォント指定");
     ASSERT_NE(d, nullptr);
     FocusControl(d, 1028);
     EXPECT_TRUE(StatusShows(s, L"@で始まるフォント名は縦書きになります。"));
