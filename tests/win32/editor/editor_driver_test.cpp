@@ -311,6 +311,32 @@ TEST_F(EditorView, TheFrameExportWritesWhatOrvinaRenders) {
   EXPECT_TRUE(Shows(S(), f1_)) << "the view after the export";
 }
 
+TEST_F(EditorView, HoldingTheRightButtonOpensTheToolPopupWhoseChoiceIsTheTool) {
+  HWND toolbar = GetDlgItem(S().Window(), IDC_TOOLBAR);
+  S().Command(ID_TOOL_FREE_PEN);
+  ASSERT_TRUE(SendMessageW(toolbar, TB_ISBUTTONCHECKED, ID_TOOL_FREE_PEN, 0));
+  ASSERT_TRUE(S().BringToFront());
+  PostMessageW(S().Cut(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(30, 30));
+  HWND menu = nullptr;
+  ASSERT_TRUE(WaitFor(3000, [&] { return (menu = FindProcessWindow(S().ProcessId(), L"#32768")) != nullptr; }));
+  // Down, Down, Enter: the second item, the line tool.
+  std::vector<INPUT> keys;
+  for (WORD key : {VK_DOWN, VK_DOWN, VK_RETURN})
+    for (DWORD up : {DWORD(0), DWORD(KEYEVENTF_KEYUP)}) {
+      INPUT i = {};
+      i.type = INPUT_KEYBOARD;
+      i.ki.wVk = key;
+      i.ki.dwFlags = up;
+      keys.push_back(i);
+    }
+  SendInput(UINT(keys.size()), keys.data(), sizeof(INPUT));
+  EXPECT_TRUE(WaitFor(3000, [&] { return !IsWindowVisible(menu); }));
+  PostMessageW(S().Cut(), WM_RBUTTONUP, 0, MAKELPARAM(30, 30));
+  S().Sync();
+  EXPECT_TRUE(SendMessageW(toolbar, TB_ISBUTTONCHECKED, ID_TOOL_LINE, 0));
+  EXPECT_FALSE(SendMessageW(toolbar, TB_ISBUTTONCHECKED, ID_TOOL_FREE_PEN, 0));
+}
+
 TEST_F(EditorView, ClosingTheChangedCutAsksAndNoKeepsItsFile) {
   const std::vector<uint8_t> before = ReadFileBytes(folder_ + L"\\view.cut");
   PostMessageW(S().Cut(), WM_CLOSE, 0, 0);
