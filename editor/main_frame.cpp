@@ -247,9 +247,10 @@ void MainFrame::OnDestroy() {
   PostQuitMessage(0);
 }
 
+// The bar's height whether it shows or not: the layout goes by the layout flags.
 int MainFrame::BarHeight(HWND bar) const {
   RECT r;
-  if (!bar || !IsWindowVisible(bar) || !GetWindowRect(bar, &r)) return 0;
+  if (!bar || !GetWindowRect(bar, &r)) return 0;
   return r.bottom - r.top;
 }
 
@@ -475,13 +476,24 @@ void MainFrame::SetBarVisible(HWND bar, bool visible) {
 void MainFrame::TogglePanels() {
   layoutFlags_ ^= kNormalLayout;
   const bool normal = layoutFlags_ & kNormalLayout;
-  SetBarVisible(statusBar_, normal && (layoutFlags_ & kStatusBarShown));
-  SetBarVisible(toolbar_, normal && (layoutFlags_ & kToolbarShown));
   const bool panels = normal && (layoutFlags_ & kPanelsShown);
-  for (HWND control : {layerList_, frameTime_, loopField_, brightness_, cutList_, keyframeButton_,
-                       comment_})
-    SetBarVisible(control, panels);
+  const std::pair<HWND, bool> controls[] = {
+      {statusBar_, normal && (layoutFlags_ & kStatusBarShown)},
+      {toolbar_, normal && (layoutFlags_ & kToolbarShown)},
+      {layerList_, panels}, {frameTime_, panels}, {loopField_, panels}, {brightness_, panels},
+      {cutList_, panels}, {keyframeButton_, panels}, {comment_, panels}};
+  ShowAroundLayout(controls);
+}
+
+// Windows are shown only after the MDI client has moved off their place: moving it copies
+// what the screen shows there, and a window shown over it a moment before would be copied
+// into the cut windows.
+void MainFrame::ShowAroundLayout(std::span<const std::pair<HWND, bool>> windows) {
+  for (const auto& [window, shown] : windows)
+    if (!shown) SetBarVisible(window, false);
   Layout();
+  for (const auto& [window, shown] : windows)
+    if (shown) SetBarVisible(window, true);
 }
 
 void MainFrame::CommitPanels(CutWindow*) {
@@ -571,6 +583,6 @@ void MainFrame::OnSquarePen() { ToggleSquarePen(Program().drawing); }
 
 void MainFrame::OnToggleBar(uint32_t flag, HWND bar) {
   layoutFlags_ ^= flag;
-  SetBarVisible(bar, layoutFlags_ & flag);
-  Layout();
+  const std::pair<HWND, bool> shown[] = {{bar, (layoutFlags_ & flag) != 0}};
+  ShowAroundLayout(shown);
 }

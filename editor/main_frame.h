@@ -4,7 +4,9 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "io/memory_stream.h"
@@ -136,6 +138,7 @@ class MainFrame {
   void OnAllKeyframes();
 
   void SetBarVisible(HWND bar, bool visible);
+  void ShowAroundLayout(std::span<const std::pair<HWND, bool>> windows);
   int BarHeight(HWND bar) const;
 
   HINSTANCE instance_;

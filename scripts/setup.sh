@@ -18,7 +18,7 @@ want=(
   mingw-w64-i686-dev libz-mingw-w64-dev
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   mingw-w64-x86-64-dev
-  wine64 xvfb xdotool imagemagick fonts-noto-cjk
+  wine64 xvfb xdotool imagemagick fonts-noto-cjk locales
   zip unzip jlha-utils lhasa
 )
 # 32-bit Wine only where it can start (or where that path is forced).
@@ -35,14 +35,20 @@ done
 
 if [ ${#missing[@]} -eq 0 ]; then
   echo "setup: everything is installed"
-  exit 0
+else
+  echo "setup: installing ${missing[*]}"
+  if [ ${#want_i386[@]} -gt 0 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+    $SUDO dpkg --add-architecture i386
+  fi
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -qq
+  $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  echo "setup: done"
 fi
 
-echo "setup: installing ${missing[*]}"
-if [ ${#want_i386[@]} -gt 0 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
-  $SUDO dpkg --add-architecture i386
+# Wine takes its code page from the Unix locale: without ja_JP.UTF-8 on the machine it runs
+# as an English system (code page 1252), not as the Japanese one (932) the programs are for.
+if ! locale -a 2>/dev/null | grep -qix 'ja_JP.utf8'; then
+  echo "setup: making the ja_JP.UTF-8 locale"
+  $SUDO localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
 fi
-export DEBIAN_FRONTEND=noninteractive
-$SUDO apt-get update -qq
-$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
-echo "setup: done"

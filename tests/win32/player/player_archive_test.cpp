@@ -97,7 +97,7 @@ TEST_F(PlayerArchive, TheFirstOvMemberOfAZipOrLzhArchivePlays) {
     PlayerSession s(Env().player, SessionFolder(L"archive-plays", kBoth));
     ASSERT_TRUE(s.Start(Quoted(Archive(name))));
     EXPECT_EQ(s.Title(), L"OrvinaPlayer - [" + std::wstring(name) + L"]");
-    EXPECT_TRUE(Shows(s, film_)) << Narrow(name);
+    EXPECT_TRUE(Shows(s, film_)) << Utf8(name);
     EXPECT_EQ(s.Close(), 0);
   }
 }
@@ -108,8 +108,8 @@ TEST_F(PlayerArchive, ArchivesWithoutAPlayableOvFallBackToTheBuiltInAnimation) {
   for (const wchar_t* name : {L"noov.zip", L"noov.lzh", L"huge.zip", L"badcrc.zip", L"badcrc.lzh"}) {
     PlayerSession s(Env().player, SessionFolder(L"archive-falls-back", kBoth));
     ASSERT_TRUE(s.Start(Quoted(Archive(name))));
-    EXPECT_EQ(s.Title(), L"OrvinaPlayer") << Narrow(name);
-    EXPECT_TRUE(Shows(s, builtIn_)) << Narrow(name);
+    EXPECT_EQ(s.Title(), L"OrvinaPlayer") << Utf8(name);
+    EXPECT_TRUE(Shows(s, builtIn_)) << Utf8(name);
     EXPECT_EQ(s.Close(), 0);
   }
 }
@@ -118,8 +118,8 @@ TEST_F(PlayerArchive, AMissingLibraryOrEntryPointFallsBackTheSameWay) {
   for (const wchar_t* name : {L"film.zip", L"film.lzh"}) {
     PlayerSession s(Env().player, SessionFolder(L"archive-no-library", {}));
     ASSERT_TRUE(s.Start(Quoted(Archive(name))));
-    EXPECT_EQ(s.Title(), L"OrvinaPlayer") << Narrow(name);
-    EXPECT_TRUE(Shows(s, builtIn_)) << Narrow(name);
+    EXPECT_EQ(s.Title(), L"OrvinaPlayer") << Utf8(name);
+    EXPECT_TRUE(Shows(s, builtIn_)) << Utf8(name);
     EXPECT_EQ(s.Close(), 0);
   }
   // A library by the right name without the UnZip entry points.
@@ -157,10 +157,10 @@ TEST_F(PlayerArchive, OpeningArchivesFromTheDialogReusesTheLibraryAndKeepsTheFil
   // The library loaded for the first archive serves the next one.
   ASSERT_TRUE(open(Archive(L"film-lh7-level0.lzh")));
   EXPECT_TRUE(WaitFor(3000, [&] { return s.Title() == L"OrvinaPlayer - [film-lh7-level0.lzh]"; }))
-      << Narrow(s.Title());
+      << Utf8(s.Title());
   EXPECT_TRUE(Shows(s, film_));
   ASSERT_TRUE(open(Archive(L"film.zip")));
-  EXPECT_TRUE(WaitFor(3000, [&] { return s.Title() == L"OrvinaPlayer - [film.zip]"; })) << Narrow(s.Title());
+  EXPECT_TRUE(WaitFor(3000, [&] { return s.Title() == L"OrvinaPlayer - [film.zip]"; })) << Utf8(s.Title());
   EXPECT_TRUE(Shows(s, film_));
   EXPECT_TRUE(s.Responds());
   EXPECT_EQ(s.Close(), 0);

@@ -35,7 +35,7 @@ struct Environment {
 
 std::wstring TestName() {
   const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-  return Widen(std::string(info->name()));
+  return Utf16(std::string(info->name()));
 }
 
 // A folder of the current test, with a file written into it.
@@ -126,28 +126,6 @@ std::vector<uint8_t> BuiltIn(const std::wstring& program) {
 }
 
 // Sets the text of a dialog control and presses a button of the dialog.
-void SetDialogText(HWND dialog, int id, const std::wstring& text) {
-  HWND control = GetDlgItem(dialog, id);
-  DWORD_PTR ignored = 0;
-  SendMessageTimeoutW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_NORMAL, 5000, &ignored);
-}
-void PressButton(HWND dialog, int id) {
-  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
-}
-// The file name field of an open or save dialog (explorer style, or the older one).
-bool SetFileName(HWND dialog, const std::wstring& path) {
-  for (int id : {0x47c, 0x480}) {
-    if (GetDlgItem(dialog, id)) {
-      SetDialogText(dialog, id, path);
-      return true;
-    }
-  }
-  return false;
-}
-bool DialogGone(HWND dialog) {
-  return WaitFor(10000, [&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); });
-}
-
 std::vector<uint8_t> FourLevels(uint8_t fps, int duration, const std::string& credit = "levels") {
   std::vector<FrameSpec> f;
   for (int level : {0, 1, 2, 3}) f.push_back({Flat(64, 48, level), duration});
@@ -181,7 +159,7 @@ TEST(Player, WithoutAFileThePlayerShowsItsBuiltInAnimation) {
   for (const std::wstring& arguments : {Quoted(Folder() + L"\\missing.ov"), std::wstring()}) {
     PlayerSession s(gEnv.player, Folder());
     ASSERT_TRUE(s.Start(arguments));
-    EXPECT_EQ(s.Title(), L"OrvinaPlayer") << Narrow(arguments);
+    EXPECT_EQ(s.Title(), L"OrvinaPlayer") << Utf8(arguments);
     EXPECT_FALSE(s.PlayPressed()) << "a single frame is shown still";
     EXPECT_TRUE(ShowsImage(s, want));
     if (arguments.empty()) {
@@ -230,7 +208,7 @@ TEST(Player, NextAndPreviousCutWrapAroundTheFilm) {
 
   s.Command(kNextCut, Source::Toolbar);
   EXPECT_TRUE(ShowsCentre(s, Level4(1)));
-  EXPECT_TRUE(WaitFor(2000, [&] { return s.StatusText() == L"cut 1"; })) << Narrow(s.StatusText());
+  EXPECT_TRUE(WaitFor(2000, [&] { return s.StatusText() == L"cut 1"; })) << Utf8(s.StatusText());
   s.Command(kNextCut, Source::Menu);
   EXPECT_TRUE(ShowsCentre(s, Level4(2)));
   ASSERT_TRUE(s.Key(VK_RIGHT, true));
@@ -278,7 +256,7 @@ TEST(Player, StepModeTicksAtTheStepFactorTimesTheFramePeriod) {
   SetDialogText(dialog, 1000, L"4");
   PressButton(dialog, IDOK);
   ASSERT_TRUE(DialogGone(dialog));
-  EXPECT_TRUE(WaitFor(3000, [&] { return s.Setting(L"slow") == L"4"; })) << Narrow(s.Setting(L"slow"));
+  EXPECT_TRUE(WaitFor(3000, [&] { return s.Setting(L"slow") == L"4"; })) << Utf8(s.Setting(L"slow"));
   const double faster = MeanInterval(Watch(s, 2500), {Level4(0), Level4(1), Level4(2), Level4(3)});
   EXPECT_GT(faster, 250);
   EXPECT_LT(faster, 450) << "333 ms wanted";
@@ -357,7 +335,7 @@ TEST(Player, DamagedFilesDoNotCrashThePlayer) {
   table[22] = 0xFF, table[23] = 0x7F;  // a cut count far beyond the file
   files[L"table.ov"] = table;
   for (const auto& [name, bytes] : files) {
-    SCOPED_TRACE(Narrow(name));
+    SCOPED_TRACE(Utf8(name));
     const std::wstring path = Put(name, bytes);
     PlayerSession s(gEnv.player, Folder());
     ASSERT_TRUE(s.Start(Quoted(path)));
@@ -471,7 +449,7 @@ TEST(Player, TheOpenDialogOffersItsFiltersAndLoadsTheChosenFile) {
   SetFileName(dialog, still);
   PressButton(dialog, IDOK);
   ASSERT_TRUE(DialogGone(dialog));
-  EXPECT_TRUE(WaitFor(3000, [&] { return s.Title() == L"OrvinaPlayer - [still.tl]"; })) << Narrow(s.Title());
+  EXPECT_TRUE(WaitFor(3000, [&] { return s.Title() == L"OrvinaPlayer - [still.tl]"; })) << Utf8(s.Title());
   EXPECT_FALSE(s.PlayPressed()) << "a still";
   EXPECT_EQ(s.Close(), 0);
 }
@@ -516,7 +494,7 @@ TEST(Player, ADroppedFileIsPlayed) {
   ASSERT_TRUE(WriteProcessMemory(process, remote, block.data(), block.size(), nullptr));
   CloseHandle(process);
   ASSERT_TRUE(PostMessageW(s.Window(), WM_DROPFILES, reinterpret_cast<WPARAM>(remote), 0));
-  EXPECT_TRUE(WaitFor(5000, [&] { return s.Title() == L"OrvinaPlayer - [dropped.ov]"; })) << Narrow(s.Title());
+  EXPECT_TRUE(WaitFor(5000, [&] { return s.Title() == L"OrvinaPlayer - [dropped.ov]"; })) << Utf8(s.Title());
   EXPECT_TRUE(s.PlayPressed());
   EXPECT_EQ(s.Close(), 0);
 }
@@ -687,7 +665,7 @@ TEST(Player, TheHighlightColourComesFromTheSettingsAndTheColourDialog) {
   SetDialogText(dialog, 708, L"255");
   PressButton(dialog, IDOK);
   ASSERT_TRUE(DialogGone(dialog));
-  EXPECT_TRUE(WaitFor(3000, [&] { return s.Setting(L"hilight") == L"255, 0, 255"; })) << Narrow(s.Setting(L"hilight"));
+  EXPECT_TRUE(WaitFor(3000, [&] { return s.Setting(L"hilight") == L"255, 0, 255"; })) << Utf8(s.Setting(L"hilight"));
   EXPECT_TRUE(ShowsImage(s, ExpectedView(tl, 1, PackColor(255, 0, 255))));
   EXPECT_EQ(s.Close(), 0);
 }
@@ -721,7 +699,7 @@ int main(int argc, char** argv) {
                        : flag == "--film"  ? &gEnv.film
                        : flag == "--shots" ? &gEnv.shots
                                            : nullptr;
-    if (to) *to = Widen(argv[++i]);
+    if (to) *to = Utf16(argv[++i]);
   }
   if (gEnv.player.empty() || gEnv.work.empty()) {
     std::fprintf(stderr, "usage: player_driver --player OrvinaPlayer.exe --work FOLDER [--film F] [--shots D]\n");
