@@ -1,5 +1,9 @@
 #include "tests/win32/tools/editor_run.h"
 
+#include <algorithm>
+
+#include "editor/resource.h"
+
 namespace {
 
 constexpr DWORD kMessageMs = 20000;
@@ -78,11 +82,46 @@ HWND EditorRun::Cut() const {
   return mdi_ ? reinterpret_cast<HWND>(Send(mdi_, WM_MDIGETACTIVE, 0, 0)) : nullptr;
 }
 
+std::vector<HWND> EditorRun::CutWindows() const {
+  std::vector<HWND> cuts;
+  for (HWND w = GetWindow(mdi_, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) {
+    wchar_t name[64] = {};
+    GetClassNameW(w, name, 64);
+    if (wcscmp(name, L"OrvinadeCutFrame") == 0) cuts.push_back(w);
+  }
+  return cuts;
+}
+
+void EditorRun::Activate(HWND cut) { Send(mdi_, WM_MDIACTIVATE, WPARAM(cut), 0); }
+
+bool EditorRun::OpenThroughDialog(const std::wstring& path) {
+  const size_t before = CutWindows().size();
+  PostCommand(ID_CUT_OPEN);
+  HWND dialog = WaitForDialog(20000);
+  if (!dialog) return false;
+  // The file name box: the edit inside combo box cmb13, or edit edt1 of older dialogs.
+  HWND name = GetDlgItem(dialog, 0x480);
+  if (HWND combo = GetDlgItem(dialog, 0x47c)) {
+    EnumChildWindows(combo, [](HWND child, LPARAM found) {
+      wchar_t name[16] = {};
+      GetClassNameW(child, name, 16);
+      if (wcscmp(name, L"Edit") != 0) return TRUE;
+      *reinterpret_cast<HWND*>(found) = child;
+      return FALSE;
+    }, reinterpret_cast<LPARAM>(&name));
+  }
+  if (!name) return false;
+  SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), LPARAM(GetDlgItem(dialog, IDOK)));
+  return WaitFor(20000, [&] { return CutWindows().size() > before; });
+}
+
 POINT EditorRun::At(CellPoint cell) const {
   RECT client{};
   GetClientRect(Cut(), &client);
-  const int ox = (client.right - canvasWidth_ * numerator_ / denominator_) / 2;
-  const int oy = (client.bottom - canvasHeight_ * numerator_ / denominator_) / 2;
+  // Centred, or scrolled to the top-left corner when larger than the window.
+  const int ox = std::max(0, int(client.right - canvasWidth_ * numerator_ / denominator_) / 2);
+  const int oy = std::max(0, int(client.bottom - canvasHeight_ * numerator_ / denominator_) / 2);
   return POINT{(cell.x + layerX_) * numerator_ / denominator_ + ox,
                (cell.y + layerY_) * numerator_ / denominator_ + oy};
 }
@@ -95,6 +134,10 @@ CellPoint EditorRun::CellUnder(POINT p) const {
 
 void EditorRun::Mouse(UINT message, POINT at, WPARAM keys) {
   Send(Cut(), message, keys, MAKELPARAM(at.x, at.y));
+}
+
+void EditorRun::PostMouse(UINT message, POINT at, WPARAM keys) {
+  PostMessageW(Cut(), message, keys, MAKELPARAM(at.x, at.y));
 }
 
 void EditorRun::Click(CellPoint at, WPARAM keys) {

@@ -29,8 +29,12 @@ class EditorRun {
 
   HWND Frame() const { return frame_; }
   HWND Mdi() const { return mdi_; }
-  // The active cut window.
+  // The active cut window; every cut window; makes one the active one.
   HWND Cut() const;
+  std::vector<HWND> CutWindows() const;
+  void Activate(HWND cut);
+  // Opens a cut file through the open dialog (カット → 開く) as a user types its path.
+  bool OpenThroughDialog(const std::wstring& path);
   DWORD Process() const { return process_.dwProcessId; }
   const std::wstring& Folder() const { return folder_; }
 
@@ -45,6 +49,8 @@ class EditorRun {
 
   // Mouse messages to the cut window, handled before they return. Keys are MK_ flags.
   void Mouse(UINT message, POINT at, WPARAM keys = 0);
+  // Posted, for a message whose handler opens a dialog.
+  void PostMouse(UINT message, POINT at, WPARAM keys = 0);
   void Move(CellPoint at, WPARAM keys = 0) { Mouse(WM_MOUSEMOVE, At(at), keys); }
   void Click(CellPoint at, WPARAM keys = 0);
   void RightClick(CellPoint at, WPARAM keys = 0);
