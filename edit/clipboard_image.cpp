@@ -1,6 +1,9 @@
 #include "edit/clipboard_image.h"
 
+#include <algorithm>
 #include <cstring>
+#include <new>
+#include <vector>
 
 #include "model/raster_surface.h"
 #include "raster/pen.h"
@@ -58,4 +61,30 @@ int PicturePixel(uint32_t rgb, int32_t x, int32_t y, bool keyOn, uint32_t key) {
   const int r = int((rgb >> 16) & 0xFF), g = int((rgb >> 8) & 0xFF), b = int(rgb & 0xFF);
   const int grey = (b + 2 * (r + 2 * g)) / 7;
   return PatternColor(ToneScalePen(grey * kToneLevels / 256), x, y);
+}
+
+std::unique_ptr<CellSurface> PictureCell(int32_t width, int32_t height,
+                                         const PictureTileReader& read, bool keyOn,
+                                         uint32_t key, ProtectMask mask) {
+  // No cell is larger: a cut stores sizes in 16 bits.
+  constexpr int32_t kLargest = 65535;
+  if (width < 1 || height < 1 || width > kLargest || height > kLargest) return nullptr;
+  std::unique_ptr<CellSurface> cell(new (std::nothrow) CellSurface);
+  if (!cell || !cell->Create(width, height, 0)) return nullptr;
+  std::vector<uint32_t> tile(size_t(kPictureTile) * kPictureTile);
+  for (int32_t ty = 0; ty < height; ty += kPictureTile) {
+    for (int32_t tx = 0; tx < width; tx += kPictureTile) {
+      read(tx, ty, tile.data());
+      const int32_t rows = std::min(kPictureTile, height - ty);
+      const int32_t columns = std::min(kPictureTile, width - tx);
+      for (int32_t y = 0; y < rows; ++y) {
+        for (int32_t x = 0; x < columns; ++x) {
+          const int32_t px = tx + x, py = ty + y;
+          if (IsProtected(mask, cell->GetPixel(px, py))) continue;
+          cell->SetPixel(px, py, PicturePixel(tile[size_t(y) * kPictureTile + x], px, py, keyOn, key));
+        }
+      }
+    }
+  }
+  return cell;
 }

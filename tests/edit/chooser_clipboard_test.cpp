@@ -87,4 +87,24 @@ TEST(ClipboardImageTest, PicturesArriveInTheFourGreysWithTheKeyColourAsHoles) {
   EXPECT_EQ(greys[3], 8);
 }
 
+TEST(ClipboardImageTest, PicturesAreReadTileByTileAndTooLargeOnesAreRefused) {
+  int reads = 0;
+  auto stripes = [&](int32_t x, int32_t, uint32_t* pixels) {
+    ++reads;
+    for (int32_t i = 0; i < kPictureTile * kPictureTile; ++i)
+      pixels[i] = (x + i % kPictureTile) % 2 ? 0x00FF00 : 0xFFFFFF;
+  };
+  auto picture = PictureCell(kPictureTile + 3, 2, stripes, true, 0x00FF00, 0);
+  ASSERT_TRUE(picture);
+  EXPECT_EQ(reads, 2);
+  EXPECT_EQ(GridOf(*picture)[1].substr(kPictureTile - 3), "040404");  // across the tiles
+  EXPECT_EQ(GridOf(*PictureCell(4, 1, stripes, false, 0, 0))[0].find('0'), std::string::npos);
+  // Protecting transparent protects every pixel of the new cell.
+  EXPECT_EQ(GridOf(*PictureCell(4, 1, stripes, false, 0, 1))[0], "0000");
+  reads = 0;
+  for (const auto& [w, h] : {std::pair{1 << 30, 1 << 30}, std::pair{0x7FFFFFFF, 1}, std::pair{65536, 1}, std::pair{0, 5}})
+    EXPECT_EQ(PictureCell(w, h, stripes, false, 0, 0), nullptr);
+  EXPECT_EQ(reads, 0);
+}
+
 }  // namespace
