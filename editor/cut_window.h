@@ -56,7 +56,7 @@ class CutWindow : public CutView {
   void DrawRandomDots(int32_t spacing);
   void DrawGrid(int32_t width, int32_t height);
   // The selection in cell coordinates, or null without one.
-  const Rect* Selection() const;
+  const Rect* Selection();
 
   // The view of the drawing tools (editor/cut_window_tools.cpp).
   Rect& StrokeBounds() override { return strokeBounds_; }
@@ -129,7 +129,7 @@ class CutWindow : public CutView {
   ViewGeometry view_;
   Rect strokeBounds_;
   ::Selection selection_;
-  mutable Rect selectedCells_;
+  Rect selectedCells_;
   Rect penCursor_;  // canvas; empty while not shown
   bool emphasize_ = false;
   bool thumbTracking_ = false;

@@ -118,8 +118,8 @@ void CutWindow::RouteToTool(UINT message, WPARAM keys, Point at) {
   RunTool(frame_.CurrentTool(), event, *this, EditorTools());
 }
 
-const Rect* CutWindow::Selection() const {
-  const auto cells = SelectedCells(const_cast<CutWindow&>(*this));
+const Rect* CutWindow::Selection() {
+  const auto cells = SelectedCells(*this);
   if (!cells) return nullptr;
   selectedCells_ = *cells;
   return &selectedCells_;

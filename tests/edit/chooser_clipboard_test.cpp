@@ -1,11 +1,9 @@
 // The pen chooser's palette and the clipboard's bitmaps, without their windows.
 #include <gtest/gtest.h>
 
-#include <vector>
 
 #include "edit/clipboard_image.h"
 #include "edit/pen_chooser_layout.h"
-#include "model/frame_surface.h"
 #include "tests/raster/cell_grid.h"
 
 namespace {
@@ -36,55 +34,6 @@ TEST(PenChooserTest, SwatchesSetThePenAsTheirRowAndColumnSay) {
       EXPECT_FALSE(IsCurrentChoice(Swatch{0, 8 + k}, settings.pen));
     }
   }
-}
-
-TEST(PenChooserTest, ThePaletteImageShowsTheTonesAndTheCurrentSizeInBlack) {
-  FrameSurface image;
-  ASSERT_TRUE(image.Create(kChooserImageWidth, kChooserImageHeight, 0));
-  DrawChooserSwatches(image);
-  int colourA = 0;  // row 2, column 5: five of every sixteen pixels in dark grey
-  for (int32_t y = 0; y < 4; ++y)
-    for (int32_t x = 0; x < 4; ++x) colourA += image.GetPixel(4 + 70 + x, 4 + 28 + y) == 2;
-  EXPECT_EQ(colourA, 5);
-  EXPECT_EQ(image.GetPixel(4 + 14, 4), 9);
-  EXPECT_EQ(image.GetPixel(3, 3), 4);
-  DrawingSettings settings;
-  settings.pen.shape = 9;  // size 3
-  DrawSizeSamples(image, settings);
-  EXPECT_EQ(image.GetPixel(122 + 14 * 2, 10), 1);
-  EXPECT_EQ(image.GetPixel(122 + 14 * 3, 10), 3);
-}
-
-TEST(ClipboardImageTest, TheCellGoesOutAsA16ColourBitmapBottomUp) {
-  auto cell = GridCell({"012", "f84"});
-  std::vector<uint8_t> dib(CellDibSize(*cell));
-  ASSERT_EQ(dib.size(), 40u + 64u + 2u * 4u);
-  WriteCellDib(*cell, dib.data());
-  const std::vector<uint8_t> header{40, 0, 0, 0, 3, 0, 0, 0, 2, 0, 0, 0, 1, 0, 4, 0,
-                                    0, 0, 0, 0, 8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-                                    16, 0, 0, 0, 0, 0, 0, 0};
-  EXPECT_EQ(std::vector<uint8_t>(dib.begin(), dib.begin() + 40), header);
-  EXPECT_EQ(std::vector<uint8_t>(dib.begin() + 40, dib.begin() + 44), (std::vector<uint8_t>{0xff, 0xff, 0xe1, 0}));
-  EXPECT_EQ(std::vector<uint8_t>(dib.begin() + 40 + 60, dib.begin() + 104), (std::vector<uint8_t>{0, 0, 0xff, 0}));
-  EXPECT_EQ(dib[104], 0xf8);  // the bottom row first
-  EXPECT_EQ(dib[105] >> 4, 4);
-  EXPECT_EQ(dib[108], 0x01);
-  EXPECT_EQ(dib[109] >> 4, 2);
-}
-
-TEST(ClipboardImageTest, PicturesArriveInTheFourGreysWithTheKeyColourAsHoles) {
-  int greys[5] = {};
-  for (int32_t y = 0; y < 4; ++y) {
-    for (int32_t x = 0; x < 4; ++x) {
-      EXPECT_EQ(PicturePixel(0xFFFFFF, x, y, false, 0), 4);
-      EXPECT_EQ(PicturePixel(0x000000, x, y, false, 0), 1);
-      ++greys[PicturePixel(0x808080, x, y, false, 0)];
-      EXPECT_EQ(PicturePixel(0x00FF00, x, y, true, 0x00FF00), 0);
-      EXPECT_NE(PicturePixel(0x00FF01, x, y, true, 0x00FF00), 0);
-    }
-  }
-  EXPECT_EQ(greys[2], 8);  // level 24: half dark, half light grey
-  EXPECT_EQ(greys[3], 8);
 }
 
 TEST(ClipboardImageTest, PicturesAreReadTileByTileAndTooLargeOnesAreRefused) {

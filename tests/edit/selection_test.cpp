@@ -21,24 +21,6 @@ void Paint(RasterSurface& cell, const Grid& rows, int32_t y0 = 0) {
       cell.SetPixel(int32_t(x), y0 + int32_t(y), std::stoi(std::string(1, rows[y][x]), nullptr, 16));
 }
 
-TEST(RegionSelectTest, RepeatedDragsMoveThePixelsAsTheyWereBeforeTheFirst) {
-  MemoryView view(12, 4, 12, 4);
-  ToolStates tools;
-  Paint(view.Cell(), {"101122000000"}, 1);
-  view.Drag(tools, kSelect, {{0, 0}, {4, 3}});
-  ASSERT_EQ(view.TheSelection().window, (Rect{0, 0, 4, 3}));
-  // The transparent pixel moves nothing; the 2s under the destination are covered.
-  view.Drag(tools, kSelect, {{2, 2}, {4, 2}});
-  EXPECT_EQ(GridOf(view.Cell())[1], "001011000000");
-  EXPECT_EQ(view.TheSelection().window, (Rect{2, 0, 4, 3}));
-  // The second drag starts again from the original pixels: the 2s come back.
-  view.Drag(tools, kSelect, {{5, 2}, {7, 2}});
-  EXPECT_EQ(GridOf(view.Cell())[1], "000012110000");
-  EXPECT_EQ(view.FeedbackShown(), 1);  // the selection's outline
-  ASSERT_TRUE(Undo(view.TheCut()));
-  EXPECT_EQ(GridOf(view.Cell())[1], "101122000000");
-}
-
 TEST(RegionSelectTest, MovesPastTheCellEdgesWriteOnlyInsideIt) {
   MemoryView view(6, 4, 6, 4);
   ToolStates tools;
@@ -72,25 +54,6 @@ TEST(RegionSelectTest, EdgesResizeSymmetricallyAndARightClickSelectsOrDrops) {
   view.Send(tools, kSelect, M::kCancel, {});
   EXPECT_FALSE(view.TheSelection().Exists());
   EXPECT_EQ(view.FeedbackShown(), 0);
-}
-
-TEST(PasteTest, AnotherViewTakesItAtTheCornerTheSameViewWhereItWasAndItFloats) {
-  MemoryView a(12, 8, 10, 6, {1, 1}), b(10, 6, 10, 6);
-  ToolStates tools;
-  Paint(a.Cell(), {"0033300000", "0030300000", "0033300000"}, 2);
-  a.Drag(tools, kSelect, {{3, 3}, {6, 6}});  // cells (2, 2) to (5, 5)
-  ASSERT_TRUE(CutSelection(a, tools.paste));
-  EXPECT_EQ(GridOf(a.Cell())[3], "0000000000");
-  ASSERT_TRUE(PasteInto(b, tools.paste, tools.select));
-  EXPECT_EQ(GridOf(b.Cell())[1], "3030000000");
-  EXPECT_EQ(b.selectedTool, kSelect);
-  EXPECT_TRUE(b.TheSelection().floating);
-  ASSERT_TRUE(PasteInto(a, tools.paste, tools.select));
-  EXPECT_EQ(GridOf(a.Cell())[3], "0030300000");
-  // Dragging the floating paste takes it away from where it was pasted.
-  b.Drag(tools, kSelect, {{2, 2}, {5, 4}});
-  EXPECT_EQ(GridOf(b.Cell()), (Grid{"0000000000", "0000000000", "0003330000", "0003030000",
-                                    "0003330000", "0000000000"}));
 }
 
 TEST(PositionToolTest, DragCtrlClickAndRightClicksPlaceTheFrame) {
