@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -55,8 +56,10 @@ class CutWindow : public CutView {
                        int32_t antiAlias);
   void DrawRandomDots(int32_t spacing);
   void DrawGrid(int32_t width, int32_t height);
-  // The selection in cell coordinates, or null without one.
+  // The selection in cell coordinates, or null without one; on the canvas (what a new layer
+  // takes as its size and place), or nothing.
   const Rect* Selection();
+  std::optional<Rect> SelectionOnCanvas() const;
 
   // The view of the drawing tools (editor/cut_window_tools.cpp).
   Rect& StrokeBounds() override { return strokeBounds_; }

@@ -125,6 +125,14 @@ const Rect* CutWindow::Selection() {
   return &selectedCells_;
 }
 
+std::optional<Rect> CutWindow::SelectionOnCanvas() const {
+  if (!selection_.Exists()) return std::nullopt;
+  const Rect& w = selection_.window;
+  const Point a = WindowToCanvas(view_, Point{w.x, w.y}, Grid());
+  const Point b = WindowToCanvas(view_, Point{w.Right(), w.Bottom()}, Grid());
+  return Rect{a.x, a.y, b.x - a.x, b.y - a.y};
+}
+
 DrawingSettings& CutWindow::Drawing() { return Program().drawing; }
 ProtectMask CutWindow::Mask() const { return Program().protectMask; }
 SnapGrid CutWindow::Grid() const { return SnapGrid{Program().gridWidth, Program().gridHeight}; }
