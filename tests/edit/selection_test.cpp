@@ -56,6 +56,23 @@ TEST(RegionSelectTest, EdgesResizeSymmetricallyAndARightClickSelectsOrDrops) {
   EXPECT_EQ(view.FeedbackShown(), 0);
 }
 
+TEST(RegionSelectTest, ACancelDuringADragLeavesTheFloatingPasteWhereItIs) {
+  MemoryView view(12, 8, 12, 8);
+  ToolStates tools;
+  Paint(view.Cell(), {"1111", "1111", "1111", "1111"});
+  view.Drag(tools, kSelect, {{0, 0}, {4, 4}});
+  ASSERT_TRUE(CopySelection(view, tools.paste));
+  view.Cell().Clear(0);
+  ASSERT_TRUE(PasteInto(view, tools.paste, tools.select));  // back where it was, floating
+  const Grid pasted = GridOf(view.Cell());
+  view.Send(tools, kSelect, M::kLeftDown, {2, 2});
+  view.Send(tools, kSelect, M::kMove, {6, 3}, kKeyLeftButton);
+  view.Send(tools, kSelect, M::kCancel, {});
+  view.Send(tools, kSelect, M::kLeftUp, {6, 3});
+  EXPECT_EQ(GridOf(view.Cell()), pasted);
+  EXPECT_FALSE(view.captured);
+}
+
 TEST(PositionToolTest, DragCtrlClickAndRightClicksPlaceTheFrame) {
   MemoryView view(40, 30, 40, 30);
   ToolStates tools;
