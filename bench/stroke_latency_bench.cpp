@@ -57,7 +57,9 @@ Scene& TheScene() {
 }
 
 // The stroke's points: rightwards in steps of 5 pixels, with a zigzag.
-Point StrokePoint(int i) { return Point{300 + kStep * (i % 300), 400 + (i % 40 < 20 ? i % 20 : 20 - i % 20)}; }
+Point StrokePoint(int i) {
+  return Point{300 + kStep * (i % 300), 400 + (i % 40 < 20 ? i % 20 : 20 - i % 20)};
+}
 
 void BM_FreePenMove(benchmark::State& state) {
   Scene& scene = TheScene();
@@ -66,7 +68,9 @@ void BM_FreePenMove(benchmark::State& state) {
   for (int i = 0; i < kMoves; ++i) {
     const auto start = std::chrono::steady_clock::now();
     scene.Move(StrokePoint(i), StrokePoint(i + 1));
-    micros.push_back(std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count());
+    micros.push_back(
+        std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start)
+            .count());
   }
   std::sort(micros.begin(), micros.end());
   int i = 0;

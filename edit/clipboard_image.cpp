@@ -25,9 +25,9 @@ void Put32(uint8_t* p, uint32_t v) {
 
 }  // namespace
 
-const uint32_t kClipboardColors[16] = {
-    0xE1FFFF, 0x000000, 0x555555, 0xAAAAAA, 0xFFFFFF, 0x8F8FBF, 0xADADD9, 0xCECEF2,
-    0x000000, 0x555555, 0xAAAAAA, 0xFFFF66, 0xD0D053, 0x70702D, 0x40401A, 0xFF0000};
+const uint32_t kClipboardColors[16] = {0xE1FFFF, 0x000000, 0x555555, 0xAAAAAA, 0xFFFFFF, 0x8F8FBF,
+                                       0xADADD9, 0xCECEF2, 0x000000, 0x555555, 0xAAAAAA, 0xFFFF66,
+                                       0xD0D053, 0x70702D, 0x40401A, 0xFF0000};
 
 size_t CellDibSize(const RasterSurface& cell) {
   return kHeaderSize + kTableSize + cell.ByteSize();
@@ -38,16 +38,16 @@ void WriteCellDib(const RasterSurface& cell, uint8_t* out) {
   Put32(out, kHeaderSize);
   Put32(out + 4, uint32_t(cell.Width()));
   Put32(out + 8, uint32_t(cell.Height()));  // positive: rows bottom-up
-  Put16(out + 12, 1);                        // planes
-  Put16(out + 14, 4);                        // bits per pixel
+  Put16(out + 12, 1);                       // planes
+  Put16(out + 14, 4);                       // bits per pixel
   Put32(out + 20, uint32_t(cell.ByteSize()));
-  Put32(out + 32, 16);                       // colours used
+  Put32(out + 32, 16);  // colours used
   uint8_t* table = out + kHeaderSize;
   for (int i = 0; i < 16; ++i) {
     const uint32_t c = kClipboardColors[i];
-    table[4 * i] = uint8_t(c);             // blue
-    table[4 * i + 1] = uint8_t(c >> 8);    // green
-    table[4 * i + 2] = uint8_t(c >> 16);   // red
+    table[4 * i] = uint8_t(c);            // blue
+    table[4 * i + 1] = uint8_t(c >> 8);   // green
+    table[4 * i + 2] = uint8_t(c >> 16);  // red
     table[4 * i + 3] = 0;
   }
   uint8_t* rows = table + kTableSize;
@@ -64,8 +64,8 @@ int PicturePixel(uint32_t rgb, int32_t x, int32_t y, bool keyOn, uint32_t key) {
 }
 
 std::unique_ptr<CellSurface> PictureCell(int32_t width, int32_t height,
-                                         const PictureTileReader& read, bool keyOn,
-                                         uint32_t key, ProtectMask mask) {
+                                         const PictureTileReader& read, bool keyOn, uint32_t key,
+                                         ProtectMask mask) {
   // No cell is larger: a cut stores sizes in 16 bits.
   constexpr int32_t kLargest = 65535;
   if (width < 1 || height < 1 || width > kLargest || height > kLargest) return nullptr;
@@ -81,7 +81,8 @@ std::unique_ptr<CellSurface> PictureCell(int32_t width, int32_t height,
         for (int32_t x = 0; x < columns; ++x) {
           const int32_t px = tx + x, py = ty + y;
           if (IsProtected(mask, cell->GetPixel(px, py))) continue;
-          cell->SetPixel(px, py, PicturePixel(tile[size_t(y) * kPictureTile + x], px, py, keyOn, key));
+          cell->SetPixel(px, py,
+                         PicturePixel(tile[size_t(y) * kPictureTile + x], px, py, keyOn, key));
         }
       }
     }

@@ -33,5 +33,5 @@ using PictureTileReader = std::function<void(int32_t x, int32_t y, uint32_t* pix
 // is protected is left alone. Null when the picture is empty or its cell cannot be had: wider
 // or higher than any cell (65535) or too large for memory.
 std::unique_ptr<CellSurface> PictureCell(int32_t width, int32_t height,
-                                         const PictureTileReader& read, bool keyOn,
-                                         uint32_t key, ProtectMask mask);
+                                         const PictureTileReader& read, bool keyOn, uint32_t key,
+                                         ProtectMask mask);

@@ -7,11 +7,11 @@
 
 enum class KeyAction {
   kNone,
-  kCommand,       // send `command` to the main frame
+  kCommand,  // send `command` to the main frame
   kPreviousTool,
   kPenSmaller,
   kPenLarger,
-  kZoomIn,        // at the mouse cursor
+  kZoomIn,  // at the mouse cursor
   kZoomOut,
   kTogglePanels,  // the editor's side windows
 };

@@ -23,9 +23,7 @@ struct Movable {
 struct FramePlace : Movable {
   std::optional<Point> In(Frame& f) const override { return Point{f.X(), f.Y()}; }
   bool Store(Cut& cut, Point p) const override { return SetFramePosition(cut, p.x, p.y); }
-  Rect CanvasRect(Frame& f) const override {
-    return Rect{f.X(), f.Y(), cameraWidth, cameraHeight};
-  }
+  Rect CanvasRect(Frame& f) const override { return Rect{f.X(), f.Y(), cameraWidth, cameraHeight}; }
   Point Initial(const Cut& cut) const override {
     return Point{(cut.CanvasWidth() - cut.FrameWidth()) / 2,
                  (cut.CanvasHeight() - cut.FrameHeight()) / 2};

@@ -10,8 +10,12 @@
 
 namespace {
 
-Point Minus(Point a, Point b) { return Point{a.x - b.x, a.y - b.y}; }
-Point Plus(Point a, Point b) { return Point{a.x + b.x, a.y + b.y}; }
+Point Minus(Point a, Point b) {
+  return Point{a.x - b.x, a.y - b.y};
+}
+Point Plus(Point a, Point b) {
+  return Point{a.x + b.x, a.y + b.y};
+}
 
 bool Inside(const Rect& r, Point p) {
   return p.x >= r.x && p.x < r.Right() && p.y >= r.y && p.y < r.Bottom();
@@ -21,8 +25,11 @@ bool Inside(const Rect& r, Point p) {
 void Drop(const ToolEvent& e, CutView& view, RegionSelectState& s, const PasteBuffer& paste,
           const ToolTarget& t) {
   Selection& selection = view.TheSelection();
+  s.mode = RegionSelectState::kIdle;
   const Point p = CellAt(view, e.window, t.offset);
-  const Rect to = CellRectOf(view, selection.window, t.offset);
+  Rect to = CellRectOf(view, selection.window, t.offset);
+  if (selection.floating && !paste.Empty())
+    to = Rect{to.x, to.y, paste.pixels->Width(), paste.pixels->Height()};
   const Point travel = Minus(p, s.anchor);
   const Rect from{to.x - travel.x, to.y - travel.y, to.width, to.height};
   Cut& cut = view.TheCut();
@@ -34,8 +41,8 @@ void Drop(const ToolEvent& e, CutView& view, RegionSelectState& s, const PasteBu
   if (!SaveUndo(cut)) return;
   if (selection.floating) {
     if (!paste.Empty())
-      t.cell->Blit(to.x, to.y, *paste.pixels, 0, 0, paste.pixels->Width(),
-                   paste.pixels->Height(), kBlitTransparent, view.Mask(), 0, nullptr);
+      t.cell->Blit(to.x, to.y, *paste.pixels, 0, 0, to.width, to.height, kBlitTransparent,
+                   view.Mask(), 0, nullptr);
   } else {
     MoveRegion(*t.cell, from, Point{to.x, to.y}, view.Mask());
   }
@@ -127,11 +134,13 @@ void RegionSelectTool(const ToolEvent& e, CutView& view, RegionSelectState& s,
           break;
         case RegionSelectState::kResizeX:
           if (r.width - 2 * d.x >= 1)
-            SetSelection(view, Rect{r.x + d.x, r.y, r.width - 2 * d.x, r.height}, selection.floating);
+            SetSelection(view, Rect{r.x + d.x, r.y, r.width - 2 * d.x, r.height},
+                         selection.floating);
           break;
         case RegionSelectState::kResizeY:
           if (r.height - 2 * d.y >= 1)
-            SetSelection(view, Rect{r.x, r.y + d.y, r.width, r.height - 2 * d.y}, selection.floating);
+            SetSelection(view, Rect{r.x, r.y + d.y, r.width, r.height - 2 * d.y},
+                         selection.floating);
           break;
         default:
           break;
@@ -194,8 +203,8 @@ bool PasteInto(CutView& view, PasteBuffer& paste, RegionSelectState& s) {
   if (!t || paste.Empty() || !SaveUndo(view.TheCut())) return false;
   const Point at = paste.source == &view ? CanvasToCell(paste.canvas, t->offset) : Point{0, 0};
   const Rect r{at.x, at.y, paste.pixels->Width(), paste.pixels->Height()};
-  t->cell->Blit(r.x, r.y, *paste.pixels, 0, 0, r.width, r.height, kBlitTransparent,
-                view.Mask(), 0, nullptr);
+  t->cell->Blit(r.x, r.y, *paste.pixels, 0, 0, r.width, r.height, kBlitTransparent, view.Mask(), 0,
+                nullptr);
   view.TheCut().MarkChanged(kChangeContent);
   view.StrokeBounds() = r;
   RepaintCells(view, r, t->offset);

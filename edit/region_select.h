@@ -21,9 +21,9 @@ struct PasteBuffer {
 struct RegionSelectState {
   enum Mode { kIdle = 0, kNew = 1, kMoving = 2, kResizeX = 3, kResizeY = 4, kMoved = -2 };
   int mode = kIdle;
-  Point anchor;         // cell
-  Point lastWindow;     // the snapped mouse
-  Point moveEnd;        // cell: where the last move was dropped
+  Point anchor;      // cell
+  Point lastWindow;  // the snapped mouse
+  Point moveEnd;     // cell: where the last move was dropped
   const CutView* movedIn = nullptr;
   bool undoFirst = false;  // the drop first takes back the last move or the floating paste
 };

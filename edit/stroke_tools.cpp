@@ -7,7 +7,9 @@
 
 namespace {
 
-int32_t Toward(int32_t from, int32_t to) { return from < to ? from + 1 : from - 1; }
+int32_t Toward(int32_t from, int32_t to) {
+  return from < to ? from + 1 : from - 1;
+}
 
 void PenCursorAt(CutView& view, Point cell, Point offset) {
   view.MovePenCursor(CellToCanvas(cell, offset));
@@ -32,11 +34,15 @@ void GuideOrPenLine(CutView& view, const ToolTarget& t, Point a, Point b, bool g
   RepaintCells(view, view.StrokeBounds(), t.offset);
 }
 
-Point Add(Point a, Point b) { return Point{a.x + b.x, a.y + b.y}; }
+Point Add(Point a, Point b) {
+  return Point{a.x + b.x, a.y + b.y};
+}
 
 }  // namespace
 
-void StrokeHistory::Begin(Point p) { p_[0] = p_[1] = p_[2] = p; }
+void StrokeHistory::Begin(Point p) {
+  p_[0] = p_[1] = p_[2] = p;
+}
 
 std::pair<Point, Point> StrokeHistory::Push(Point p) {
   p_[0] = p_[1];
@@ -219,7 +225,8 @@ void CurveTool(const ToolEvent& e, CutView& view, CurveState& s) {
     case ToolMessage::kMove:
       s.rubber.Hide(view);
       PenCursorAt(view, p, t->offset);
-      if (s.active) s.rubber.Show(view, WindowOf(view, s.p[s.k], t->offset), WindowOf(view, p, t->offset));
+      if (s.active)
+        s.rubber.Show(view, WindowOf(view, s.p[s.k], t->offset), WindowOf(view, p, t->offset));
       return;
     case ToolMessage::kRightUp:
       if (!s.active) {
@@ -355,8 +362,9 @@ void RectangleTool(const ToolEvent& e, CutView& view, RectangleState& s) {
       return;
     case ToolMessage::kMove:
       if (s.active && p.x > s.start.x && p.y > s.start.y)
-        s.outline.Show(view, WindowRectOf(view, Rect{s.start.x, s.start.y, p.x - s.start.x,
-                                                     p.y - s.start.y}, t->offset));
+        s.outline.Show(
+            view, WindowRectOf(view, Rect{s.start.x, s.start.y, p.x - s.start.x, p.y - s.start.y},
+                               t->offset));
       return;
     case ToolMessage::kLeftUp: {
       if (!s.active) return;

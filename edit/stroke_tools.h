@@ -57,8 +57,8 @@ struct ConcentrationState {
 struct ParallelState {
   int32_t count = 0;  // 0 idle, 1 first line started, 2 or more copying
   Point start;
-  Point offset;       // window pixels from the mouse to the copy's other end
-  Point lastWindow;   // the snapped mouse
+  Point offset;      // window pixels from the mouse to the copy's other end
+  Point lastWindow;  // the snapped mouse
   RubberLine rubber;
 };
 

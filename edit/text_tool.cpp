@@ -53,8 +53,8 @@ void PlaceText(CutView& view, const ToolTarget& t, Point cell, const std::string
   int32_t i = 0;
   for (const std::string& line : TextLines(text)) {
     // Vertical lines run in columns from the right edge leftwards.
-    const Point at = vertical ? Point{q.x + block.width - i * step, q.y}
-                              : Point{q.x, q.y + i * step};
+    const Point at =
+        vertical ? Point{q.x + block.width - i * step, q.y} : Point{q.x, q.y + i * step};
     view.DrawTextLine(line, at);
     ++i;
   }
@@ -75,7 +75,8 @@ void TextTool(const ToolEvent& e, CutView& view, TextState& s) {
   const Point p = CellAt(view, e.window, t->offset);
   auto outlineAtMouse = [&] {
     if (s.measured)
-      s.outline.Show(view, WindowRectOf(view, Rect{p.x, p.y, s.block.width, s.block.height}, t->offset));
+      s.outline.Show(view,
+                     WindowRectOf(view, Rect{p.x, p.y, s.block.width, s.block.height}, t->offset));
   };
   auto reset = [&] {
     s.outline.Hide(view);

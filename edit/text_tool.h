@@ -19,7 +19,7 @@ struct TextBlock {
 struct TextState {
   int32_t clicks = 0;  // 1 while the block waits to be placed
   bool measured = false;
-  std::string text;    // the last text entered, lines separated by CR LF
+  std::string text;  // the last text entered, lines separated by CR LF
   TextBlock block;
   Outline outline;
 };

@@ -42,7 +42,8 @@ std::unique_ptr<CellSurface> ReadPicture(HBITMAP bitmap) {
       }
     };
     const ProgramState& p = Program();
-    picture = PictureCell(box.right, box.bottom, read, p.clipTransparent, p.clipColor, p.protectMask);
+    picture =
+        PictureCell(box.right, box.bottom, read, p.clipTransparent, p.clipColor, p.protectMask);
     SelectObject(tileDc, oldTile);
   }
   if (tileDc) DeleteDC(tileDc);
@@ -63,7 +64,9 @@ void CutWindow::OnCopy(bool cut) {
   }
 }
 
-void CutWindow::OnPaste() { PasteInto(*this, EditorTools().paste, EditorTools().select); }
+void CutWindow::OnPaste() {
+  PasteInto(*this, EditorTools().paste, EditorTools().select);
+}
 
 void CutWindow::OnClipboardCopy() {
   const auto target = TargetOf(*this);

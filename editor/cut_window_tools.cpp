@@ -21,20 +21,22 @@ static_assert(command::kFreePenTool == ID_TOOL_FREE_PEN && command::kSelectTool 
               command::kLayerPositionTool == ID_TOOL_LAYER_POSITION &&
               command::kTextTool == ID_TOOL_TEXT && command::kMosaicTool == ID_TOOL_MOSAIC &&
               command::kEraserTool == ID_TOOL_ERASER && command::kFillTool == ID_TOOL_FILL &&
-              command::kGradationTool == ID_TOOL_GRADATION && command::kBorderTool == ID_TOOL_BORDER &&
-              command::kLineTool == ID_TOOL_LINE && command::kCurveTool == ID_TOOL_CURVE &&
+              command::kGradationTool == ID_TOOL_GRADATION &&
+              command::kBorderTool == ID_TOOL_BORDER && command::kLineTool == ID_TOOL_LINE &&
+              command::kCurveTool == ID_TOOL_CURVE &&
               command::kRectangleTool == ID_TOOL_RECTANGLE &&
               command::kConcentrationTool == ID_TOOL_CONCENTRATION);
-static_assert(command::kUndo == ID_CELL_UNDO && command::kToUnderdrawing == ID_CELL_TO_UNDERDRAWING &&
+static_assert(command::kUndo == ID_CELL_UNDO &&
+              command::kToUnderdrawing == ID_CELL_TO_UNDERDRAWING &&
               command::kEraseUnderdrawing == ID_CELL_ERASE_UNDERDRAWING &&
               command::kCellNext == ID_CELL_NEXT && command::kCellPrevious == ID_CELL_PREVIOUS &&
               command::kCellFirst == ID_CELL_FIRST && command::kCellLast == ID_CELL_LAST &&
               command::kCellAdd == ID_CELL_ADD && command::kCellInsert == ID_CELL_INSERT &&
               command::kShowPreviousCell == ID_CELL_SHOW_PREVIOUS &&
               command::kShowNextCell == ID_CELL_SHOW_NEXT && command::kFrameNext == ID_FRAME_NEXT &&
-              command::kFramePrevious == ID_FRAME_PREVIOUS && command::kFrameFirst == ID_FRAME_FIRST &&
-              command::kFrameLast == ID_FRAME_LAST && command::kFrameAdd == ID_FRAME_ADD &&
-              command::kFrameInsert == ID_FRAME_INSERT &&
+              command::kFramePrevious == ID_FRAME_PREVIOUS &&
+              command::kFrameFirst == ID_FRAME_FIRST && command::kFrameLast == ID_FRAME_LAST &&
+              command::kFrameAdd == ID_FRAME_ADD && command::kFrameInsert == ID_FRAME_INSERT &&
               command::kNextKeyframe == ID_FRAME_NEXT_KEYFRAME &&
               command::kPreviousKeyframe == ID_FRAME_PREVIOUS_KEYFRAME &&
               command::kGridDialog == ID_TOOL_GRID && command::kMaskDialog == ID_TOOL_MASK);
@@ -47,14 +49,22 @@ HCURSOR gCursorBeforeWait = nullptr;
 
 ToolMessage MessageOf(UINT message) {
   switch (message) {
-    case WM_LBUTTONDOWN: return ToolMessage::kLeftDown;
-    case WM_LBUTTONUP: return ToolMessage::kLeftUp;
-    case WM_LBUTTONDBLCLK: return ToolMessage::kLeftDoubleClick;
-    case WM_RBUTTONDOWN: return ToolMessage::kRightDown;
-    case WM_RBUTTONUP: return ToolMessage::kRightUp;
-    case WM_RBUTTONDBLCLK: return ToolMessage::kRightDoubleClick;
-    case kCancelMessage: return ToolMessage::kCancel;
-    default: return ToolMessage::kMove;
+    case WM_LBUTTONDOWN:
+      return ToolMessage::kLeftDown;
+    case WM_LBUTTONUP:
+      return ToolMessage::kLeftUp;
+    case WM_LBUTTONDBLCLK:
+      return ToolMessage::kLeftDoubleClick;
+    case WM_RBUTTONDOWN:
+      return ToolMessage::kRightDown;
+    case WM_RBUTTONUP:
+      return ToolMessage::kRightUp;
+    case WM_RBUTTONDBLCLK:
+      return ToolMessage::kRightDoubleClick;
+    case kCancelMessage:
+      return ToolMessage::kCancel;
+    default:
+      return ToolMessage::kMove;
   }
 }
 
@@ -133,9 +143,15 @@ std::optional<Rect> CutWindow::SelectionOnCanvas() const {
   return Rect{a.x, a.y, b.x - a.x, b.y - a.y};
 }
 
-DrawingSettings& CutWindow::Drawing() { return Program().drawing; }
-ProtectMask CutWindow::Mask() const { return Program().protectMask; }
-SnapGrid CutWindow::Grid() const { return SnapGrid{Program().gridWidth, Program().gridHeight}; }
+DrawingSettings& CutWindow::Drawing() {
+  return Program().drawing;
+}
+ProtectMask CutWindow::Mask() const {
+  return Program().protectMask;
+}
+SnapGrid CutWindow::Grid() const {
+  return SnapGrid{Program().gridWidth, Program().gridHeight};
+}
 
 void CutWindow::InvertLine(Point from, Point to) {
   HDC dc = GetDC(window_);
@@ -204,7 +220,9 @@ void CutWindow::ShowWaitCursor(bool on) {
   }
 }
 
-void CutWindow::SelectTool(uint32_t tool) { frame_.SelectTool(tool); }
+void CutWindow::SelectTool(uint32_t tool) {
+  frame_.SelectTool(tool);
+}
 
 bool CutWindow::AskText(std::string& text) {
   TextDialog dialog;
@@ -219,7 +237,9 @@ bool CutWindow::VerticalText() const {
   return font.handle && !font.face.empty() && font.face[0] == '@';
 }
 
-int32_t CutWindow::TextLineSpacing() const { return Program().font.lineSpacing; }
+int32_t CutWindow::TextLineSpacing() const {
+  return Program().font.lineSpacing;
+}
 
 Point CutWindow::MeasureTextLine(const std::string& line) {
   TextDc text(window_, nullptr);

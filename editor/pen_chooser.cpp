@@ -17,8 +17,8 @@ PenChooser& ThePenChooser() {
 bool PenChooser::Create(HINSTANCE instance, HWND owner) {
   settings_ = &Program().drawing;
   if (!RegisterWindowClass(instance)) return false;
-  CreateWindowExW(0, kClassName, L"", WS_POPUP, 0, 0, kChooserWidth, kChooserHeight, owner,
-                  nullptr, instance, static_cast<BoundWindow*>(this));
+  CreateWindowExW(0, kClassName, L"", WS_POPUP, 0, 0, kChooserWidth, kChooserHeight, owner, nullptr,
+                  instance, static_cast<BoundWindow*>(this));
   return window_ != nullptr;
 }
 

@@ -1,7 +1,6 @@
 // The pen chooser's palette and the clipboard's bitmaps, without their windows.
 #include <gtest/gtest.h>
 
-
 #include "edit/clipboard_image.h"
 #include "edit/pen_chooser_layout.h"
 #include "tests/raster/cell_grid.h"
@@ -51,7 +50,8 @@ TEST(ClipboardImageTest, PicturesAreReadTileByTileAndTooLargeOnesAreRefused) {
   // Protecting transparent protects every pixel of the new cell.
   EXPECT_EQ(GridOf(*PictureCell(4, 1, stripes, false, 0, 1))[0], "0000");
   reads = 0;
-  for (const auto& [w, h] : {std::pair{1 << 30, 1 << 30}, std::pair{0x7FFFFFFF, 1}, std::pair{65536, 1}, std::pair{0, 5}})
+  for (const auto& [w, h] : {std::pair{1 << 30, 1 << 30}, std::pair{0x7FFFFFFF, 1},
+                             std::pair{65536, 1}, std::pair{0, 5}})
     EXPECT_EQ(PictureCell(w, h, stripes, false, 0, 0), nullptr);
   EXPECT_EQ(reads, 0);
 }

@@ -45,10 +45,12 @@ class MemoryView : public CutView {
     RunTool(tool, ToolEvent{message, keys, at}, *this, states);
   }
   // Press, moves through the points, release.
-  void Drag(ToolStates& states, uint32_t tool, std::initializer_list<Point> points, uint32_t keys = 0) {
+  void Drag(ToolStates& states, uint32_t tool, std::initializer_list<Point> points,
+            uint32_t keys = 0) {
     const Point* p = points.begin();
     Send(states, tool, ToolMessage::kLeftDown, *p, keys);
-    for (; p != points.end(); ++p) Send(states, tool, ToolMessage::kMove, *p, keys | kKeyLeftButton);
+    for (; p != points.end(); ++p)
+      Send(states, tool, ToolMessage::kMove, *p, keys | kKeyLeftButton);
     Send(states, tool, ToolMessage::kLeftUp, *(points.end() - 1), keys);
   }
   void Click(ToolStates& states, uint32_t tool, Point at, uint32_t keys = 0) {
@@ -74,7 +76,7 @@ class MemoryView : public CutView {
   bool captured = false;
   int chooserOpened = 0;
   uint32_t selectedTool = 0;
-  std::string answer;         // what the text dialog returns; no answer cancels it
+  std::string answer;  // what the text dialog returns; no answer cancels it
   bool answers = true;
   bool vertical = false;
   int32_t lineSpacing = 12;
@@ -92,8 +94,12 @@ class MemoryView : public CutView {
     ClearSelection(*this);
   }
   void RepaintAll() override { ClearSelection(*this); }
-  void InvertLine(Point a, Point b) override { ++inverted_[std::make_tuple(0, a.x, a.y, b.x, b.y)]; }
-  void InvertFrame(Rect r) override { ++inverted_[std::make_tuple(1, r.x, r.y, r.width, r.height)]; }
+  void InvertLine(Point a, Point b) override {
+    ++inverted_[std::make_tuple(0, a.x, a.y, b.x, b.y)];
+  }
+  void InvertFrame(Rect r) override {
+    ++inverted_[std::make_tuple(1, r.x, r.y, r.width, r.height)];
+  }
   void MovePenCursor(Point) override {}
   void HidePenCursor() override {}
   void Capture(bool on) override { captured = on; }
@@ -106,7 +112,9 @@ class MemoryView : public CutView {
     return answers;
   }
   // Glyphs are 6 wide and 10 high along the writing.
-  Point MeasureTextLine(const std::string& line) override { return Point{int32_t(6 * line.size()), 10}; }
+  Point MeasureTextLine(const std::string& line) override {
+    return Point{int32_t(6 * line.size()), 10};
+  }
   bool VerticalText() const override { return vertical; }
   int32_t TextLineSpacing() const override { return lineSpacing; }
   // A line is drawn as a solid bar of its extent: across from the point, or, written

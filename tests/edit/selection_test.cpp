@@ -1,10 +1,9 @@
 // Region select, copy and paste between views, the position tools and text, driven by mouse
 // messages on views in memory.
-#include "edit/region_select.h"
-
 #include <gtest/gtest.h>
 
 #include "edit/command_ids.h"
+#include "edit/region_select.h"
 #include "raster/region_move.h"
 #include "tests/edit/memory_view.h"
 #include "tests/raster/cell_grid.h"
@@ -18,7 +17,8 @@ constexpr uint32_t kSelect = command::kSelectTool;
 void Paint(RasterSurface& cell, const Grid& rows, int32_t y0 = 0) {
   for (size_t y = 0; y < rows.size(); ++y)
     for (size_t x = 0; x < rows[y].size(); ++x)
-      cell.SetPixel(int32_t(x), y0 + int32_t(y), std::stoi(std::string(1, rows[y][x]), nullptr, 16));
+      cell.SetPixel(int32_t(x), y0 + int32_t(y),
+                    std::stoi(std::string(1, rows[y][x]), nullptr, 16));
 }
 
 TEST(RegionSelectTest, MovesPastTheCellEdgesWriteOnlyInsideIt) {
@@ -128,9 +128,9 @@ TEST(TextToolTest, BlocksStackLinesAndVerticalFontsWriteColumnsFromTheRight) {
   view.drawing.pen = Pen{7, 0, 0, 3};
   ToolStates tools;
   const uint32_t tool = command::kTextTool;
-  view.Click(tools, tool, {4, 4});  // asks for the text
+  view.Click(tools, tool, {4, 4});     // asks for the text
   EXPECT_EQ(view.FeedbackShown(), 1);  // the block's outline at the mouse
-  view.Click(tools, tool, {5, 6});  // places it
+  view.Click(tools, tool, {5, 6});     // places it
   EXPECT_EQ(view.FeedbackShown(), 0);
   // Columns of 10 with 2 between: the first line (18 long) on the right, "d" (6) on the left.
   const RasterSurface& cell = view.Cell();

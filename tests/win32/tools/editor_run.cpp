@@ -41,14 +41,18 @@ LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 
 }  // namespace
 
-EditorRun::EditorRun(const std::wstring& editor, const std::wstring& folder, const std::string& settings)
+EditorRun::EditorRun(const std::wstring& editor, const std::wstring& folder,
+                     const std::string& settings)
     : folder_(folder) {
   CreateDirectoryW(folder_.c_str(), nullptr);
   CopyFileW(editor.c_str(), (folder_ + L"\\OrvinaDeveloper.exe").c_str(), FALSE);
-  WriteFileBytes(folder_ + L"\\OrvinaDeveloper.ini", std::vector<uint8_t>(settings.begin(), settings.end()));
+  WriteFileBytes(folder_ + L"\\OrvinaDeveloper.ini",
+                 std::vector<uint8_t>(settings.begin(), settings.end()));
 }
 
-EditorRun::~EditorRun() { Kill(); }
+EditorRun::~EditorRun() {
+  Kill();
+}
 
 bool EditorRun::Start(const std::wstring& cut) {
   const std::wstring program = folder_ + L"\\OrvinaDeveloper.exe";
@@ -61,7 +65,9 @@ bool EditorRun::Start(const std::wstring& cut) {
                       folder_.c_str(), &si, &process_))
     return false;
   WaitForInputIdle(process_.hProcess, 30000);
-  if (!WaitFor(60000, [&] { return (frame_ = FindWindowOf(process_.dwProcessId, L"OrvinadeFrame")) != nullptr; }))
+  if (!WaitFor(60000, [&] {
+        return (frame_ = FindWindowOf(process_.dwProcessId, L"OrvinadeFrame")) != nullptr;
+      }))
     return false;
   mdi_ = FindWindowExW(frame_, nullptr, L"MDIClient", nullptr);
   if (!mdi_ || !WaitFor(20000, [&] { return Cut() != nullptr; })) return false;
@@ -92,7 +98,9 @@ std::vector<HWND> EditorRun::CutWindows() const {
   return cuts;
 }
 
-void EditorRun::Activate(HWND cut) { Send(mdi_, WM_MDIACTIVATE, WPARAM(cut), 0); }
+void EditorRun::Activate(HWND cut) {
+  Send(mdi_, WM_MDIACTIVATE, WPARAM(cut), 0);
+}
 
 bool EditorRun::OpenThroughDialog(const std::wstring& path) {
   const size_t before = CutWindows().size();
@@ -102,13 +110,16 @@ bool EditorRun::OpenThroughDialog(const std::wstring& path) {
   // The file name box: the edit inside combo box cmb13, or edit edt1 of older dialogs.
   HWND name = GetDlgItem(dialog, 0x480);
   if (HWND combo = GetDlgItem(dialog, 0x47c)) {
-    EnumChildWindows(combo, [](HWND child, LPARAM found) {
-      wchar_t name[16] = {};
-      GetClassNameW(child, name, 16);
-      if (wcscmp(name, L"Edit") != 0) return TRUE;
-      *reinterpret_cast<HWND*>(found) = child;
-      return FALSE;
-    }, reinterpret_cast<LPARAM>(&name));
+    EnumChildWindows(
+        combo,
+        [](HWND child, LPARAM found) {
+          wchar_t name[16] = {};
+          GetClassNameW(child, name, 16);
+          if (wcscmp(name, L"Edit") != 0) return TRUE;
+          *reinterpret_cast<HWND*>(found) = child;
+          return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&name));
   }
   if (!name) return false;
   SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
@@ -161,10 +172,18 @@ void EditorRun::Drag(const std::vector<CellPoint>& points, WPARAM keys) {
   Mouse(WM_LBUTTONUP, At(points.back()), keys);
 }
 
-void EditorRun::Char(wchar_t c) { Send(Cut(), WM_CHAR, c, 1); }
-void EditorRun::PostChar(wchar_t c) { PostMessageW(Cut(), WM_CHAR, c, 1); }
-void EditorRun::Command(int id) { Send(frame_, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
-void EditorRun::PostCommand(int id) { PostMessageW(frame_, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
+void EditorRun::Char(wchar_t c) {
+  Send(Cut(), WM_CHAR, c, 1);
+}
+void EditorRun::PostChar(wchar_t c) {
+  PostMessageW(Cut(), WM_CHAR, c, 1);
+}
+void EditorRun::Command(int id) {
+  Send(frame_, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+}
+void EditorRun::PostCommand(int id) {
+  PostMessageW(frame_, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+}
 
 HWND EditorRun::WaitForDialog(double ms) const {
   HWND found = nullptr;
@@ -172,7 +191,9 @@ HWND EditorRun::WaitForDialog(double ms) const {
   return found;
 }
 
-HWND EditorRun::PenChooser() const { return FindWindowOf(process_.dwProcessId, L"ORVINADE"); }
+HWND EditorRun::PenChooser() const {
+  return FindWindowOf(process_.dwProcessId, L"ORVINADE");
+}
 
 int RunProgram(const std::wstring& program, const std::wstring& arguments, DWORD ms) {
   std::wstring line = L"\"" + program + L"\" " + arguments;

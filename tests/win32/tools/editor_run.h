@@ -41,7 +41,9 @@ class EditorRun {
   // What the cut window shows: its canvas size, the zoom as numerator / denominator, and
   // the offset of the layer drawn in; the canvas is centred in the window.
   void SetCanvas(int width, int height) { canvasWidth_ = width, canvasHeight_ = height; }
-  void SetZoom(int numerator, int denominator) { numerator_ = numerator, denominator_ = denominator; }
+  void SetZoom(int numerator, int denominator) {
+    numerator_ = numerator, denominator_ = denominator;
+  }
   void SetLayerOffset(int x, int y) { layerX_ = x, layerY_ = y; }
   // The client point over a cell pixel (its top-left corner), and the cell under a point.
   POINT At(CellPoint cell) const;

@@ -17,9 +17,9 @@
 #include "model/cut.h"
 #include "model/frame.h"
 #include "model/layer.h"
+#include "model/raster_surface.h"
 #include "model/undo.h"
 #include "raster/stroke.h"
-#include "model/raster_surface.h"
 #include "tests/win32/tools/editor_run.h"
 
 namespace {
@@ -37,7 +37,9 @@ const char kSettings[] =
     "[setup]\r\nbrush=7, 0, 1, 0, 1, 0\r\nfont=@Noto Sans CJK JP, 24, 12, 400\r\n"
     "[OnClipTrans]\r\nFlag=1\r\nRGB=#00FF00\r\n";
 
-std::string Utf8(const std::wstring& w) { return Narrow(w); }
+std::string Utf8(const std::wstring& w) {
+  return Narrow(w);
+}
 
 std::unique_ptr<Cut> Load(const std::wstring& path) {
   auto cut = std::make_unique<Cut>(1, 1, 24, std::string(), AntiAlias::kFull);
@@ -48,7 +50,8 @@ std::unique_ptr<Cut> Load(const std::wstring& path) {
 
 // Where two cuts differ: cells pixel by pixel, frame and layer positions; empty when alike.
 std::string Difference(Cut& a, Cut& b) {
-  if (a.LayerCount() != b.LayerCount() || a.FrameCount() != b.FrameCount()) return "layer or frame count";
+  if (a.LayerCount() != b.LayerCount() || a.FrameCount() != b.FrameCount())
+    return "layer or frame count";
   for (int32_t l = 0; l < a.LayerCount(); ++l) {
     Layer& la = *a.LayerAt(l);
     Layer& lb = *b.LayerAt(l);
@@ -60,8 +63,9 @@ std::string Difference(Cut& a, Cut& b) {
         for (int32_t x = 0; x < ca.Width(); ++x)
           if (ca.GetPixel(x, y) != cb.GetPixel(x, y)) {
             std::ostringstream s;
-            s << "layer " << l << " cell " << c << " pixel (" << x << ", " << y << "): "
-              << ca.GetPixel(x, y) << " in the window, " << cb.GetPixel(x, y) << " by orvina";
+            s << "layer " << l << " cell " << c << " pixel (" << x << ", " << y
+              << "): " << ca.GetPixel(x, y) << " in the window, " << cb.GetPixel(x, y)
+              << " by orvina";
             return s.str();
           }
     }
@@ -96,11 +100,15 @@ class Agreement {
     const std::wstring saved = Save(L"save" + std::to_wstring(saves_.size()) + L".cut");
     const std::wstring from = saves_[base < 0 ? saves_.size() - 1 : size_t(base)];
     saves_.push_back(saved);
-    const std::wstring script = gEnv.work + L"\\script" + std::to_wstring(saves_.size() - 1) + L".json";
+    const std::wstring script =
+        gEnv.work + L"\\script" + std::to_wstring(saves_.size() - 1) + L".json";
     const std::string text = "{\"ops\": [" + ops + "]}";
     ASSERT_TRUE(WriteFileBytes(script, std::vector<uint8_t>(text.begin(), text.end())));
-    const std::wstring expected = gEnv.work + L"\\expected" + std::to_wstring(saves_.size() - 1) + L".cut";
-    ASSERT_EQ(RunProgram(gEnv.orvina, L"cut apply \"" + from + L"\" \"" + script + L"\" -o \"" + expected + L"\""), 0);
+    const std::wstring expected =
+        gEnv.work + L"\\expected" + std::to_wstring(saves_.size() - 1) + L".cut";
+    ASSERT_EQ(RunProgram(gEnv.orvina, L"cut apply \"" + from + L"\" \"" + script + L"\" -o \"" +
+                                          expected + L"\""),
+              0);
     auto mine = Load(saved);
     auto theirs = Load(expected);
     ASSERT_TRUE(mine && theirs);
@@ -121,12 +129,15 @@ class Agreement {
   std::vector<std::wstring> saves_;
 };
 
-std::string P(CellPoint p) { return "[" + std::to_string(p.x) + ", " + std::to_string(p.y) + "]"; }
+std::string P(CellPoint p) {
+  return "[" + std::to_string(p.x) + ", " + std::to_string(p.y) + "]";
+}
 std::string Op(const std::string& name, const std::string& fields = "") {
   return "{\"op\": \"" + name + "\"" + (fields.empty() ? "" : ", " + fields) + "}";
 }
 std::string PenOp(int shape, int density, int a, int b) {
-  return Op("pen", "\"shape\": " + std::to_string(shape) + ", \"density\": " + std::to_string(density) +
+  return Op("pen", "\"shape\": " + std::to_string(shape) +
+                       ", \"density\": " + std::to_string(density) +
                        ", \"colorA\": " + std::to_string(a) + ", \"colorB\": " + std::to_string(b));
 }
 std::string Line(CellPoint a, CellPoint b, bool guide = false) {
@@ -154,7 +165,8 @@ void ChooseSwatch(EditorRun& run, int row, int column) {
 class Editor : public ::testing::Test {
  protected:
   void SetUp() override {
-    const std::wstring name = Widen(::testing::UnitTest::GetInstance()->current_test_info()->name());
+    const std::wstring name =
+        Widen(::testing::UnitTest::GetInstance()->current_test_info()->name());
     folder_ = gEnv.work + L"\\" + name;
     cut_ = folder_ + L"\\drawn.cut";
     run_ = std::make_unique<EditorRun>(gEnv.editor, folder_, kSettings);
@@ -168,7 +180,8 @@ class Editor : public ::testing::Test {
       RECT r;
       GetWindowRect(run_->Frame(), &r);
       CreateDirectoryW(gEnv.shots.c_str(), nullptr);
-      const std::wstring name = Widen(::testing::UnitTest::GetInstance()->current_test_info()->name());
+      const std::wstring name =
+          Widen(::testing::UnitTest::GetInstance()->current_test_info()->name());
       SaveBitmap(gEnv.shots + L"\\editor_" + name + L".bmp", CaptureScreen(r));
     }
     run_.reset();
@@ -185,7 +198,8 @@ TEST_F(Editor, EveryToolsGestureAgreesWithOrvinaCutApply) {
 
   // Free pen at 1/1 with smoothing-skip: stair steps become diagonals, repeats are dropped.
   Tool(ID_TOOL_FREE_PEN);
-  const std::vector<CellPoint> stroke{{10, 10}, {11, 10}, {12, 11}, {12, 12}, {13, 12}, {13, 12}, {20, 15}, {21, 20}};
+  const std::vector<CellPoint> stroke{{10, 10}, {11, 10}, {12, 11}, {12, 12},
+                                      {13, 12}, {13, 12}, {20, 15}, {21, 20}};
   run.Drag(stroke);
   std::string points;
   for (const CellPoint& p : stroke) points += (points.empty() ? "" : ", ") + P(p);
@@ -199,7 +213,8 @@ TEST_F(Editor, EveryToolsGestureAgreesWithOrvinaCutApply) {
   Tool(ID_TOOL_FREE_PEN);
   run.RightClick({30, 30});
   ChooseSwatch(run, 2, 5);
-  for (wchar_t c : L"fjf") if (c) run.Char(c);
+  for (wchar_t c : L"fjf")
+    if (c) run.Char(c);
   std::vector<POINT> windowStroke;
   for (int i = 0; i <= 24; ++i) {
     const POINT a = run.At({30, 30});
@@ -214,14 +229,17 @@ TEST_F(Editor, EveryToolsGestureAgreesWithOrvinaCutApply) {
   }
   run.Mouse(WM_LBUTTONUP, windowStroke.back());
   check.Check("free pen at 2/1, chosen tone, size 4",
-              PenOp(10, 5, 2, 3) + ", " + Op("freePen", "\"points\": [" + P(run.CellUnder(windowStroke.front())) + ", " + points + "]"));
+              PenOp(10, 5, 2, 3) + ", " +
+                  Op("freePen", "\"points\": [" + P(run.CellUnder(windowStroke.front())) + ", " +
+                                    points + "]"));
 
   // Back to 1/1, a solid black one-pixel pen.
   Tool(ID_TOOL_ZOOM);
   run.RightClick({50, 40});
   run.SetZoom(1, 1);
   Tool(ID_TOOL_LINE);
-  for (wchar_t c : L"dkd") if (c) run.Char(c);
+  for (wchar_t c : L"dkd")
+    if (c) run.Char(c);
   run.RightClick({5, 30});
   ChooseSwatch(run, 0, 0);
   // A dragged line; then continuous clicks, the third with Ctrl (a skip).
@@ -243,7 +261,8 @@ TEST_F(Editor, EveryToolsGestureAgreesWithOrvinaCutApply) {
   run.Click(d);
   run.Click(e);
   run.RightClick({35, 40});
-  check.Check("continuous curve", Curve(a, a, b, c) + ", " + Curve(b, c, d, e) + ", " + Curve(c, d, e, e));
+  check.Check("continuous curve",
+              Curve(a, a, b, c) + ", " + Curve(b, c, d, e) + ", " + Curve(c, d, e, e));
 
   // Concentration lines: Ctrl draws a guide line.
   Tool(ID_TOOL_CONCENTRATION);
@@ -253,8 +272,8 @@ TEST_F(Editor, EveryToolsGestureAgreesWithOrvinaCutApply) {
   run.Click({95, 10}, MK_CONTROL);
   run.Click({100, 30});
   run.RightClick({90, 30});
-  check.Check("concentration lines", Line(centre, {70, 8}) + ", " + Line(centre, {95, 10}, true) + ", " +
-                                         Line(centre, {100, 30}));
+  check.Check("concentration lines", Line(centre, {70, 8}) + ", " + Line(centre, {95, 10}, true) +
+                                         ", " + Line(centre, {100, 30}));
 
   // Parallel lines: the copy follows the mouse, Ctrl + right click turns it a quarter.
   Tool(ID_TOOL_PARALLEL);
@@ -273,9 +292,10 @@ TEST_F(Editor, EveryToolsGestureAgreesWithOrvinaCutApply) {
   run.Drag({{5, 58}, {12, 62}, {20, 70}});
   run.Drag({{25, 58}, {35, 70}}, MK_CONTROL);
   run.Drag({{60, 76}, {40, 58}});
-  check.Check("rectangles", Op("rect", "\"rect\": " + Rect4(5, 58, 15, 12)) + ", " +
-                                Op("rect", "\"rect\": " + Rect4(25, 58, 10, 12) + ", \"filled\": true") + ", " +
-                                Op("rect", "\"rect\": " + Rect4(60, 76, -20, -18)));
+  check.Check("rectangles",
+              Op("rect", "\"rect\": " + Rect4(5, 58, 15, 12)) + ", " +
+                  Op("rect", "\"rect\": " + Rect4(25, 58, 10, 12) + ", \"filled\": true") + ", " +
+                  Op("rect", "\"rect\": " + Rect4(60, 76, -20, -18)));
 
   // Fill with the dark shadow-boundary pen: a sparse screen; the snap grid does not apply.
   Tool(ID_TOOL_FILL);
@@ -293,8 +313,12 @@ TEST_F(Editor, EveryToolsGestureAgreesWithOrvinaCutApply) {
   run.RightClick({100, 75});
   ChooseSwatch(run, 3, 12);
   run.Click({57, 72});
-  check.Check("gradation", PenOp(7, 12, 3, 4) + ", " +
-                               Op("gradation", "\"from\": " + P({43, 62}) + ", \"fromPen\": {\"density\": 3, \"colorA\": 1, \"colorB\": 2}, \"to\": " + P({57, 72})));
+  check.Check("gradation",
+              PenOp(7, 12, 3, 4) + ", " +
+                  Op("gradation",
+                     "\"from\": " + P({43, 62}) +
+                         ", \"fromPen\": {\"density\": 3, \"colorA\": 1, \"colorB\": 2}, \"to\": " +
+                         P({57, 72})));
 
   // The eraser: squares where the mouse is reported, twice the size at 1/2.
   Tool(ID_TOOL_ERASER);
@@ -317,7 +341,8 @@ TEST_F(Editor, EveryToolsGestureAgreesWithOrvinaCutApply) {
   Tool(ID_TOOL_BORDER);
   run.Char(L'f');
   run.Drag({{22, 56}, {30, 60}, {38, 73}});
-  check.Check("border", PenOp(8, 12, 3, 4) + ", " + Op("border", "\"rect\": " + Rect4(22, 56, 16, 17)));
+  check.Check("border",
+              PenOp(8, 12, 3, 4) + ", " + Op("border", "\"rect\": " + Rect4(22, 56, 16, 17)));
 
   // Mosaic of 8-pixel blocks over what is seen of both layers.
   Tool(ID_TOOL_MOSAIC);
@@ -330,9 +355,11 @@ TEST_F(Editor, EveryToolsGestureAgreesWithOrvinaCutApply) {
   run.Drag({{6, 28}, {28, 38}});
   const int beforeMoves = check.Saves() - 1;
   run.Drag({{16, 33}, {20, 40}, {26, 45}});
-  check.Check("selection moved", Op("moveRegion", "\"rect\": " + Rect4(6, 28, 22, 10) + ", \"to\": " + P({16, 40})));
+  check.Check("selection moved",
+              Op("moveRegion", "\"rect\": " + Rect4(6, 28, 22, 10) + ", \"to\": " + P({16, 40})));
   run.Drag({{20, 44}, {25, 50}});
-  check.Check("selection moved again", Op("moveRegion", "\"rect\": " + Rect4(6, 28, 22, 10) + ", \"to\": " + P({21, 46})),
+  check.Check("selection moved again",
+              Op("moveRegion", "\"rect\": " + Rect4(6, 28, 22, 10) + ", \"to\": " + P({21, 46})),
               beforeMoves);
 
   // The frame and layer positions.
@@ -340,11 +367,14 @@ TEST_F(Editor, EveryToolsGestureAgreesWithOrvinaCutApply) {
   run.Drag({{50, 40}, {55, 46}});
   Tool(ID_TOOL_LAYER_POSITION);
   run.Drag({{50, 40}, {47, 42}});
-  check.Check("positions", Op("framePosition", "\"to\": [5, 6]") + ", " + Op("layerPosition", "\"to\": [1, 5]"));
+  check.Check("positions",
+              Op("framePosition", "\"to\": [5, 6]") + ", " + Op("layerPosition", "\"to\": [1, 5]"));
 }
 
 // The ink layer's cell of a saved cut.
-const RasterSurface& Ink(Cut& cut) { return *cut.LayerAt(1)->CellAt(0); }
+const RasterSurface& Ink(Cut& cut) {
+  return *cut.LayerAt(1)->CellAt(0);
+}
 
 // What the clipboard holds in a format, or nothing.
 std::vector<uint8_t> ClipboardBytes(UINT format) {
@@ -492,8 +522,10 @@ TEST_F(Editor, VerticalTextWritesItsLinesFromRightToLeft) {
 bool WriteKeysCut(const std::wstring& path) {
   Cut cut(kCanvasWidth, kCanvasHeight, 24, "", AntiAlias::kFull);
   cut.AddFrame();
-  AddLayerToFrames(cut, std::string("paper"), kCanvasWidth, kCanvasHeight, std::make_pair(0, 0), nullptr, false);
-  AddLayerToFrames(cut, std::string("ink"), 110, 80, std::make_pair(kLayerX, kLayerY), nullptr, false);
+  AddLayerToFrames(cut, std::string("paper"), kCanvasWidth, kCanvasHeight, std::make_pair(0, 0),
+                   nullptr, false);
+  AddLayerToFrames(cut, std::string("ink"), 110, 80, std::make_pair(kLayerX, kLayerY), nullptr,
+                   false);
   for (int k = 0; k < 3; ++k) {
     if (k > 0 && !(AddFrameCopy(cut) && AddCellAfter(cut))) return false;
     RasterSurface& cell = *CurrentCell(cut)->cell;
@@ -573,15 +605,42 @@ TEST(Keys, EveryPairOfCharactersDoesTheSame) {
     SetCursorPos(p.x, p.y);
   };
   const std::vector<Step> steps = {
-      {"38"}, {"47"}, {"29"}, {"W{"}, {"Q`"}, {"01"}, {"56"}, {"*S"}, {"A}"},
+      {"38"},
+      {"47"},
+      {"29"},
+      {"W{"},
+      {"Q`"},
+      {"01"},
+      {"56"},
+      {"*S"},
+      {"A}"},
       {"fj", [](EditorRun& r) { r.Command(ID_TOOL_FREE_PEN); }, hover},
       {"dk", nullptr, hover},
-      {"ls", cursorOver}, {";a", cursorOver},
-      {"/z", stroke}, {".x", stroke}, {"?X"},
+      {"ls", cursorOver},
+      {";a", cursorOver},
+      {"/z", stroke},
+      {".x", stroke},
+      {"?X"},
       // The cut opens on its last frame, which shows the last of three cells.
-      {"cm"}, {",v"}, {"<C"}, {">V"}, {"DJ"}, {"FK"}, {"bn"}, {"BM"},
-      {"EO"}, {"ir"}, {"pw"}, {"oq"}, {"PR"}, {"eu"}, {"ty"}, {"IT"},
-      {"GH"}, {"gh"}, {"  "},
+      {"cm"},
+      {",v"},
+      {"<C"},
+      {">V"},
+      {"DJ"},
+      {"FK"},
+      {"bn"},
+      {"BM"},
+      {"EO"},
+      {"ir"},
+      {"pw"},
+      {"oq"},
+      {"PR"},
+      {"eu"},
+      {"ty"},
+      {"IT"},
+      {"GH"},
+      {"gh"},
+      {"  "},
   };
   Seen last[2];
   for (int i = 0; i < 2; ++i) last[i] = Look(*runs[i], cuts[i], L"");
@@ -623,7 +682,8 @@ TEST(Keys, EveryPairOfCharactersDoesTheSame) {
 
 TEST_F(Editor, ThePenChooserStaysOnTheScreenAndTheRightButtonKeepsItOpen) {
   EditorRun& run = *run_;
-  const int screenWidth = GetSystemMetrics(SM_CXSCREEN), screenHeight = GetSystemMetrics(SM_CYSCREEN);
+  const int screenWidth = GetSystemMetrics(SM_CXSCREEN),
+            screenHeight = GetSystemMetrics(SM_CYSCREEN);
   MoveWindow(run.Frame(), screenWidth - 500, screenHeight - 400, 500, 400, TRUE);
   Tool(ID_TOOL_FREE_PEN);
   RECT client;
@@ -641,7 +701,8 @@ TEST_F(Editor, ThePenChooserStaysOnTheScreenAndTheRightButtonKeepsItOpen) {
   EXPECT_EQ(r.bottom, screenHeight);
   // Swatches chosen with the right button leave it open; the left button's release closes it.
   DWORD_PTR ignored;
-  for (const LPARAM at : {MAKELPARAM(4 + 14 * 5 + 6, 4 + 28 + 6), MAKELPARAM(4 + 14 * 12 + 6, 10)}) {
+  for (const LPARAM at :
+       {MAKELPARAM(4 + 14 * 5 + 6, 4 + 28 + 6), MAKELPARAM(4 + 14 * 12 + 6, 10)}) {
     SendMessageTimeoutW(chooser, WM_RBUTTONDOWN, MK_RBUTTON, at, SMTO_NORMAL, 10000, &ignored);
     SendMessageTimeoutW(chooser, WM_RBUTTONUP, 0, at, SMTO_NORMAL, 10000, &ignored);
     EXPECT_TRUE(IsWindowVisible(chooser));
@@ -673,9 +734,11 @@ TEST(Latency, FreePenStrokeOnABigCut) {
     Cut cut(1920, 1080, 24, "", AntiAlias::kFull);
     cut.AddFrame();
     for (int l = 0; l < 8; ++l) {
-      AddLayerToFrames(cut, std::nullopt, 1920, 1080, std::make_pair(-8 * l, 5 * l), nullptr, false);
+      AddLayerToFrames(cut, std::nullopt, 1920, 1080, std::make_pair(-8 * l, 5 * l), nullptr,
+                       false);
       RasterSurface& cell = *CurrentCell(cut)->cell;
-      for (int32_t y = 0; y < 1080; y += 24 + l) DrawLine(cell, 0, y, 1919, y + 300, ::Pen{7, 0, 0, 1}, 0, nullptr);
+      for (int32_t y = 0; y < 1080; y += 24 + l)
+        DrawLine(cell, 0, y, 1919, y + 300, ::Pen{7, 0, 0, 1}, 0, nullptr);
       if (l == 0) cell.FillRect(0, 0, 1920, 1080, ::Pen{0, 6, 2, 3}, 0, nullptr);
     }
     ASSERT_TRUE(SaveCut(cut, Utf8(bigCut)));
@@ -697,7 +760,9 @@ TEST(Latency, FreePenStrokeOnABigCut) {
   sendMs(WM_LBUTTONDOWN, from, MK_LBUTTON);
   std::vector<double> moves;
   for (int i = 1; i <= 200; ++i)
-    moves.push_back(sendMs(WM_MOUSEMOVE, POINT{from.x + 5 * i, from.y + (i % 40 < 20 ? i % 20 : 20 - i % 20)}, MK_LBUTTON));
+    moves.push_back(sendMs(WM_MOUSEMOVE,
+                           POINT{from.x + 5 * i, from.y + (i % 40 < 20 ? i % 20 : 20 - i % 20)},
+                           MK_LBUTTON));
   sendMs(WM_LBUTTONUP, POINT{from.x + 1000, from.y}, 0);
   std::vector<double> idle;
   for (int i = 0; i < 200; ++i) {
@@ -708,9 +773,10 @@ TEST(Latency, FreePenStrokeOnABigCut) {
   }
   std::sort(moves.begin(), moves.end());
   std::sort(idle.begin(), idle.end());
-  std::printf("free pen move, 1920 x 1080, 8 layers, 8-pixel tone pen: median %.3f ms, worst %.3f ms"
-              " (a message's round trip alone: median %.3f ms)\n",
-              moves[moves.size() / 2], moves.back(), idle[idle.size() / 2]);
+  std::printf(
+      "free pen move, 1920 x 1080, 8 layers, 8-pixel tone pen: median %.3f ms, worst %.3f ms"
+      " (a message's round trip alone: median %.3f ms)\n",
+      moves[moves.size() / 2], moves.back(), idle[idle.size() / 2]);
   EXPECT_EQ(moves.size(), 200u);
 }
 
@@ -718,15 +784,19 @@ TEST(Latency, FreePenStrokeOnABigCut) {
 bool WriteBaseCut(const std::wstring& path) {
   Cut cut(kCanvasWidth, kCanvasHeight, 24, "", AntiAlias::kFull);
   cut.AddFrame();
-  AddLayerToFrames(cut, std::string("paper"), kCanvasWidth, kCanvasHeight, std::make_pair(0, 0), nullptr, false);
+  AddLayerToFrames(cut, std::string("paper"), kCanvasWidth, kCanvasHeight, std::make_pair(0, 0),
+                   nullptr, false);
   RasterSurface& bottom = *CurrentCell(cut)->cell;
   for (int32_t y = 0; y < kCanvasHeight; ++y)
     for (int32_t x = 0; x < kCanvasWidth; ++x) {
       const int dx = x - 56, dy = y - 14;
-      if (dx * dx + dy * dy < 100) bottom.SetPixel(x, y, 1);
-      else if (x > 60 && y < 30) bottom.SetPixel(x, y, 2 + (x + y) % 2);
+      if (dx * dx + dy * dy < 100)
+        bottom.SetPixel(x, y, 1);
+      else if (x > 60 && y < 30)
+        bottom.SetPixel(x, y, 2 + (x + y) % 2);
     }
-  AddLayerToFrames(cut, std::string("ink"), 110, 80, std::make_pair(kLayerX, kLayerY), nullptr, false);
+  AddLayerToFrames(cut, std::string("ink"), 110, 80, std::make_pair(kLayerX, kLayerY), nullptr,
+                   false);
   cut.SetFrameSize(80, 60);
   return SaveCut(cut, Utf8(path));
 }
@@ -737,7 +807,7 @@ int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   for (int i = 1; i + 1 < argc; ++i) {
     const std::string flag = argv[i];
-    std::wstring* to = flag == "--editor"  ? &gEnv.editor
+    std::wstring* to = flag == "--editor"   ? &gEnv.editor
                        : flag == "--orvina" ? &gEnv.orvina
                        : flag == "--work"   ? &gEnv.work
                        : flag == "--cut"    ? &gEnv.cut
