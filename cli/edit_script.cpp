@@ -7,6 +7,7 @@
 
 #include "cli/json_read.h"
 #include "edit/cut_editing.h"
+#include "edit/stroke_tools.h"
 #include "model/cell_surface.h"
 #include "model/cut.h"
 #include "model/frame_surface.h"
@@ -14,6 +15,7 @@
 #include "raster/effects.h"
 #include "raster/fill.h"
 #include "raster/mosaic_tool.h"
+#include "raster/region_move.h"
 #include "raster/stroke.h"
 #include "raster/text_transfer.h"
 
@@ -35,6 +37,7 @@ struct Editor {
   ProtectMask mask = 0;
   bool squarePen = false;
   std::unique_ptr<FrameSurface> view;  // canvas-sized, for the mosaic
+  std::unique_ptr<CellSurface> pasteBuffer;
   std::vector<std::string> printed;
   size_t step = 0;
 
@@ -196,6 +199,23 @@ Step ParseStep(const JsonReader& in, const json& op, const std::string& place) {
       return true;
     };
   }
+  if (name == "freePen") {
+    const std::string where = s.Where("points");
+    const json& list = in.Array(in.Member(op, "points", place), where);
+    std::vector<Point> points;
+    for (size_t i = 0; i < list.size(); ++i) {
+      const auto xy = in.Pair(list[i], JsonReader::Index(where, i), -kCoordinate, kCoordinate);
+      points.push_back(Point{int32_t(xy.first), int32_t(xy.second)});
+    }
+    if (points.empty()) in.Fail(where, "expected at least one point");
+    const bool smoothing = s.BoolOr("smoothingSkip", true);
+    return [=](Editor& e) {
+      RasterSurface* cell = e.EditCell();
+      if (!cell) return false;
+      DrawFreePenStroke(*cell, points, e.pen, e.mask, smoothing);
+      return true;
+    };
+  }
   if (name == "curve") {
     const std::string where = s.Where("points");
     const json& points = in.Array(in.Member(op, "points", place), where);
@@ -327,6 +347,42 @@ Step ParseStep(const JsonReader& in, const json& op, const std::string& place) {
       RasterSurface* cell = e.EditCell();
       return cell && TransferText(*cell, at.x, at.y, *source, 0, 0, source->Width(),
                                   source->Height(), e.pen, e.mask);
+    };
+  }
+
+  // Regions.
+  if (name == "moveRegion") {
+    const Rect r = s.RectAt("rect");
+    const Point to = s.At("to");
+    return [=](Editor& e) {
+      RasterSurface* cell = e.EditCell();
+      if (!cell) return false;
+      MoveRegion(*cell, r, to, e.mask);
+      return true;
+    };
+  }
+  if (name == "copyRegion" || name == "cutRegion") {
+    const Rect r = s.RectAt("rect");
+    const bool cut = name == "cutRegion";
+    return [=](Editor& e) {
+      RasterSurface* cell = e.Cell();
+      if (!cell) return false;
+      auto copy = CopyRegion(*cell, r, e.mask);
+      if (!copy) return false;
+      e.pasteBuffer = std::move(copy);
+      if (!cut || !e.EditCell()) return true;
+      const Rect clipped = IntersectRect(r, Rect{0, 0, cell->Width(), cell->Height()});
+      return cell->FillRect(clipped.x, clipped.y, clipped.width, clipped.height, Pen{0, 0, 0, 0},
+                            e.mask, nullptr);
+    };
+  }
+  if (name == "paste") {
+    const Point at = s.At("at");
+    return [=](Editor& e) {
+      if (!e.pasteBuffer) return false;
+      RasterSurface* cell = e.EditCell();
+      return cell && cell->Blit(at.x, at.y, *e.pasteBuffer, 0, 0, e.pasteBuffer->Width(),
+                                e.pasteBuffer->Height(), kBlitTransparent, e.mask, 0, nullptr);
     };
   }
 

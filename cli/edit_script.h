@@ -16,12 +16,15 @@ class Cut;
 // and the runs' "end" count from 1. Ops:
 //   pen {shape?, density?, colorA?, colorB?}, mask {value}, squarePen;
 //   stamp {at}, line {from, to}, curve {points: four points}, rect {rect, filled?},
-//   guideLine {from, to};
+//   guideLine {from, to}, freePen {points, smoothingSkip? (default true)} (the free pen
+//   dragged through the points);
 //   fill {at} (the fill tool's click), gradation {from, fromPen, to} (the end pen is the
 //   current pen; fromPen's missing fields come from it), pickPen {at} (into the current pen);
 //   border {rect}, mosaic {rect, block} (the drag from the rectangle's first to its last
 //   pixel), randomDots {rect?, interval}, grid {rect?, size: [w, h]}, eraser {at, size},
 //   transfer {at, pixels: rows of hex digits};
+//   moveRegion {rect, to} (a selection dragged so that its corner lands on "to"),
+//   copyRegion {rect}, cutRegion {rect}, paste {at} (through the script's paste buffer);
 //   toUnderdrawing, eraseUnderdrawing, clear, flipH, flipV (each {rect?}), copyToLayerBelow,
 //   undo, eraseLayerUnderdrawing;
 //   addFrame, insertFrame, removeFrame, addFrames {count}, removeFrames {count},

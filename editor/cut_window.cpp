@@ -4,6 +4,7 @@
 
 #include "edit/view_repaint.h"
 #include "edit/view_scroll.h"
+#include "editor/editor_tools.h"
 #include "editor/main_frame.h"
 #include "editor/pen_chooser.h"
 #include "editor/program_state.h"
@@ -144,7 +145,7 @@ LRESULT CutWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       OnScroll(SB_VERT, LOWORD(wParam), HIWORD(wParam));
       return 0;
     case WM_CHAR:
-      // The keyboard shortcuts of the drawing tools come with the tools.
+      OnChar(uint32_t(wParam));
       return 0;
     case WM_COMMAND:
       if (OnCommand(HIWORD(wParam), LOWORD(wParam), reinterpret_cast<HWND>(lParam))) return 0;
@@ -188,7 +189,7 @@ void CutWindow::UpdateTitle() {
 }
 
 void CutWindow::Cancel() {
-  // The drawing tools drop their feedback here; they come with the tools.
+  RouteToTool(kCancelMessage, 0, Point{});
 }
 
 void CutWindow::CopyToWindow(HDC dc, const Rect& source, const Rect& destination) {
@@ -208,7 +209,8 @@ void CutWindow::PartialRepaint(Rect canvas, bool copy) {
   if (!copy) return;
   const std::optional<ViewBlit> blit = RepaintBlit(view_, canvas);
   if (!blit) return;
-  // The selection's outline would be overwritten: it comes with the selection tool.
+  // The copy ends the selection: its outline would be overwritten.
+  ClearSelection(*this);
   HDC dc = GetDC(window_);
   HPALETTE old = SelectEditorPalette(dc);
   CopyToWindow(dc, blit->source, blit->destination);
@@ -383,11 +385,7 @@ void CutWindow::OnMouse(UINT message, WPARAM keys, LPARAM position) {
   if (message == WM_RBUTTONDOWN) SetTimer(window_, kRightButtonTimer, kRightButtonMs, nullptr);
   if (message == WM_RBUTTONUP) KillTimer(window_, kRightButtonTimer);
   if (message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN) SetFocus(window_);
-  if (frame_.ActiveCutWindow() != this) return;
-  // The zoom tool; the other tools' mouse handlers come with the drawing tools.
-  if (frame_.CurrentTool() == ID_TOOL_ZOOM &&
-      (message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN))
-    ZoomAt(POINT{at.x, at.y}, message == WM_LBUTTONDOWN);
+  RouteToTool(message, keys, at);
 }
 
 void CutWindow::OnRightButtonTimer() {
@@ -420,6 +418,7 @@ void CutWindow::OnClose() {
 
 void CutWindow::OnDestroy() {
   KillTimer(window_, kRightButtonTimer);
+  ForgetView(*this);
 }
 
 void CutWindow::CutSizeChanged() {

@@ -3,9 +3,11 @@
 #include <windows.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "edit/cut_view.h"
 #include "edit/view_geometry.h"
 #include "model/frame_surface.h"
 #include "model/rect.h"
@@ -15,8 +17,9 @@ class MainFrame;
 
 // One open cut in its MDI child window: the cut, the display bitmap the current frame is
 // composed into, the zoom and scroll of the view, and the cut's commands. The object lives
-// from the window's creation to its destruction and owns the cut.
-class CutWindow {
+// from the window's creation to its destruction and owns the cut. It is the view the drawing
+// tools work in.
+class CutWindow : public CutView {
  public:
   // Class "OrvinadeCutFrame".
   static bool RegisterWindowClass(HINSTANCE instance, HBRUSH background);
@@ -28,9 +31,9 @@ class CutWindow {
   static CutWindow* FromWindow(HWND window);
 
   HWND Window() const { return window_; }
-  Cut& TheCut() { return *cut_; }
-  const ViewGeometry& Geometry() const { return view_; }
-  FrameSurface& Display() { return display_; }
+  Cut& TheCut() override { return *cut_; }
+  const ViewGeometry& Geometry() const override { return view_; }
+  FrameSurface& Display() override { return display_; }
   bool LinesEmphasized() const { return emphasize_; }
   bool CurrentCellIsEmpty();
 
@@ -53,6 +56,33 @@ class CutWindow {
                        int32_t antiAlias);
   void DrawRandomDots(int32_t spacing);
   void DrawGrid(int32_t width, int32_t height);
+  // The selection in cell coordinates, or null without one; on the canvas (what a new layer
+  // takes as its size and place), or nothing.
+  const Rect* Selection();
+  std::optional<Rect> SelectionOnCanvas() const;
+
+  // The view of the drawing tools (editor/cut_window_tools.cpp).
+  Rect& StrokeBounds() override { return strokeBounds_; }
+  ::Selection& TheSelection() override { return selection_; }
+  DrawingSettings& Drawing() override;
+  ProtectMask Mask() const override;
+  SnapGrid Grid() const override;
+  void Repaint(Rect canvas) override { PartialRepaint(canvas, true); }
+  void RepaintAll() override { FullRepaint(); }
+  void InvertLine(Point windowFrom, Point windowTo) override;
+  void InvertFrame(Rect window) override;
+  void MovePenCursor(Point canvas) override;
+  void HidePenCursor() override;
+  void Capture(bool on) override;
+  void OpenPenChooser(Point window) override;
+  void ShowWaitCursor(bool on) override;
+  void ZoomAt(Point window, bool zoomIn) override { ZoomAt(POINT{window.x, window.y}, zoomIn); }
+  void SelectTool(uint32_t tool) override;
+  bool AskText(std::string& text) override;
+  Point MeasureTextLine(const std::string& line) override;
+  bool VerticalText() const override;
+  int32_t TextLineSpacing() const override;
+  void DrawTextLine(const std::string& line, Point canvas) override;
 
  private:
   CutWindow(MainFrame& frame, std::unique_ptr<Cut> cut);
@@ -71,6 +101,8 @@ class CutWindow {
   void OnMouse(UINT message, WPARAM keys, LPARAM position);
   bool OnPan(UINT message, WPARAM keys, POINT at);
   void OnRightButtonTimer();
+  void RouteToTool(UINT message, WPARAM keys, Point at);
+  void OnChar(uint32_t character);
   void OnActivate(bool active);
   void OnClose();
   void OnDestroy();
@@ -87,7 +119,11 @@ class CutWindow {
   void OnEmphasizeLines();
   void OnPlayCut();
   void OnShowFrame();
-  const Rect* Selection() const { return nullptr; }
+  // Copy, cut and paste, also through the Windows clipboard (editor/cut_window_clipboard.cpp).
+  void OnCopy(bool cut);
+  void OnPaste();
+  void OnClipboardCopy();
+  void OnClipboardPaste();
 
   MainFrame& frame_;
   std::unique_ptr<Cut> cut_;
@@ -95,6 +131,9 @@ class CutWindow {
   FrameSurface display_;
   ViewGeometry view_;
   Rect strokeBounds_;
+  ::Selection selection_;
+  Rect selectedCells_;
+  Rect penCursor_;  // canvas; empty while not shown
   bool emphasize_ = false;
   bool thumbTracking_ = false;
 };

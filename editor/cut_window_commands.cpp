@@ -95,11 +95,17 @@ bool CutWindow::OnCommand(int, int id, HWND) {
       OnShowFrame();
       return true;
     case ID_CELL_COPY:
-    case ID_CELL_PASTE:
     case ID_CELL_CUT:
-    case ID_CLIPBOARD_PASTE:
+      OnCopy(id == ID_CELL_CUT);
+      return true;
+    case ID_CELL_PASTE:
+      OnPaste();
+      return true;
     case ID_CLIPBOARD_COPY:
-      // Selections, copy and paste and the Windows clipboard come with the selection tool.
+      OnClipboardCopy();
+      return true;
+    case ID_CLIPBOARD_PASTE:
+      OnClipboardPaste();
       return true;
   }
   return false;

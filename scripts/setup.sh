@@ -18,7 +18,7 @@ want=(
   mingw-w64-i686-dev libz-mingw-w64-dev
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   mingw-w64-x86-64-dev
-  wine64 xvfb xdotool imagemagick fonts-noto-cjk locales
+  wine64 xvfb xdotool xclip imagemagick fonts-noto-cjk locales
   zip unzip jlha-utils lhasa
 )
 # 32-bit Wine only where it can start (or where that path is forced).

@@ -1,0 +1,82 @@
+#pragma once
+
+// The stroke tools: free pen, straight line, continuous curve, concentration lines, parallel
+// lines and the rectangle. Each keeps a small program-wide state; points are kept in cell
+// coordinates unless said otherwise.
+
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+#include "edit/cut_view.h"
+
+// The free pen's last three points with the smoothing-skip corner rule: a one-pixel stair
+// step (a vertical move then a horizontal one, or the reverse) becomes a diagonal.
+class StrokeHistory {
+ public:
+  void Begin(Point p);
+  // Takes in the next point; the segment to draw is P0 → P1 (P1 moved by the corner rule).
+  std::pair<Point, Point> Push(Point p);
+  // What is left to draw when the stroke ends: P1 → P2.
+  std::pair<Point, Point> Pending() const { return {p_[1], p_[2]}; }
+
+ private:
+  Point p_[3];
+};
+
+struct FreePenState {
+  bool drawing = false;
+  Point last;
+  // In window coordinates while the view is reduced, so that the corner rule works on
+  // what the hand did; in cell coordinates otherwise.
+  bool windowHistory = false;
+  StrokeHistory history;
+};
+
+struct LineState {
+  int32_t count = 0;  // 0 idle, -1 one dragged line, 1 or more continuous clicks
+  Point anchor;
+  RubberLine rubber;
+};
+
+struct CurveState {
+  bool active = false;
+  int k = 0;  // the last of the four points in use
+  Point p[4];
+  int32_t shape = 7;  // the pen shape of the previous click
+  bool skip = false;  // Ctrl held at the previous click
+  RubberLine rubber;
+};
+
+struct ConcentrationState {
+  int32_t count = 0;
+  Point centre;
+  RubberLine rubber;
+};
+
+struct ParallelState {
+  int32_t count = 0;  // 0 idle, 1 first line started, 2 or more copying
+  Point start;
+  Point offset;      // window pixels from the mouse to the copy's other end
+  Point lastWindow;  // the snapped mouse
+  RubberLine rubber;
+};
+
+struct RectangleState {
+  bool active = false;
+  Point start;
+  Outline outline;
+};
+
+// The free pen dragged through cell points as the tool draws it at zoom 1/1 or more: a dab
+// at the press, a segment to each point that differs from the last, and with smoothing-skip
+// the corner rule and the pending segment at the release. The undo snapshot is the caller's.
+void DrawFreePenStroke(RasterSurface& cell, const std::vector<Point>& points, const Pen& pen,
+                       ProtectMask mask, bool smoothingSkip);
+
+void FreePenTool(const ToolEvent& event, CutView& view, FreePenState& state);
+void LineTool(const ToolEvent& event, CutView& view, LineState& state);
+void CurveTool(const ToolEvent& event, CutView& view, CurveState& state);
+void ConcentrationTool(const ToolEvent& event, CutView& view, ConcentrationState& state);
+void ParallelTool(const ToolEvent& event, CutView& view, ParallelState& state);
+void RectangleTool(const ToolEvent& event, CutView& view, RectangleState& state);

@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# OrvinaDeveloper.exe's drawing tools driven as an animator draws, under Wine on a virtual
+# screen: every tool's gesture against orvina cut apply, the pen chooser, the keyboard
+# shortcuts, copy and paste between cut windows and through the Windows clipboard (fed from
+# the X side with xclip), vertical text, and the free pen's stroke latency. Screenshots go to
+# the Windows build's screenshots folder.
+set -uo pipefail
+ROOT=$(cd "$(dirname "$0")/../.." && pwd)
+source "$ROOT/scripts/wine_env.sh"
+WIN=$ROOT/$WIN_BUILD
+
+for f in "$WIN/OrvinaDeveloper.exe" "$WIN/orvina.exe" "$WIN/tests/tools_driver.exe"; do
+  [ -e "$f" ] || { echo "missing $f"; exit 1; }
+done
+command -v xclip >/dev/null || { echo "missing xclip (scripts/setup.sh installs it)"; exit 1; }
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+shots=$WIN/screenshots
+mkdir -p "$shots" "$work/drive"
+
+# The clipboard picture: white, black, mid grey and the key colour in four 20 x 20 squares.
+convert -size 20x20 xc:white xc:black +append \( -size 20x20 xc:'rgb(128,128,128)' xc:'rgb(0,255,0)' +append \) \
+  -append "BMP3:$work/picture.bmp" || { echo "could not make the picture"; exit 1; }
+
+export WIN work shots
+wine_stop
+xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
+  status=0
+  wine reg add "HKCU\\Software\\Wine\\AppDefaults\\OrvinaDeveloper.exe\\X11 Driver" /v Decorated /t REG_SZ /d N /f >/dev/null 2>&1
+  # The picture is on the X clipboard before the editor starts; xclip serves it until the
+  # editor takes the clipboard over.
+  xclip -selection clipboard -t image/bmp -i "$work/picture.bmp"
+  timeout 800 wine "$WIN/tests/tools_driver.exe" \
+    --editor "$(winepath -w "$WIN/OrvinaDeveloper.exe")" \
+    --orvina "$(winepath -w "$WIN/orvina.exe")" \
+    --work "$(winepath -w "$work/drive")" \
+    --shots "$(winepath -w "$shots")" "$@" || status=1
+  wineserver -k 2>/dev/null
+  exit $status
+' bash "$@"
+status=$?
+
+for bmp in "$shots"/editor_*.bmp; do
+  [ -f "$bmp" ] || continue
+  convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
+done
+exit $status
