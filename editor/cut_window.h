@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -53,6 +54,10 @@ class CutWindow {
                        int32_t antiAlias);
   void DrawRandomDots(int32_t spacing);
   void DrawGrid(int32_t width, int32_t height);
+  // The selection moved onto the canvas by the current entry's place, or none.
+  std::optional<Rect> SelectionOnCanvas();
+  // The cut file was renamed: the cut takes the new path and the caption its name.
+  void TakePath(const std::string& path);
 
  private:
   CutWindow(MainFrame& frame, std::unique_ptr<Cut> cut);
