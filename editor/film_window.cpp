@@ -176,6 +176,8 @@ CutWindow* MainFrame::WindowOfCut(const Cut* cut) const {
 }
 
 void MainFrame::SelectCutOfWindow(CutWindow& cut) {
+  // Rows and film entries differ only while a command changes both.
+  if (SendMessageW(cutList_, LB_GETCOUNT, 0, 0) != film_->Count()) return;
   const int32_t i = film_->IndexOfCut(&cut.TheCut());
   if (i < 0 || SendMessageW(cutList_, LB_GETSEL, WPARAM(i), 0) > 0) return;
   SendMessageW(cutList_, LB_SETSEL, FALSE, -1);
@@ -452,22 +454,22 @@ void MainFrame::OnDeleteCuts() {
     const int32_t i = *r;
     FilmItem* item = film_->ItemAt(i);
     if (!item) continue;
-    if (withFiles) {
-      // A cut whose file stays keeps its row.
-      if (!DeleteIfThere(item->path)) {
-        kept = true;
-        continue;
-      }
-      DeleteIfThere(CachePathOf(item->path));
-      if (CutWindow* window = WindowOfCut(item->cut)) {
-        Cut* document = &window->TheCut();
-        document->SetStateFlags(document->StateFlags() & ~kStateUnsaved);
-        film_->DetachCut(document);
-        SendMessageW(mdiClient_, WM_MDIDESTROY, reinterpret_cast<WPARAM>(window->Window()), 0);
-      }
+    // A cut whose file stays keeps its row.
+    if (withFiles && !DeleteIfThere(item->path)) {
+      kept = true;
+      continue;
     }
+    if (withFiles) DeleteIfThere(CachePathOf(item->path));
+    CutWindow* window = withFiles ? WindowOfCut(item->cut) : nullptr;
     film_->RemoveCut(i);
     removed.push_back(i);
+    if (window) {
+      // The film is shorter than the list now: the window that becomes active selects no row.
+      Cut* document = &window->TheCut();
+      document->SetStateFlags(document->StateFlags() & ~kStateUnsaved);
+      film_->DetachCut(document);
+      SendMessageW(mdiClient_, WM_MDIDESTROY, reinterpret_cast<WPARAM>(window->Window()), 0);
+    }
   }
   if (kept) Beep();
   SendMessageW(cutList_, WM_SETREDRAW, FALSE, 0);

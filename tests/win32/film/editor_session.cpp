@@ -8,7 +8,7 @@ namespace {
 
 constexpr wchar_t kFrameClass[] = L"OrvinadeFrame";
 constexpr int kMdiClient = 10001;
-constexpr int kFileNameEdit = 1152, kFileNameCombo = 1148, kMessageText = 0xFFFF;
+constexpr int kFileNameCombo = 1148, kMessageText = 0xFFFF;
 
 struct Search {
   DWORD pid;
@@ -105,7 +105,7 @@ int EditorSession::Quit() {
     }
     if (HWND box = FindWindowOf(process_.dwProcessId, L"#32770", L"Orvinade", 0))
       PostMessageW(box, WM_COMMAND, IDNO, 0);
-    else if (HWND files = WaitDialog(kFileNameEdit, 0))
+    else if (HWND files = WaitDialog(kFileNameCombo, 0))
       PostMessageW(files, WM_COMMAND, IDCANCEL, 0);
   }
   DWORD code = 0;
@@ -165,19 +165,26 @@ bool EditorSession::Answer(int button, std::wstring* text) {
 }
 
 bool EditorSession::ChooseFile(const std::wstring& path) {
-  HWND dialog = WaitDialog(kFileNameEdit, 3000);
-  HWND field = dialog ? GetDlgItem(dialog, kFileNameEdit) : nullptr;
-  if (!dialog) {
-    dialog = WaitDialog(kFileNameCombo, 10000);
-    field = dialog ? FindWindowExW(GetDlgItem(dialog, kFileNameCombo), nullptr, L"Edit", nullptr) : nullptr;
-  }
-  if (!field) return false;
-  SendMessageW(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+  HWND dialog = WaitDialog(kFileNameCombo, 10000);
+  // The name field is the edit inside the dialog's name combo box.
+  struct Find {
+    HWND edit = nullptr;
+  } find;
+  if (dialog)
+    EnumChildWindows(dialog, [](HWND child, LPARAM lParam) -> BOOL {
+      wchar_t name[16] = {};
+      GetClassNameW(child, name, 16);
+      if (GetDlgCtrlID(child) != kFileNameCombo || _wcsicmp(name, L"Edit") != 0) return TRUE;
+      reinterpret_cast<Find*>(lParam)->edit = child;
+      return FALSE;
+    }, reinterpret_cast<LPARAM>(&find));
+  if (!find.edit) return false;
+  SendMessageW(find.edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
   return Press(dialog, IDOK);
 }
 
 bool EditorSession::CancelFileDialog() {
-  HWND dialog = WaitDialog(kFileNameEdit, 10000);
+  HWND dialog = WaitDialog(kFileNameCombo, 10000);
   return dialog && Press(dialog, IDCANCEL);
 }
 
@@ -215,21 +222,24 @@ void EditorSession::Choose(int list, int row) {
   } else {
     SendMessageW(box, LB_SETCURSEL, WPARAM(row), 0);
   }
-  PostMessageW(frame_, WM_COMMAND, MAKEWPARAM(list, LBN_SELCHANGE), reinterpret_cast<LPARAM>(box));
-  Idle();
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutW(frame_, WM_COMMAND, MAKEWPARAM(list, LBN_SELCHANGE), reinterpret_cast<LPARAM>(box), SMTO_NORMAL,
+                      10000, &ignored);
 }
 
 void EditorSession::DoubleClick(int list) {
-  PostMessageW(frame_, WM_COMMAND, MAKEWPARAM(list, LBN_DBLCLK), reinterpret_cast<LPARAM>(Control(list)));
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutW(frame_, WM_COMMAND, MAKEWPARAM(list, LBN_DBLCLK), reinterpret_cast<LPARAM>(Control(list)),
+                      SMTO_NORMAL, 20000, &ignored);
 }
 
 void EditorSession::Click(int id) {
+  // Sent, not posted: the click is over when the call returns.
   HWND control = Control(id);
-  PostMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
-  PostMessageW(control, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
-  Idle();
   DWORD_PTR ignored = 0;
-  SendMessageTimeoutW(control, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &ignored);
+  SendMessageTimeoutW(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3), SMTO_NORMAL, 5000, &ignored);
+  SendMessageTimeoutW(control, WM_LBUTTONUP, 0, MAKELPARAM(3, 3), SMTO_NORMAL, 5000, &ignored);
+  Idle();
 }
 
 HWND EditorSession::Focus() const {
