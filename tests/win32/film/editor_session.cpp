@@ -228,9 +228,7 @@ void EditorSession::Choose(int list, int row) {
 }
 
 void EditorSession::DoubleClick(int list) {
-  DWORD_PTR ignored = 0;
-  SendMessageTimeoutW(frame_, WM_COMMAND, MAKEWPARAM(list, LBN_DBLCLK), reinterpret_cast<LPARAM>(Control(list)),
-                      SMTO_NORMAL, 20000, &ignored);
+  PostMessageW(frame_, WM_COMMAND, MAKEWPARAM(list, LBN_DBLCLK), reinterpret_cast<LPARAM>(Control(list)));
 }
 
 void EditorSession::Click(int id) {

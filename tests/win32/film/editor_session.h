@@ -54,7 +54,7 @@ class EditorSession {
   int Caret(int list) const;
   // A row of a list box chosen as a click does (the selection and its notification).
   void Choose(int list, int row);
-  // A double click on a list box's caret row.
+  // A double click on a list box's caret row (posted: it may open a dialog).
   void DoubleClick(int list);
   // Focus as a click gives it.
   void Click(int id);

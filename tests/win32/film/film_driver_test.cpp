@@ -23,7 +23,9 @@
 namespace {
 
 // Commands.
-constexpr int kFrameAdd = 40004, kFramePrevious = 40007, kLayerAdd = 40014, kLayerDown = 40017;
+constexpr int kFrameAdd = 40004, kFramePrevious = 40007, kLayerAdd = 40014, kLayerDelete = 40015, kLayerUp = 40016;
+constexpr int kLayerDown = 40017, kLayerProperties = 40022, kLayerInsert = 40080, kLayerSave = 40066, kLayerOpen = 40067;
+constexpr int kLayerOverwrite = 40068, kCutInsert = 40048, kCutRemove = 40049, kCutOpen = 40056, kExtract = 40134;
 constexpr int kCellAdd = 40011, kCutAdd = 40047, kCutNew = 40050, kFilmNew = 40051, kFilmSaveAs = 40054;
 constexpr int kFilmOpen = 40053, kFilmPlay = 40057, kFilmProperties = 40082, kFilmExport = 40083;
 constexpr int kCutOverwrite = 40088, kFocusNext = 40095, kFocusPrevious = 40096, kAllKeyframes = 40106;
@@ -35,7 +37,7 @@ constexpr int kBrightness = 10007, kStatusBar = 10008, kKeyframe = 10009;
 // Dialog controls, each found only in its own dialog.
 constexpr int kFilmWidthSpin = 1014, kFilmHeightSpin = 1015, kTitle = 1039, kAuthor = 1040;
 constexpr int kCutWidthSpin = 1005, kCutHeightSpin = 1006, kFpsSpin = 1036, kCredit = 1037, kAntiNone = 1055;
-constexpr int kLayerName = 1000, kLayerWidthSpin = 1004, kLayerHeightSpin = 1003;
+constexpr int kLayerName = 1000, kLayerWidthSpin = 1004, kLayerHeightSpin = 1003, kFollowFrame = 1060;
 constexpr int kGridWidthSpin = 1007, kGridHeightSpin = 1008, kDotSpacingSpin = 1061, kCutName = 1058;
 
 struct Environment {
@@ -331,7 +333,7 @@ TEST(FilmWindow, NumberedCutsNeverTakeAnotherCutOrWindow) {
   // An empty film: a cancelled new cut adds nothing, not the open cut.
   s.Post(kFilmNew);
   ASSERT_TRUE(s.Press(s.WaitDialog(kFilmWidthSpin), IDOK));
-  s.Post(40056);
+  s.Post(kCutOpen);
   ASSERT_TRUE(s.ChooseFile(folder + L"\\loose.cut"));
   ASSERT_EQ(s.CutWindows().size(), 1u);
   s.Post(kNewCutAfter);
@@ -376,6 +378,102 @@ TEST(FilmWindow, FilmQuestionAndFailedLoad) {
   ASSERT_TRUE(s.ChooseFile(other));
   EXPECT_EQ(JoinRows(s.Rows(kCutList)), L"a,b");
   EXPECT_EQ(s.Caption(), L"Orvina Developer - other");
+}
+
+TEST(FilmWindow, CutsIntoAndOutOfTheFilm) {
+  const std::wstring folder = TestFolder(L"InAndOut");
+  CreateDirectoryW((folder + L"\\sub").c_str(), nullptr);
+  WriteCut(folder + L"\\p.cut");
+  EditorSession s(gEnv.editor, folder + L"\\editor");
+  ASSERT_TRUE(s.Start());
+
+  // A new cut has no name: adding it asks for one, and a cancel adds nothing.
+  s.Post(kCutNew);
+  FillCutDialog(s, 80, 60, 24, L"");
+  FillLayerDialog(s, L"", 80, 60);
+  EXPECT_EQ(s.Caption(s.ActiveCut()), L"untitled.cut");
+  s.Post(kCutAdd);
+  ASSERT_TRUE(s.CancelFileDialog());
+  EXPECT_TRUE(s.Rows(kCutList).empty());
+  s.Post(kCutAdd);
+  ASSERT_TRUE(s.ChooseFile(folder + L"\\n1.cut"));
+  EXPECT_EQ(JoinRows(s.Rows(kCutList)), L"n1");
+
+  // Inserted before the caret without a change of selection, then removed again.
+  s.Post(kCutOpen);
+  ASSERT_TRUE(s.ChooseFile(folder + L"\\p.cut"));
+  ASSERT_TRUE(s.Command(kCutInsert));
+  EXPECT_EQ(JoinRows(s.Rows(kCutList)), L"p,n1");
+  EXPECT_EQ(s.Selected(kCutList), std::vector<int>{1});
+  ASSERT_TRUE(s.Command(kCutRemove));
+  EXPECT_EQ(JoinRows(s.Rows(kCutList)), L"n1");
+  EXPECT_TRUE(Exists(folder + L"\\p.cut"));
+
+  // Extract copies the selected cut beside a new film; this film stays.
+  s.Choose(kCutList, 0);
+  s.Post(kExtract);
+  ASSERT_TRUE(s.ChooseFile(folder + L"\\sub\\ex.flm"));
+  EXPECT_TRUE(Exists(folder + L"\\sub\\n1.cut"));
+  Film extracted;
+  ASSERT_TRUE(extracted.Load(Ansi(folder + L"\\sub\\ex.flm"), '\\'));
+  EXPECT_EQ(extracted.Count(), 1);
+  EXPECT_EQ(JoinRows(s.Rows(kCutList)), L"n1");
+}
+
+TEST(Panels, LayerCommandsAndLayerFiles) {
+  const std::wstring folder = TestFolder(L"Layers");
+  WriteCut(folder + L"\\a.cut", 2);
+  EditorSession s(gEnv.editor, folder + L"\\editor");
+  ASSERT_TRUE(s.Start(Quoted(folder + L"\\a.cut")));
+  EXPECT_EQ(JoinRows(s.Rows(kLayerList)), L"L (1/1)");
+
+  s.Post(kLayerInsert);
+  FillLayerDialog(s, L"IN", 8, 8);
+  EXPECT_EQ(JoinRows(s.Rows(kLayerList)), L"IN (1/1),L (1/1)");
+  ASSERT_TRUE(s.Command(kLayerUp));
+  EXPECT_EQ(JoinRows(s.Rows(kLayerList)), L"L (1/1),IN (1/1)");
+  EXPECT_EQ(s.Selected(kLayerList), std::vector<int>{1});
+  ASSERT_TRUE(s.Command(kLayerUp));
+  EXPECT_EQ(JoinRows(s.Rows(kLayerList)), L"L (1/1),IN (1/1)");
+
+  // Properties rename every row of the layer and resize it.
+  s.Post(kLayerProperties);
+  HWND d = s.WaitDialog(kLayerWidthSpin);
+  ASSERT_TRUE(d);
+  EXPECT_EQ(s.Caption(GetDlgItem(d, kLayerName)), L"IN");
+  s.SetText(d, kLayerName, L"TOP");
+  s.SetSpin(d, kLayerWidthSpin, 12);
+  s.SetSpin(d, kLayerHeightSpin, 6);
+  s.Check(d, kFollowFrame, true);
+  ASSERT_TRUE(s.Press(d, IDOK));
+  EXPECT_EQ(JoinRows(s.Rows(kLayerList)), L"L (1/1),TOP (1/1)");
+
+  // A double click on a row shows that layer's properties.
+  s.Choose(kLayerList, 0);
+  s.DoubleClick(kLayerList);
+  d = s.WaitDialog(kLayerWidthSpin);
+  ASSERT_TRUE(d);
+  EXPECT_EQ(s.Caption(GetDlgItem(d, kLayerName)), L"L");
+  ASSERT_TRUE(s.Press(d, IDCANCEL));
+
+  // The top layer to a file, deleted, then read into the other layer twice.
+  s.Choose(kLayerList, 1);
+  s.Post(kLayerSave);
+  ASSERT_TRUE(s.ChooseFile(folder + L"\\top.lyr"));
+  EXPECT_TRUE(Exists(folder + L"\\top.lyr"));
+  ASSERT_TRUE(s.Command(kLayerDelete));
+  EXPECT_EQ(JoinRows(s.Rows(kLayerList)), L"L (1/1)");
+  s.Post(kLayerOpen);
+  ASSERT_TRUE(s.ChooseFile(folder + L"\\top.lyr"));
+  EXPECT_EQ(JoinRows(s.Rows(kLayerList)), L"TOP (1/1)");
+  s.Post(kLayerOverwrite);
+  ASSERT_TRUE(s.ChooseFile(folder + L"\\top.lyr"));
+  ASSERT_TRUE(s.Command(kCutOverwrite));
+  auto saved = ReadCutFile(folder + L"\\a.cut");
+  ASSERT_EQ(saved->LayerCount(), 1);
+  EXPECT_EQ(*saved->LayerAt(0)->Name(), "TOP");
+  EXPECT_EQ(saved->LayerAt(0)->Width(), 12);
+  EXPECT_TRUE(saved->LayerAt(0)->FollowFrame());
 }
 
 TEST(Panels, CommitPointsFocusCycleAndSaves) {
