@@ -9,24 +9,31 @@ WIN=$ROOT/$WIN_BUILD
 
 winpath() { echo "Z:${1//\//\\}"; }
 
-for dll in UNZIP32.DLL UNLHA32.DLL; do
-  if [ ! -f "$WIN/$dll" ]; then
-    echo "missing $WIN/$dll"
-    exit 1
-  fi
-  # Only the system's own DLLs beside them, and exactly the four undecorated entry points.
-  imports=$("$ORVINA_MINGW-objdump" -p "$WIN/$dll" | sed -n 's/^\s*DLL Name: //p' | sort | tr '\n' ' ')
+# Only the system's own DLLs beside them, and exactly the four undecorated entry points. The
+# shipped i686 DLLs are read too where Wine runs the x86_64 ones: their names come from
+# __stdcall symbols and only mean something there.
+check_dll() {  # check_dll OBJDUMP FILE
+  local dll imports exports prefix want
+  dll=$(basename "$2")
+  [ -f "$2" ] || { echo "missing $2"; return 1; }
+  imports=$("$1" -p "$2" | sed -n 's/^\s*DLL Name: //p' | sort | tr '\n' ' ')
   if [ "$imports" != "KERNEL32.dll msvcrt.dll " ]; then
-    echo "$dll imports: $imports"
-    exit 1
+    echo "$2 imports: $imports"
+    return 1
   fi
-  exports=$("$ORVINA_MINGW-objdump" -p "$WIN/$dll" |
+  exports=$("$1" -p "$2" |
     sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/{/Table/!p}' | grep -o '[A-Za-z@0-9]*$' | sort | tr '\n' ' ')
-  prefix=$([ $dll = UNZIP32.DLL ] && echo UnZip || echo Unlha)
+  prefix=$([ "$dll" = UNZIP32.DLL ] && echo UnZip || echo Unlha)
   want="${prefix}CloseArchive ${prefix}ExtractMem ${prefix}FindFirst ${prefix}OpenArchive "
   if [ "$exports" != "$want" ]; then
-    echo "$dll exports: $exports"
-    exit 1
+    echo "$2 exports: $exports"
+    return 1
+  fi
+}
+for dll in UNZIP32.DLL UNLHA32.DLL; do
+  check_dll "$ORVINA_MINGW-objdump" "$WIN/$dll" || exit 1
+  if [ "$WIN_BUILD" != build/win ] && [ -d "$ROOT/build/win" ]; then
+    check_dll i686-w64-mingw32-objdump "$ROOT/build/win/$dll" || exit 1
   fi
 done
 
