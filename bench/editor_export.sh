@@ -27,6 +27,7 @@ rm -f "$work"/film/*.tl
 export WIN work
 wine_stop
 xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
+  wine reg add "HKCU\\Software\\Wine\\AppDefaults\\OrvinaDeveloper.exe\\X11 Driver" /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
   wine "$WIN/tests/film_driver.exe" --gtest_filter="Measure.*" \
     --editor "$(winepath -w "$WIN/OrvinaDeveloper.exe")" --work "$(winepath -w "$work")" \
     --measure "$(winepath -w "$work/film/bench.flm")" | grep "editor export"
