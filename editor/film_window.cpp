@@ -35,9 +35,13 @@ constexpr size_t kQuestionNameBytes = 247;
 constexpr size_t kNumberBytes = 16;
 constexpr size_t kTextBytes = 80;
 
-void Beep() { MessageBeep(MB_ICONASTERISK); }
+void Beep() {
+  MessageBeep(MB_ICONASTERISK);
+}
 
-std::wstring RowText(const std::string& path) { return Widen(BaseNameOf(path)); }
+std::wstring RowText(const std::string& path) {
+  return Widen(BaseNameOf(path));
+}
 
 void InsertRow(HWND list, int32_t row, const std::string& path) {
   SendMessageW(list, LB_INSERTSTRING, WPARAM(row), reinterpret_cast<LPARAM>(RowText(path).c_str()));
@@ -58,7 +62,8 @@ bool UsableFileName(const std::string& name) {
   for (size_t i = 0; i < name.size(); i += Cp932CharLength(name, i)) {
     if (Cp932CharLength(name, i) == 2) continue;
     const unsigned char c = static_cast<unsigned char>(name[i]);
-    if (c < 0x20 || std::string_view("\\/:*?\"<>|").find(char(c)) != std::string_view::npos) return false;
+    if (c < 0x20 || std::string_view("\\/:*?\"<>|").find(char(c)) != std::string_view::npos)
+      return false;
   }
   return true;
 }
@@ -154,10 +159,12 @@ std::vector<int32_t> MainFrame::SelectedRows() const {
   const LRESULT n = SendMessageW(cutList_, LB_GETSELCOUNT, 0, 0);
   if (n == LB_ERR || n <= 0) return {};
   std::vector<int> rows(static_cast<size_t>(n));
-  const LRESULT got = SendMessageW(cutList_, LB_GETSELITEMS, WPARAM(n), reinterpret_cast<LPARAM>(rows.data()));
+  const LRESULT got =
+      SendMessageW(cutList_, LB_GETSELITEMS, WPARAM(n), reinterpret_cast<LPARAM>(rows.data()));
   std::vector<int32_t> selected;
   for (LRESULT i = 0; i < got; ++i)
-    if (rows[size_t(i)] >= 0 && rows[size_t(i)] < film_->Count()) selected.push_back(rows[size_t(i)]);
+    if (rows[size_t(i)] >= 0 && rows[size_t(i)] < film_->Count())
+      selected.push_back(rows[size_t(i)]);
   return selected;
 }
 
@@ -188,8 +195,9 @@ void MainFrame::SelectCutOfWindow(CutWindow& cut) {
 
 bool MainFrame::AskSaveFilm() {
   if (!film_->Modified()) return true;
-  const std::string name =
-      film_->Path().empty() ? std::string("untitled.cut") : TruncateCp932(FileNameOf(film_->Path()), kQuestionNameBytes);
+  const std::string name = film_->Path().empty()
+                               ? std::string("untitled.cut")
+                               : TruncateCp932(FileNameOf(film_->Path()), kQuestionNameBytes);
   if (!AskYesNo(frame_, instance_, IDS_ASK_SAVE, name)) return true;
   {
     WaitCursor wait;
@@ -342,16 +350,19 @@ void MainFrame::OnExportFilm() {
   for (int32_t i = 0; i < film_->Count(); ++i) items.push_back(i);
   FilmExporter exporter(anim_.Buffer());
   // Written beside the target first: a failed export leaves an older file as it was.
-  const bool exported = SaveFileSafely(path, [&](ByteStream& out) {
-    return exporter.Export(*film_, items, out, nullptr, nullptr, nullptr);
-  }, nullptr);
+  const bool exported = SaveFileSafely(
+      path,
+      [&](ByteStream& out) {
+        return exporter.Export(*film_, items, out, nullptr, nullptr, nullptr);
+      },
+      nullptr);
   if (!exported) Beep();
 }
 
 // Cuts.
 
-CutWindow* MainFrame::NewCutWindow(int32_t width, int32_t height, int32_t fps, const std::string& credit,
-                                   int32_t antiAlias) {
+CutWindow* MainFrame::NewCutWindow(int32_t width, int32_t height, int32_t fps,
+                                   const std::string& credit, int32_t antiAlias) {
   auto cut = std::make_unique<Cut>(width, height, fps, credit, AntiAlias(antiAlias));
   cut->AddFrame();
   // Not unsaved, but never compiled.
@@ -375,7 +386,8 @@ CutWindow* MainFrame::OnNewCut() {
   WriteSetting("OnNewCut", "anti", FormatNumberSetting(dialog.antiAlias));
   WriteSetting("OnNewCut", "credit", TruncateCp932(dialog.credit, kSettingTextMax));
   Program().newCut = {dialog.width, dialog.height, dialog.fps, dialog.antiAlias, dialog.credit};
-  CutWindow* window = NewCutWindow(dialog.width, dialog.height, dialog.fps, dialog.credit, dialog.antiAlias);
+  CutWindow* window =
+      NewCutWindow(dialog.width, dialog.height, dialog.fps, dialog.credit, dialog.antiAlias);
   if (window) OnAddLayer(false);
   return window;
 }
@@ -425,7 +437,8 @@ void MainFrame::OnNewNumberedCut(bool before) {
   dialog.credit = values.credit;
   if (!dialog.Run(instance_, frame_)) return;
   Program().newCut = {dialog.width, dialog.height, dialog.fps, dialog.antiAlias, dialog.credit};
-  CutWindow* window = NewCutWindow(dialog.width, dialog.height, dialog.fps, dialog.credit, dialog.antiAlias);
+  CutWindow* window =
+      NewCutWindow(dialog.width, dialog.height, dialog.fps, dialog.credit, dialog.antiAlias);
   if (!window) return;
   std::string why;
   bool written;
@@ -447,7 +460,8 @@ void MainFrame::OnDeleteCuts() {
   if (film_->Count() < 1) return;
   const std::vector<int32_t> rows = SelectedRows();
   if (rows.empty()) return;
-  const bool withFiles = AskYesNo(frame_, instance_, IDS_ASK_DELETE_FILES, std::string(), MB_ICONQUESTION);
+  const bool withFiles =
+      AskYesNo(frame_, instance_, IDS_ASK_DELETE_FILES, std::string(), MB_ICONQUESTION);
   std::vector<int32_t> removed;
   bool kept = false;
   for (auto r = rows.rbegin(); r != rows.rend(); ++r) {

@@ -28,7 +28,8 @@ std::optional<Rect> CutWindow::SelectionOnCanvas() {
   if (!selection || selection->IsEmpty()) return std::nullopt;
   const auto current = CurrentCell(*cut_);
   if (!current) return *selection;
-  return Rect{selection->x + current->x, selection->y + current->y, selection->width, selection->height};
+  return Rect{selection->x + current->x, selection->y + current->y, selection->width,
+              selection->height};
 }
 
 bool MainFrame::RunLayerCommand(int id) {
@@ -101,7 +102,8 @@ void MainFrame::OnMoveLayer(bool up) {
   }
   const WPARAM to = WPARAM(up ? row + 1 : row - 1);
   SendMessageW(layerList_, LB_DELETESTRING, WPARAM(row), 0);
-  SendMessageW(layerList_, LB_INSERTSTRING, to, reinterpret_cast<LPARAM>(Widen(LayerRowText(*entry)).c_str()));
+  SendMessageW(layerList_, LB_INSERTSTRING, to,
+               reinterpret_cast<LPARAM>(Widen(LayerRowText(*entry)).c_str()));
   SendMessageW(layerList_, LB_SETCURSEL, to, 0);
 }
 
@@ -123,7 +125,8 @@ void MainFrame::OnLayerProperties() {
   const bool renamed = dialog.name != shownName;
   LayerProperties properties;
   properties.name = layer->Name();
-  if (renamed) properties.name = dialog.name.empty() ? std::nullopt : std::optional<std::string>(dialog.name);
+  if (renamed)
+    properties.name = dialog.name.empty() ? std::nullopt : std::optional<std::string>(dialog.name);
   properties.width = dialog.width;
   properties.height = dialog.height;
   properties.followFrame = dialog.followFrame;

@@ -1,6 +1,7 @@
 // The frame and layer panels: filled from the active cut's current frame, written back into
 // it, their notifications and help texts, and the focus cycle through them.
 #include <windows.h>
+// imm.h needs the types of windows.h.
 #include <imm.h>
 
 #include <vector>
@@ -17,7 +18,17 @@
 namespace {
 
 // The focus cycle's stops, in forward order.
-enum Stop { kCutView, kFrameTime, kKeyframe, kLoop, kBrightness, kLayerList, kCutList, kComment, kStops };
+enum Stop {
+  kCutView,
+  kFrameTime,
+  kKeyframe,
+  kLoop,
+  kBrightness,
+  kLayerList,
+  kCutList,
+  kComment,
+  kStops
+};
 
 std::wstring WindowText(HWND control) {
   const int n = GetWindowTextLengthW(control);
@@ -151,7 +162,8 @@ void MainFrame::OnPanelNotify(int code, int id, HWND control) {
         const LRESULT row = SendMessageW(layerList_, LB_GETCURSEL, 0, 0);
         // The view marks the current layer only under these display options.
         if (frame && row != LB_ERR && frame->SetCurrentLayer(int32_t(row)) &&
-            (cut->TheCut().DisplayFlags() & (kShowPreviousCell | kShowNextCell | kCurrentCellOnly | kOtherLayersPale)))
+            (cut->TheCut().DisplayFlags() &
+             (kShowPreviousCell | kShowNextCell | kCurrentCellOnly | kOtherLayersPale)))
           cut->FullRepaint();
       }
       if (code == LBN_DBLCLK) OnLayerProperties();
@@ -161,8 +173,14 @@ void MainFrame::OnPanelNotify(int code, int id, HWND control) {
 
 void MainFrame::OnFocusCycle(bool forward) {
   CutWindow* cut = ActiveCutWindow();
-  const HWND stops[kStops] = {cut ? cut->Window() : nullptr, frameTime_, keyframeButton_, loopField_,
-                              brightness_, layerList_, cutList_, comment_};
+  const HWND stops[kStops] = {cut ? cut->Window() : nullptr,
+                              frameTime_,
+                              keyframeButton_,
+                              loopField_,
+                              brightness_,
+                              layerList_,
+                              cutList_,
+                              comment_};
   const HWND focus = GetFocus();
   int at = 0;
   while (at < kStops && (!stops[at] || stops[at] != focus)) ++at;

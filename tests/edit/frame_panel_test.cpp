@@ -7,7 +7,8 @@
 namespace {
 
 // A cut whose frames have these stored times; `keyframes` marks frames by index.
-std::unique_ptr<Cut> CutWithTimes(const std::vector<int32_t>& times, const std::vector<int>& keyframes = {}) {
+std::unique_ptr<Cut> CutWithTimes(const std::vector<int32_t>& times,
+                                  const std::vector<int>& keyframes = {}) {
   auto cut = std::make_unique<Cut>(16, 12, 24, "", AntiAlias::kFull);
   for (size_t i = 0; i < times.size(); ++i) {
     Frame* frame = cut->AddFrame();
@@ -46,7 +47,8 @@ TEST(PanelCommitTest, FieldsReadAsNumbersWithTheirLimits) {
   EXPECT_EQ(p.time, 0);
   EXPECT_EQ(p.loop, 0);
   EXPECT_EQ(p.brightness, 0);
-  EXPECT_EQ(CommittedProperties(frame, PanelTexts{"123456", " 12345", "-20", "", false}).time, 1234);
+  EXPECT_EQ(CommittedProperties(frame, PanelTexts{"123456", " 12345", "-20", "", false}).time,
+            1234);
   EXPECT_EQ(CommittedProperties(frame, PanelTexts{"1", " 12345", "-20", "", false}).loop, 123);
   EXPECT_EQ(CommittedProperties(frame, PanelTexts{"1", "1", "-20", "", false}).brightness, 0);
 
@@ -58,7 +60,8 @@ TEST(PanelCommitTest, FieldsReadAsNumbersWithTheirLimits) {
 
   // The comment is cut at 255 bytes, never inside a double-byte character.
   const std::string longComment = "x" + std::string(300, '\x82');
-  EXPECT_EQ(CommittedProperties(frame, PanelTexts{"", "", "", longComment, true}).comment.size(), 255u);
+  EXPECT_EQ(CommittedProperties(frame, PanelTexts{"", "", "", longComment, true}).comment.size(),
+            255u);
 }
 
 }  // namespace

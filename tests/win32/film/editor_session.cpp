@@ -46,7 +46,8 @@ std::wstring TextOf(HWND window) {
   if (!window) return L"";
   wchar_t text[1024] = {};
   DWORD_PTR got = 0;
-  if (!SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, &got))
+  if (!SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text),
+                           SMTO_ABORTIFHUNG, 5000, &got))
     return L"";
   return std::wstring(text, got < 1023 ? got : 1023);
 }
@@ -59,15 +60,19 @@ std::wstring JoinRows(const std::vector<std::wstring>& rows) {
   return joined;
 }
 
-bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool Exists(const std::wstring& path) {
+  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
-EditorSession::EditorSession(const std::wstring& editor, const std::wstring& folder, const std::string& settings)
+EditorSession::EditorSession(const std::wstring& editor, const std::wstring& folder,
+                             const std::string& settings)
     : folder_(folder) {
   CreateDirectoryW(folder_.c_str(), nullptr);
   CopyFileW(editor.c_str(), (folder_ + L"\\OrvinaDeveloper.exe").c_str(), FALSE);
   const std::wstring ini = folder_ + L"\\OrvinaDeveloper.ini";
   DeleteFileW(ini.c_str());
-  if (!settings.empty()) WriteFileBytes(ini, std::vector<uint8_t>(settings.begin(), settings.end()));
+  if (!settings.empty())
+    WriteFileBytes(ini, std::vector<uint8_t>(settings.begin(), settings.end()));
 }
 
 EditorSession::~EditorSession() {
@@ -84,13 +89,16 @@ bool EditorSession::Start(const std::wstring& arguments) {
   buffer.push_back(L'\0');
   STARTUPINFOW si = {};
   si.cb = sizeof si;
-  if (!CreateProcessW(program.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, folder_.c_str(), &si,
-                      &process_))
+  if (!CreateProcessW(program.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      folder_.c_str(), &si, &process_))
     return false;
   WaitForInputIdle(process_.hProcess, 20000);
-  return WaitFor(30000, [&] {
-    return (frame_ = FindWindowOf(process_.dwProcessId, kFrameClass, nullptr, 0)) != nullptr;
-  }) && Idle();
+  return WaitFor(30000,
+                 [&] {
+                   return (frame_ = FindWindowOf(process_.dwProcessId, kFrameClass, nullptr, 0)) !=
+                          nullptr;
+                 }) &&
+         Idle();
 }
 
 int EditorSession::Quit() {
@@ -113,14 +121,19 @@ int EditorSession::Quit() {
   return int(code);
 }
 
-std::wstring EditorSession::Caption(HWND window) const { return TextOf(window); }
+std::wstring EditorSession::Caption(HWND window) const {
+  return TextOf(window);
+}
 
 bool EditorSession::Command(int id, int ms) {
   DWORD_PTR ignored = 0;
-  return SendMessageTimeoutW(frame_, WM_COMMAND, MAKEWPARAM(id, 0), 0, SMTO_NORMAL, UINT(ms), &ignored) != 0;
+  return SendMessageTimeoutW(frame_, WM_COMMAND, MAKEWPARAM(id, 0), 0, SMTO_NORMAL, UINT(ms),
+                             &ignored) != 0;
 }
 
-void EditorSession::Post(int id) { PostMessageW(frame_, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
+void EditorSession::Post(int id) {
+  PostMessageW(frame_, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+}
 
 bool EditorSession::Idle() {
   DWORD_PTR ignored = 0;
@@ -129,11 +142,15 @@ bool EditorSession::Idle() {
 
 HWND EditorSession::WaitDialog(int id, int ms) const {
   HWND found = nullptr;
-  WaitFor(ms, [&] { return (found = FindWindowOf(process_.dwProcessId, L"#32770", nullptr, id)) != nullptr; });
+  WaitFor(ms, [&] {
+    return (found = FindWindowOf(process_.dwProcessId, L"#32770", nullptr, id)) != nullptr;
+  });
   return found;
 }
 
-bool EditorSession::NoDialog() const { return !FindWindowOf(process_.dwProcessId, L"#32770", nullptr, 0); }
+bool EditorSession::NoDialog() const {
+  return !FindWindowOf(process_.dwProcessId, L"#32770", nullptr, 0);
+}
 
 void EditorSession::SetText(HWND dialog, int id, const std::wstring& text) {
   SendMessageW(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
@@ -152,13 +169,16 @@ void EditorSession::Check(HWND dialog, int id, bool on) {
 
 bool EditorSession::Press(HWND dialog, int button) {
   if (!dialog) return false;
-  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
   return WaitFor(10000, [&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }) && Idle();
 }
 
 bool EditorSession::Answer(int button, std::wstring* text) {
   HWND box = nullptr;
-  if (!WaitFor(10000, [&] { return (box = FindWindowOf(process_.dwProcessId, L"#32770", L"Orvinade", 0)) != nullptr; }))
+  if (!WaitFor(10000, [&] {
+        return (box = FindWindowOf(process_.dwProcessId, L"#32770", L"Orvinade", 0)) != nullptr;
+      }))
     return false;
   if (text) *text = TextOf(GetDlgItem(box, kMessageText));
   return Press(box, button);
@@ -171,13 +191,16 @@ bool EditorSession::ChooseFile(const std::wstring& path) {
     HWND edit = nullptr;
   } find;
   if (dialog)
-    EnumChildWindows(dialog, [](HWND child, LPARAM lParam) -> BOOL {
-      wchar_t name[16] = {};
-      GetClassNameW(child, name, 16);
-      if (GetDlgCtrlID(child) != kFileNameCombo || _wcsicmp(name, L"Edit") != 0) return TRUE;
-      reinterpret_cast<Find*>(lParam)->edit = child;
-      return FALSE;
-    }, reinterpret_cast<LPARAM>(&find));
+    EnumChildWindows(
+        dialog,
+        [](HWND child, LPARAM lParam) -> BOOL {
+          wchar_t name[16] = {};
+          GetClassNameW(child, name, 16);
+          if (GetDlgCtrlID(child) != kFileNameCombo || _wcsicmp(name, L"Edit") != 0) return TRUE;
+          reinterpret_cast<Find*>(lParam)->edit = child;
+          return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&find));
   if (!find.edit) return false;
   SendMessageW(find.edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
   return Press(dialog, IDOK);
@@ -211,7 +234,9 @@ std::vector<int> EditorSession::Selected(int list) const {
   return rows;
 }
 
-int EditorSession::Caret(int list) const { return int(SendMessageW(Control(list), LB_GETCARETINDEX, 0, 0)); }
+int EditorSession::Caret(int list) const {
+  return int(SendMessageW(Control(list), LB_GETCARETINDEX, 0, 0));
+}
 
 void EditorSession::Choose(int list, int row) {
   HWND box = Control(list);
@@ -223,19 +248,21 @@ void EditorSession::Choose(int list, int row) {
     SendMessageW(box, LB_SETCURSEL, WPARAM(row), 0);
   }
   DWORD_PTR ignored = 0;
-  SendMessageTimeoutW(frame_, WM_COMMAND, MAKEWPARAM(list, LBN_SELCHANGE), reinterpret_cast<LPARAM>(box), SMTO_NORMAL,
-                      10000, &ignored);
+  SendMessageTimeoutW(frame_, WM_COMMAND, MAKEWPARAM(list, LBN_SELCHANGE),
+                      reinterpret_cast<LPARAM>(box), SMTO_NORMAL, 10000, &ignored);
 }
 
 void EditorSession::DoubleClick(int list) {
-  PostMessageW(frame_, WM_COMMAND, MAKEWPARAM(list, LBN_DBLCLK), reinterpret_cast<LPARAM>(Control(list)));
+  PostMessageW(frame_, WM_COMMAND, MAKEWPARAM(list, LBN_DBLCLK),
+               reinterpret_cast<LPARAM>(Control(list)));
 }
 
 void EditorSession::Click(int id) {
   // Sent, not posted: the click is over when the call returns.
   HWND control = Control(id);
   DWORD_PTR ignored = 0;
-  SendMessageTimeoutW(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3), SMTO_NORMAL, 5000, &ignored);
+  SendMessageTimeoutW(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3), SMTO_NORMAL, 5000,
+                      &ignored);
   SendMessageTimeoutW(control, WM_LBUTTONUP, 0, MAKELPARAM(3, 3), SMTO_NORMAL, 5000, &ignored);
   Idle();
 }
@@ -247,7 +274,9 @@ HWND EditorSession::Focus() const {
   return info.hwndFocus;
 }
 
-int EditorSession::FocusId() const { return GetDlgCtrlID(Focus()); }
+int EditorSession::FocusId() const {
+  return GetDlgCtrlID(Focus());
+}
 
 void EditorSession::Type(int id, const std::wstring& text) {
   Click(id);
@@ -260,7 +289,8 @@ HWND EditorSession::ActiveCut() const {
 
 std::vector<HWND> EditorSession::CutWindows() const {
   std::vector<HWND> windows;
-  for (HWND child = GetWindow(Control(kMdiClient), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+  for (HWND child = GetWindow(Control(kMdiClient), GW_CHILD); child;
+       child = GetWindow(child, GW_HWNDNEXT))
     windows.push_back(child);
   return windows;
 }

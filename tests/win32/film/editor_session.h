@@ -13,7 +13,8 @@
 class EditorSession {
  public:
   // `settings` is written as the settings file when not empty.
-  EditorSession(const std::wstring& editor, const std::wstring& folder, const std::string& settings = "");
+  EditorSession(const std::wstring& editor, const std::wstring& folder,
+                const std::string& settings = "");
   ~EditorSession();
   EditorSession(const EditorSession&) = delete;
   EditorSession& operator=(const EditorSession&) = delete;

@@ -4,9 +4,8 @@
 //   film_driver --editor PATH\OrvinaDeveloper.exe --work FOLDER [--measure FILM.flm] [gtest flags]
 // The made film is left in WORK\Made\film for tests/wine/editor_film.sh, which compiles it
 // with orvina and compares the OV files. --measure times the editor's export of FILM.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <cstdio>
 #include <string>
@@ -23,12 +22,17 @@
 namespace {
 
 // Commands.
-constexpr int kFrameAdd = 40004, kFramePrevious = 40007, kLayerAdd = 40014, kLayerDelete = 40015, kLayerUp = 40016;
-constexpr int kLayerDown = 40017, kLayerProperties = 40022, kLayerInsert = 40080, kLayerSave = 40066, kLayerOpen = 40067;
-constexpr int kLayerOverwrite = 40068, kCutInsert = 40048, kCutRemove = 40049, kCutOpen = 40056, kExtract = 40134;
-constexpr int kCellAdd = 40011, kCutAdd = 40047, kCutNew = 40050, kFilmNew = 40051, kFilmSaveAs = 40054;
+constexpr int kFrameAdd = 40004, kFramePrevious = 40007, kLayerAdd = 40014, kLayerDelete = 40015,
+              kLayerUp = 40016;
+constexpr int kLayerDown = 40017, kLayerProperties = 40022, kLayerInsert = 40080,
+              kLayerSave = 40066, kLayerOpen = 40067;
+constexpr int kLayerOverwrite = 40068, kCutInsert = 40048, kCutRemove = 40049, kCutOpen = 40056,
+              kExtract = 40134;
+constexpr int kCellAdd = 40011, kCutAdd = 40047, kCutNew = 40050, kFilmNew = 40051,
+              kFilmSaveAs = 40054;
 constexpr int kFilmOpen = 40053, kFilmPlay = 40057, kFilmProperties = 40082, kFilmExport = 40083;
-constexpr int kCutOverwrite = 40088, kFocusNext = 40095, kFocusPrevious = 40096, kAllKeyframes = 40106;
+constexpr int kCutOverwrite = 40088, kFocusNext = 40095, kFocusPrevious = 40096,
+              kAllKeyframes = 40106;
 constexpr int kNewCutAfter = 40115, kNewCutBefore = 40116, kDeleteCuts = 40117, kRenameCut = 40118;
 constexpr int kFilmOverwrite = 40119, kCloseAll = 40122, kRandomDots = 40126, kDrawGrid = 40127;
 // Panel controls.
@@ -36,9 +40,12 @@ constexpr int kTime = 10002, kCutList = 10003, kLayerList = 10004, kLoop = 10005
 constexpr int kBrightness = 10007, kStatusBar = 10008, kKeyframe = 10009;
 // Dialog controls, each found only in its own dialog.
 constexpr int kFilmWidthSpin = 1014, kFilmHeightSpin = 1015, kTitle = 1039, kAuthor = 1040;
-constexpr int kCutWidthSpin = 1005, kCutHeightSpin = 1006, kFpsSpin = 1036, kCredit = 1037, kAntiNone = 1055;
-constexpr int kLayerName = 1000, kLayerWidthSpin = 1004, kLayerHeightSpin = 1003, kFollowFrame = 1060;
-constexpr int kGridWidthSpin = 1007, kGridHeightSpin = 1008, kDotSpacingSpin = 1061, kCutName = 1058;
+constexpr int kCutWidthSpin = 1005, kCutHeightSpin = 1006, kFpsSpin = 1036, kCredit = 1037,
+              kAntiNone = 1055;
+constexpr int kLayerName = 1000, kLayerWidthSpin = 1004, kLayerHeightSpin = 1003,
+              kFollowFrame = 1060;
+constexpr int kGridWidthSpin = 1007, kGridHeightSpin = 1008, kDotSpacingSpin = 1061,
+              kCutName = 1058;
 
 struct Environment {
   std::wstring editor, work, measure;
@@ -49,8 +56,12 @@ std::wstring TestFolder(const wchar_t* name) {
   CreateDirectoryW(folder.c_str(), nullptr);
   return folder;
 }
-std::string Ansi(const std::wstring& path) { return Narrow(path); }
-std::wstring Quoted(const std::wstring& path) { return L"\"" + path + L"\""; }
+std::string Ansi(const std::wstring& path) {
+  return Narrow(path);
+}
+std::wstring Quoted(const std::wstring& path) {
+  return L"\"" + path + L"\"";
+}
 
 // A small saved cut: `frames` frames showing one 16 × 16 layer, and unused layers.
 void WriteCut(const std::wstring& path, int frames = 1, int unusedLayers = 0) {
@@ -119,7 +130,9 @@ void Rename(EditorSession& s, int row, const wchar_t* name) {
   s.SetText(d, kCutName, name);
   ASSERT_TRUE(s.Press(d, IDOK));
 }
-bool ReadOnly(EditorSession& s, int id) { return (GetWindowLongW(s.Control(id), GWL_STYLE) & ES_READONLY) != 0; }
+bool ReadOnly(EditorSession& s, int id) {
+  return (GetWindowLongW(s.Control(id), GWL_STYLE) & ES_READONLY) != 0;
+}
 
 // The whole way from nothing to an OV file; tests/wine/editor_film.sh compares the OV file
 // with what orvina film compile makes of the saved film.
@@ -502,16 +515,21 @@ TEST(Panels, CommitPointsFocusCycleAndSaves) {
   EXPECT_TRUE(ReadOnly(s, kTime));
 
   // The focus cycle forward and back; the cut list shows its help.
-  const std::vector<int> forward = {kCutList, kComment, 0, kTime, kKeyframe, kLoop, kBrightness, kLayerList};
+  const std::vector<int> forward = {kCutList,  kComment, 0,           kTime,
+                                    kKeyframe, kLoop,    kBrightness, kLayerList};
   for (int id : forward) {
     ASSERT_TRUE(s.Command(kFocusNext));
-    if (id) EXPECT_EQ(s.FocusId(), id);
-    else EXPECT_EQ(s.Focus(), a);
+    if (id)
+      EXPECT_EQ(s.FocusId(), id);
+    else
+      EXPECT_EQ(s.Focus(), a);
   }
   for (auto it = forward.rbegin() + 1; it != forward.rend(); ++it) {
     ASSERT_TRUE(s.Command(kFocusPrevious));
-    if (*it) EXPECT_EQ(s.FocusId(), *it);
-    else EXPECT_EQ(s.Focus(), a);
+    if (*it)
+      EXPECT_EQ(s.FocusId(), *it);
+    else
+      EXPECT_EQ(s.Focus(), a);
   }
   EXPECT_EQ(s.FocusId(), kCutList);
   EXPECT_EQ(s.Caption(s.Control(kStatusBar)).substr(0, 13), L"現在のフィルムにあるカット");
@@ -565,14 +583,15 @@ int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   for (int i = 1; i + 1 < argc; ++i) {
     const std::string flag = argv[i];
-    std::wstring* to = flag == "--editor" ? &gEnv.editor
-                       : flag == "--work" ? &gEnv.work
+    std::wstring* to = flag == "--editor"    ? &gEnv.editor
+                       : flag == "--work"    ? &gEnv.work
                        : flag == "--measure" ? &gEnv.measure
                                              : nullptr;
     if (to) *to = Widen(argv[++i]);
   }
   if (gEnv.editor.empty() || gEnv.work.empty()) {
-    std::fprintf(stderr, "usage: film_driver --editor OrvinaDeveloper.exe --work FOLDER [--measure FILM]\n");
+    std::fprintf(
+        stderr, "usage: film_driver --editor OrvinaDeveloper.exe --work FOLDER [--measure FILM]\n");
     return 2;
   }
   CreateDirectoryW(gEnv.work.c_str(), nullptr);
