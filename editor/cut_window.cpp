@@ -402,6 +402,7 @@ void CutWindow::ZoomAt(POINT window, bool zoomIn) {
 void CutWindow::OnActivate(bool active) {
   // The panels follow the active cut; leaving a cut stores what was typed into them.
   if (active) {
+    frame_.SelectCutOfWindow(*this);
     frame_.RefreshPanels(this);
   } else {
     frame_.CommitPanels(this);

@@ -83,6 +83,8 @@ class CutWindow : public CutView {
   bool VerticalText() const override;
   int32_t TextLineSpacing() const override;
   void DrawTextLine(const std::string& line, Point canvas) override;
+  // The cut file was renamed: the cut takes the new path and the caption its name.
+  void TakePath(const std::string& path);
 
  private:
   CutWindow(MainFrame& frame, std::unique_ptr<Cut> cut);

@@ -304,8 +304,7 @@ void MainFrame::OnPaint() {
 }
 
 void MainFrame::OnClose() {
-  if (!CloseAllCutWindows()) return;
-  // The film's own save question comes with the film window.
+  if (!CloseAllCutWindows() || !AskSaveFilm()) return;
   DestroyWindow(frame_);
 }
 
@@ -496,18 +495,6 @@ void MainFrame::ShowAroundLayout(std::span<const std::pair<HWND, bool>> windows)
     if (shown) SetBarVisible(window, true);
 }
 
-void MainFrame::CommitPanels(CutWindow*) {
-  // Storing the panel edits into the current frame comes with the frame and layer panels.
-}
-
-void MainFrame::RefreshPanels(CutWindow*) {
-  // Filling the panels from the current frame comes with the frame and layer panels.
-}
-
-void MainFrame::UpdateLayerRow(CutWindow*) {
-  // The layer list's row of the current layer comes with the frame and layer panels.
-}
-
 bool MainFrame::PlayCompiled(std::vector<uint8_t> bytes) {
   anim_.Stop();
   if (bytes.empty()) return false;
@@ -534,8 +521,7 @@ bool MainFrame::OnCommand(int code, int id, HWND control) {
     return true;
   }
   if (id >= IDC_FRAME_TIME && id <= IDC_KEYFRAME && id != IDC_STATUS_BAR) {
-    // The notifications of the panel controls and the cut list come with the frame and
-    // layer panels and the film window.
+    OnPanelNotify(code, id, control);
     return true;
   }
   if (IsTool(id)) {
@@ -563,7 +549,7 @@ void MainFrame::OpenCutAtCaret() {
 }
 
 void MainFrame::OnExit() {
-  if (!CloseAllCutWindows()) return;
+  if (!CloseAllCutWindows() || !AskSaveFilm()) return;
   DestroyWindow(frame_);
 }
 

@@ -12,6 +12,7 @@
 #include "io/memory_stream.h"
 #include "win32/anim_window.h"
 
+class Cut;
 class CutWindow;
 class Film;
 
@@ -83,10 +84,19 @@ class MainFrame {
   void StopAnimation();
   AnimWindow& Animation() { return anim_; }
 
-  // The panels of the current frame (filled in by the panels of the film window).
+  // The panels of the current frame (panels.cpp): refresh fills them from the cut's current
+  // frame (no cut: empties them); commit stores their edits into the frame of the cut they
+  // were filled from; update layer row rewrites the current layer's row after a cell command.
   void CommitPanels(CutWindow* cut);
   void RefreshPanels(CutWindow* cut);
   void UpdateLayerRow(CutWindow* cut);
+
+  // The film window (film_window.cpp). Selects the cut's row alone when the film holds the
+  // cut and its row is not selected yet.
+  void SelectCutOfWindow(CutWindow& cut);
+  // Asks whether to save the modified film; false when the answer was yes and the film was
+  // not saved after all (the command that asked stops).
+  bool AskSaveFilm();
 
  private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -114,6 +124,42 @@ class MainFrame {
   // The dispatcher: false when the command is left to default frame processing.
   bool OnCommand(int code, int id, HWND control);
   bool RunFrameCommand(int id);
+  // Film, cut file and cut list commands (film_window.cpp).
+  bool RunFilmCommand(int id);
+  void FillCutList();
+  std::vector<int32_t> SelectedRows() const;
+  int32_t CaretRow() const;
+  CutWindow* WindowOfCut(const Cut* cut) const;
+  CutWindow* NewCutWindow(int32_t width, int32_t height, int32_t fps, const std::string& credit,
+                          int32_t antiAlias);
+  bool SaveFilmAs();
+  void OnNewFilm();
+  void OnOpenFilm();
+  void OnOverwriteFilm();
+  void OnFilmProperties();
+  void OnExtract();
+  void OnPlaySelectedCuts();
+  void OnExportFilm();
+  CutWindow* OnNewCut();
+  bool OnAddCutToFilm(bool insert);
+  void OnRemoveCutFromFilm();
+  void OnNewNumberedCut(bool before);
+  void OnDeleteCuts();
+  void OnRenameCut();
+  void OnCloseAll();
+  // Panel notifications, the focus cycle and the layer commands (panels.cpp,
+  // layer_commands.cpp).
+  void OnPanelNotify(int code, int id, HWND control);
+  void OnFocusCycle(bool forward);
+  void FillLayerRows(Cut& cut);
+  void ClearPanels();
+  bool RunLayerCommand(int id);
+  void OnAddLayer(bool insert);
+  void OnDeleteLayer();
+  void OnMoveLayer(bool up);
+  void OnLayerProperties();
+  void OnSaveLayer();
+  void OnOpenLayer(bool overwrite);
   void OpenCutAtCaret();
   void OnExit();
   void OnExplainTool();
@@ -167,6 +213,10 @@ class MainFrame {
   MemoryStream animStream_;
   bool splitterDragging_ = false;
   int lineHeight_ = 0;
+  // The cut window the panels were last filled from.
+  HWND panelWindow_ = nullptr;
+  // The comment field's own input-method state, swapped in while it has the focus.
+  bool commentImeOpen_ = false;
 };
 
 // The one main frame, set at start-up (null before and after).

@@ -13,6 +13,7 @@
 #include "editor/program_state.h"
 #include "editor/resource.h"
 #include "editor/ui_text.h"
+#include "editor/wait_cursor.h"
 #include "export/frame_bitmap.h"
 #include "files/film.h"
 #include "files/layer_file.h"
@@ -26,16 +27,6 @@ namespace {
 
 constexpr wchar_t kCutFilters[] = L"Cut Files (*.cut)\0*.cut\0All Files (*.*)\0*.*\0";
 constexpr wchar_t kBitmapFilters[] = L"Bitmap Files (*.bmp)\0*.bmp\0All Files (*.*)\0*.*\0";
-
-// Shows the wait cursor while it lives.
-class WaitCursor {
- public:
-  WaitCursor() : old_(SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(32514)))) {}  // IDC_WAIT
-  ~WaitCursor() { SetCursor(old_); }
-
- private:
-  HCURSOR old_;
-};
 
 }  // namespace
 
@@ -117,40 +108,8 @@ bool MainFrame::RunFrameCommand(int id) {
     case ID_APP_ABOUT:
       OnAbout();
       return true;
-    case ID_LAYER_ADD:
-    case ID_LAYER_INSERT:
-    case ID_LAYER_DELETE:
-    case ID_LAYER_UP:
-    case ID_LAYER_DOWN:
-    case ID_LAYER_PROPERTIES:
-    case ID_LAYER_SAVE:
-    case ID_LAYER_OPEN:
-    case ID_LAYER_OVERWRITE:
-    case ID_FOCUS_NEXT:
-    case ID_FOCUS_PREVIOUS:
-      // The layer commands and the focus cycle come with the frame and layer panels.
-      return true;
-    case ID_CUT_NEW:
-    case ID_CUT_ADD_TO_FILM:
-    case ID_CUT_INSERT_INTO_FILM:
-    case ID_CUT_REMOVE_FROM_FILM:
-    case ID_FILM_NEW:
-    case ID_FILM_OPEN:
-    case ID_FILM_SAVE_AS:
-    case ID_FILM_OVERWRITE:
-    case ID_FILM_PROPERTIES:
-    case ID_FILM_EXPORT:
-    case ID_FILM_ANIMATION:
-    case ID_FILM_NEW_CUT_AFTER:
-    case ID_FILM_NEW_CUT_BEFORE:
-    case ID_FILM_DELETE_CUTS:
-    case ID_FILM_RENAME_CUT:
-    case ID_FILM_EXTRACT:
-    case ID_WINDOW_CLOSE_ALL:
-      // The film and its cut list, new cuts and the film's compile come with the film window.
-      return true;
   }
-  return false;
+  return RunLayerCommand(id) || RunFilmCommand(id);
 }
 
 void MainFrame::OnFrameNavigation(int id) {
@@ -211,9 +170,11 @@ void MainFrame::OnRun(int id) {
                        : id == ID_FRAME_POSITION_RUN ? IDD_FRAME_RUN
                                                      : IDD_LAYER_RUN;
   Cut& c = cut->TheCut();
+  // The brightness run stores the panels before its dialog, the position runs after it.
+  if (id == ID_FRAME_BRIGHTNESS_RUN) CommitPanels(cut);
   EndFrameDialog dialog(statusBar_, resource, c.FrameCount());
   if (!dialog.Run(instance_, frame_)) return;
-  CommitPanels(cut);
+  if (id != ID_FRAME_BRIGHTNESS_RUN) CommitPanels(cut);
   const int32_t end = dialog.endFrame - 1;
   const bool done = id == ID_FRAME_BRIGHTNESS_RUN ? BrightnessRun(c, end)
                     : id == ID_FRAME_POSITION_RUN ? FramePositionRun(c, end)
@@ -325,6 +286,7 @@ bool MainFrame::OpenByExtension(const std::string& path) {
       CutWindow* cut = ActiveCutWindow();
       if (!cut || !LoadLayerFile(cut->TheCut(), path)) return false;
       cut->CutSizeChanged();
+      RefreshPanels(cut);
       return true;
     }
     case OpenKind::kFilm:
@@ -333,19 +295,6 @@ bool MainFrame::OpenByExtension(const std::string& path) {
       break;
   }
   return false;
-}
-
-bool MainFrame::OpenFilm(const std::string& path) {
-  if (!film_->Load(path, '\\')) return false;
-  if (cutList_) {
-    SendMessageW(cutList_, LB_RESETCONTENT, 0, 0);
-    for (int32_t i = 0; i < film_->Count(); ++i) {
-      const std::wstring row = Widen(BaseNameOf(film_->PathAt(i)));
-      SendMessageW(cutList_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row.c_str()));
-    }
-  }
-  UpdateTitle();
-  return true;
 }
 
 bool MainFrame::OpenCutFile(const std::string& path) {
