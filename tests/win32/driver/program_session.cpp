@@ -1,14 +1,20 @@
 #include "tests/win32/driver/program_session.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 
 namespace {
+
+// The file name box of the common open and save dialogs (a combo box; an edit in older ones).
+constexpr int kFileNameCombo = 0x47c, kFileNameEdit = 0x480;
 
 struct Search {
   DWORD pid;
   const wchar_t* className;
   const wchar_t* caption;
   HWND found;
+  int control = 0;  // when not 0, only a window holding this control
 };
 
 BOOL CALLBACK FindTopLevel(HWND window, LPARAM lParam) {
@@ -24,6 +30,7 @@ BOOL CALLBACK FindTopLevel(HWND window, LPARAM lParam) {
     GetWindowTextW(window, text, 256);
     if (wcscmp(text, s->caption) != 0) return TRUE;
   }
+  if (s->control && !GetDlgItem(window, s->control)) return TRUE;
   s->found = window;
   return FALSE;
 }
@@ -64,6 +71,17 @@ void PressButton(HWND dialog, int id) {
   PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
+void SetSpin(HWND dialog, int spin, int value) {
+  HWND control = GetDlgItem(dialog, spin);
+  if (HWND buddy = reinterpret_cast<HWND>(SendMessageW(control, UDM_GETBUDDY, 0, 0)))
+    SetWindowTextW(buddy, std::to_wstring(value).c_str());
+  SendMessageW(control, UDM_SETPOS32, 0, value);
+}
+
+void CheckButton(HWND dialog, int id, bool on) {
+  SendMessageW(GetDlgItem(dialog, id), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
 void FocusControl(HWND dialog, int id) {
   DWORD_PTR ignored = 0;
   SendMessageTimeoutW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, id)), TRUE, SMTO_NORMAL,
@@ -71,7 +89,7 @@ void FocusControl(HWND dialog, int id) {
 }
 
 bool SetFileName(HWND dialog, const std::wstring& path) {
-  for (int id : {0x47c, 0x480}) {
+  for (int id : {kFileNameCombo, kFileNameEdit}) {
     if (GetDlgItem(dialog, id)) {
       SetDialogText(dialog, id, path);
       return true;
@@ -181,9 +199,15 @@ bool ProgramSession::Responds() const {
   return window_ && SendMessageTimeoutW(window_, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored) != 0;
 }
 
-void ProgramSession::Sync() const {
+bool ProgramSession::Sync() const {
   DWORD_PTR ignored = 0;
-  SendMessageTimeoutW(window_, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &ignored);
+  return SendMessageTimeoutW(window_, WM_NULL, 0, 0, SMTO_NORMAL, 20000, &ignored) != 0;
+}
+
+void ProgramSession::Kill() {
+  if (!Alive()) return;
+  TerminateProcess(process_.hProcess, 99);
+  WaitForSingleObject(process_.hProcess, 10000);
 }
 
 int ProgramSession::Close(double ms) {
@@ -206,11 +230,11 @@ std::wstring ProgramSession::Setting(const wchar_t* section, const wchar_t* key)
   return text;
 }
 
-void ProgramSession::Command(int id, Source source, HWND toolbar) {
+bool ProgramSession::Command(int id, Source source, HWND toolbar, double ms) {
   WPARAM wParam = MAKEWPARAM(id, source == Source::Accelerator ? 1 : 0);
   LPARAM lParam = source == Source::Toolbar ? reinterpret_cast<LPARAM>(toolbar) : 0;
   DWORD_PTR ignored = 0;
-  SendMessageTimeoutW(window_, WM_COMMAND, wParam, lParam, SMTO_NORMAL, 10000, &ignored);
+  return SendMessageTimeoutW(window_, WM_COMMAND, wParam, lParam, SMTO_NORMAL, UINT(ms), &ignored) != 0;
 }
 
 void ProgramSession::PostCommand(int id) { PostMessageW(window_, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
@@ -247,6 +271,31 @@ HWND ProgramSession::WaitForDialog(double ms, const wchar_t* caption) const {
   WaitFor(ms, [&] { return (found = FindProcessWindow(process_.dwProcessId, L"#32770", caption)) != nullptr; });
   return found;
 }
+
+HWND ProgramSession::WaitForDialogWith(int id, double ms) const {
+  HWND found = nullptr;
+  WaitFor(ms, [&] {
+    Search s{process_.dwProcessId, L"#32770", nullptr, nullptr, id};
+    EnumWindows(FindTopLevel, reinterpret_cast<LPARAM>(&s));
+    return (found = s.found) != nullptr;
+  });
+  return found;
+}
+
+bool ProgramSession::Press(HWND dialog, int button) {
+  if (!dialog) return false;
+  PressButton(dialog, button);
+  const bool gone = DialogGone(dialog);
+  Sync();  // a program that ended with the dialog does not answer
+  return gone;
+}
+
+bool ProgramSession::ChooseFile(const std::wstring& path) {
+  HWND dialog = WaitForDialogWith(kFileNameCombo);
+  return dialog && SetFileName(dialog, path) && Press(dialog, IDOK);
+}
+
+bool ProgramSession::CancelFileDialog() { return Press(WaitForDialogWith(kFileNameCombo), IDCANCEL); }
 
 Image ProgramSession::CaptureWindow() const {
   RECT r{};
@@ -313,4 +362,26 @@ bool SaveBitmap(const std::wstring& path, const Image& image) {
     }
   }
   return WriteFileBytes(path, b);
+}
+
+bool FileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+int RunProgram(const std::wstring& program, const std::wstring& arguments, DWORD ms) {
+  std::wstring line = L"\"" + program + L"\" " + arguments;
+  std::vector<wchar_t> buffer(line.begin(), line.end());
+  buffer.push_back(L'\0');
+  STARTUPINFOW si = {};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi = {};
+  if (!CreateProcessW(program.c_str(), buffer.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
+                      &si, &pi))
+    return -1;
+  DWORD code = DWORD(-1);
+  if (WaitForSingleObject(pi.hProcess, ms) == WAIT_OBJECT_0)
+    GetExitCodeProcess(pi.hProcess, &code);
+  else
+    TerminateProcess(pi.hProcess, 1);
+  CloseHandle(pi.hProcess);
+  CloseHandle(pi.hThread);
+  return int(code);
 }

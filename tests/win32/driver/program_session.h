@@ -29,6 +29,9 @@ std::wstring Utf16(const std::string& utf8);
 std::string Utf8(const std::wstring& wide);
 bool WriteFileBytes(const std::wstring& path, const std::vector<uint8_t>& bytes);
 std::vector<uint8_t> ReadFileBytes(const std::wstring& path);
+bool FileExists(const std::wstring& path);
+// Runs a console program with a command line and waits for it; its exit code, or -1.
+int RunProgram(const std::wstring& program, const std::wstring& arguments, DWORD ms = 120000);
 
 // Reads the screen rectangle (screen coordinates).
 Image CaptureScreen(const RECT& r);
@@ -45,6 +48,9 @@ HWND FindProcessWindow(DWORD pid, const wchar_t* className, const wchar_t* capti
 void SetDialogText(HWND dialog, int id, const std::wstring& text);
 std::wstring DialogText(HWND dialog, int id);
 void PressButton(HWND dialog, int id);
+// The number in an up-down control and in its buddy field.
+void SetSpin(HWND dialog, int spin, int value);
+void CheckButton(HWND dialog, int id, bool on);
 // The keyboard focus moves to the control, as a click or Tab puts it there.
 void FocusControl(HWND dialog, int id);
 // The file name field of an open or save dialog (explorer style, or the older one).
@@ -74,8 +80,10 @@ class ProgramSession {
   bool Alive() const;
   // Whether the window still answers messages.
   bool Responds() const;
-  // Waits until the program has handled what was sent to it so far.
-  void Sync() const;
+  // Ends the program at once, asking nothing.
+  void Kill();
+  // Waits until the program has handled what was sent to it so far; false when it hangs.
+  bool Sync() const;
 
   HWND Window() const { return window_; }
   DWORD ProcessId() const { return process_.dwProcessId; }
@@ -85,8 +93,9 @@ class ProgramSession {
   // A setting as the program wrote it ("" when missing).
   std::wstring Setting(const wchar_t* section, const wchar_t* key) const;
 
-  // Sends a command to the main window and returns when it was handled.
-  void Command(int id, Source source = Source::Menu, HWND toolbar = nullptr);
+  // Sends a command to the main window and returns when it was handled; false when it was
+  // not handled within `ms` (a dialog of its own is up).
+  bool Command(int id, Source source = Source::Menu, HWND toolbar = nullptr, double ms = 10000);
   // Posts a command whose handler runs a modal dialog or message box.
   void PostCommand(int id);
   // A key press through the input queue (the window is brought to the front first).
@@ -96,6 +105,14 @@ class ProgramSession {
   // A dialog or message box of the program (class #32770) with this caption, or any when
   // null; null when none came within `ms`.
   HWND WaitForDialog(double ms, const wchar_t* caption = nullptr) const;
+  // A dialog of the program holding the control `id`, or null when none came within `ms`.
+  HWND WaitForDialogWith(int id, double ms = 10000) const;
+  bool NoDialog() const { return FindProcessWindow(ProcessId(), L"#32770") == nullptr; }
+  // Presses the dialog's button, then waits until the dialog is gone and the program idle.
+  bool Press(HWND dialog, int button);
+  // The common open or save dialog: the path typed and confirmed, or the dialog cancelled.
+  bool ChooseFile(const std::wstring& path);
+  bool CancelFileDialog();
 
   // The whole window as shown on screen.
   Image CaptureWindow() const;

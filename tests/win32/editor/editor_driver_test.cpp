@@ -23,7 +23,7 @@
 #include "files/cut_file.h"
 #include "model/cut.h"
 #include "model/pixel_class.h"
-#include "tests/win32/editor/editor_session.h"
+#include "tests/win32/driver/editor_session.h"
 
 namespace {
 

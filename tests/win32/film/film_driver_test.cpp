@@ -16,8 +16,7 @@
 #include "files/film.h"
 #include "model/cut.h"
 #include "model/layer.h"
-#include "tests/win32/film/editor_session.h"
-#include "tests/win32/player/player_session.h"
+#include "tests/win32/driver/editor_session.h"
 
 namespace {
 
@@ -57,7 +56,7 @@ std::wstring TestFolder(const wchar_t* name) {
   return folder;
 }
 std::string Ansi(const std::wstring& path) {
-  return Narrow(path);
+  return Utf8(path);
 }
 std::wstring Quoted(const std::wstring& path) {
   return L"\"" + path + L"\"";
@@ -80,7 +79,7 @@ std::wstring WriteFilm(const std::wstring& folder, const std::vector<std::wstrin
   std::vector<std::unique_ptr<Cut>> cuts;
   for (const std::wstring& name : names) {
     const std::wstring path = folder + L"\\" + name + L".cut";
-    if (!Exists(path)) WriteCut(path);
+    if (!FileExists(path)) WriteCut(path);
     cuts.push_back(std::make_unique<Cut>(1, 1, 24, "", AntiAlias::kFull));
     cuts.back()->SetPath(Ansi(path));
     film.AddCut(cuts.back().get(), film.Count() - 1);
@@ -98,36 +97,36 @@ std::unique_ptr<Cut> ReadCutFile(const std::wstring& path) {
 
 // The dialogs as a user fills them.
 void FillCutDialog(EditorSession& s, int width, int height, int fps, const wchar_t* credit) {
-  HWND d = s.WaitDialog(kFpsSpin);
+  HWND d = s.WaitForDialogWith(kFpsSpin);
   ASSERT_TRUE(d);
-  s.SetSpin(d, kCutWidthSpin, width);
-  s.SetSpin(d, kCutHeightSpin, height);
-  s.SetSpin(d, kFpsSpin, fps);
-  s.SetText(d, kCredit, credit);
+  SetSpin(d, kCutWidthSpin, width);
+  SetSpin(d, kCutHeightSpin, height);
+  SetSpin(d, kFpsSpin, fps);
+  SetDialogText(d, kCredit, credit);
   ASSERT_TRUE(s.Press(d, IDOK));
 }
 void FillLayerDialog(EditorSession& s, const wchar_t* name, int width, int height) {
-  HWND d = s.WaitDialog(kLayerWidthSpin);
+  HWND d = s.WaitForDialogWith(kLayerWidthSpin);
   ASSERT_TRUE(d);
-  s.SetText(d, kLayerName, name);
-  s.SetSpin(d, kLayerWidthSpin, width);
-  s.SetSpin(d, kLayerHeightSpin, height);
+  SetDialogText(d, kLayerName, name);
+  SetSpin(d, kLayerWidthSpin, width);
+  SetSpin(d, kLayerHeightSpin, height);
   ASSERT_TRUE(s.Press(d, IDOK));
 }
 void DrawGrid(EditorSession& s, int spacing) {
-  s.Post(kDrawGrid);
-  HWND d = s.WaitDialog(kGridWidthSpin);
+  s.PostCommand(kDrawGrid);
+  HWND d = s.WaitForDialogWith(kGridWidthSpin);
   ASSERT_TRUE(d);
-  s.SetSpin(d, kGridWidthSpin, spacing);
-  s.SetSpin(d, kGridHeightSpin, spacing);
+  SetSpin(d, kGridWidthSpin, spacing);
+  SetSpin(d, kGridHeightSpin, spacing);
   ASSERT_TRUE(s.Press(d, IDOK));
 }
 void Rename(EditorSession& s, int row, const wchar_t* name) {
   s.Choose(kCutList, row);
-  s.Post(kRenameCut);
-  HWND d = s.WaitDialog(kCutName);
+  s.PostCommand(kRenameCut);
+  HWND d = s.WaitForDialogWith(kCutName);
   ASSERT_TRUE(d);
-  s.SetText(d, kCutName, name);
+  SetDialogText(d, kCutName, name);
   ASSERT_TRUE(s.Press(d, IDOK));
 }
 bool ReadOnly(EditorSession& s, int id) {
@@ -141,20 +140,20 @@ TEST(Film, MadeInTheEditorFromNothing) {
   const std::wstring film = folder + L"\\film";
   CreateDirectoryW(film.c_str(), nullptr);
   EditorSession s(gEnv.editor, folder + L"\\editor");
-  ASSERT_TRUE(s.Start());
+  ASSERT_TRUE(s.Start(L"", false));
 
-  s.Post(kFilmNew);
-  HWND d = s.WaitDialog(kFilmWidthSpin);
+  s.PostCommand(kFilmNew);
+  HWND d = s.WaitForDialogWith(kFilmWidthSpin);
   ASSERT_TRUE(d);
-  s.SetSpin(d, kFilmWidthSpin, 160);
-  s.SetSpin(d, kFilmHeightSpin, 120);
-  s.SetText(d, kTitle, L"made");
-  s.SetText(d, kAuthor, L"driver");
+  SetSpin(d, kFilmWidthSpin, 160);
+  SetSpin(d, kFilmHeightSpin, 120);
+  SetDialogText(d, kTitle, L"made");
+  SetDialogText(d, kAuthor, L"driver");
   ASSERT_TRUE(s.Press(d, IDOK));
-  EXPECT_EQ(s.Caption(), L"Orvina Developer");
+  EXPECT_EQ(s.Title(), L"Orvina Developer");
 
   // The first cut of an empty film: new cut, its first layer, then a name for the film.
-  s.Post(kNewCutAfter);
+  s.PostCommand(kNewCutAfter);
   FillCutDialog(s, 160, 120, 12, L"one");
   FillLayerDialog(s, L"BG", 160, 120);
   ASSERT_TRUE(s.ChooseFile(film + L"\\001.cut"));
@@ -162,7 +161,7 @@ TEST(Film, MadeInTheEditorFromNothing) {
   DrawGrid(s, 10);
 
   // Timing: 3 and -2 before the third frame, which is a keyframe.
-  EXPECT_EQ(s.Caption(s.Control(kKeyframe)), L"1(1f)");
+  EXPECT_EQ(TextOf(s.Control(kKeyframe)), L"1(1f)");
   s.Type(kTime, L"3");
   s.Type(kLoop, L"2");
   s.Type(kComment, L"first");
@@ -170,23 +169,23 @@ TEST(Film, MadeInTheEditorFromNothing) {
   s.Type(kTime, L"-2");
   s.Type(kBrightness, L"150");
   ASSERT_TRUE(s.Command(kFrameAdd));
-  EXPECT_EQ(s.Caption(s.Control(kKeyframe)), L"3(6f)");
+  EXPECT_EQ(TextOf(s.Control(kKeyframe)), L"3(6f)");
   EXPECT_FALSE(ReadOnly(s, kTime));
   s.Click(kKeyframe);
   EXPECT_TRUE(ReadOnly(s, kTime));
   ASSERT_TRUE(s.Command(kFramePrevious));
-  EXPECT_EQ(s.Caption(s.Control(kBrightness)), L"100");
+  EXPECT_EQ(TextOf(s.Control(kBrightness)), L"100");
   ASSERT_TRUE(s.Command(kFramePrevious));
-  EXPECT_EQ(s.Caption(s.Control(kKeyframe)), L"1(1f)");
-  EXPECT_EQ(s.Caption(s.Control(kComment)), L"first");
+  EXPECT_EQ(TextOf(s.Control(kKeyframe)), L"1(1f)");
+  EXPECT_EQ(TextOf(s.Control(kComment)), L"first");
 
   // A second layer with dots, moved under the first; at the bottom it stays.
-  s.Post(kLayerAdd);
+  s.PostCommand(kLayerAdd);
   FillLayerDialog(s, L"FG", 60, 40);
-  s.Post(kRandomDots);
-  d = s.WaitDialog(kDotSpacingSpin);
+  s.PostCommand(kRandomDots);
+  d = s.WaitForDialogWith(kDotSpacingSpin);
   ASSERT_TRUE(d);
-  s.SetSpin(d, kDotSpacingSpin, 5);
+  SetSpin(d, kDotSpacingSpin, 5);
   ASSERT_TRUE(s.Press(d, IDOK));
   ASSERT_TRUE(s.Command(kCellAdd));
   EXPECT_EQ(JoinRows(s.Rows(kLayerList)), L"BG (1/1),FG (2/2)");
@@ -197,40 +196,40 @@ TEST(Film, MadeInTheEditorFromNothing) {
   EXPECT_EQ(s.Selected(kLayerList), std::vector<int>{0});
 
   // Numbered cuts after and before the caret, each written at once.
-  s.Post(kNewCutAfter);
+  s.PostCommand(kNewCutAfter);
   FillCutDialog(s, 200, 150, 12, L"two");
-  ASSERT_TRUE(s.WaitDialog(kLayerWidthSpin));
-  EXPECT_TRUE(Exists(film + L"\\002.cut"));
+  ASSERT_TRUE(s.WaitForDialogWith(kLayerWidthSpin));
+  EXPECT_TRUE(FileExists(film + L"\\002.cut"));
   FillLayerDialog(s, L"", 100, 100);
   EXPECT_EQ(JoinRows(s.Rows(kCutList)), L"001,002");
-  EXPECT_EQ(s.Caption(s.ActiveCut()), L"002.cut");
+  EXPECT_EQ(TextOf(s.Cut()), L"002.cut");
   DrawGrid(s, 7);
   ASSERT_TRUE(s.Command(kFrameAdd));
-  s.Post(kNewCutBefore);
+  s.PostCommand(kNewCutBefore);
   FillCutDialog(s, 120, 90, 8, L"three");
   FillLayerDialog(s, L"", 120, 90);
   EXPECT_EQ(JoinRows(s.Rows(kCutList)), L"001,003,002");
   DrawGrid(s, 3);
 
   // Close all, saving every cut without a question; then the film and its OV file.
-  s.Post(kCloseAll);
+  s.PostCommand(kCloseAll);
   ASSERT_TRUE(s.Answer(IDYES));
-  ASSERT_TRUE(s.Idle());
+  ASSERT_TRUE(s.Sync());
   EXPECT_TRUE(s.CutWindows().empty());
   EXPECT_TRUE(s.NoDialog());
-  s.Post(kFilmSaveAs);
+  s.PostCommand(kFilmSaveAs);
   ASSERT_TRUE(s.ChooseFile(film + L"\\film.flm"));
-  EXPECT_EQ(s.Caption(), L"Orvina Developer - film");
-  s.Post(kFilmExport);
+  EXPECT_EQ(s.Title(), L"Orvina Developer - film");
+  s.PostCommand(kFilmExport);
   ASSERT_TRUE(s.ChooseFile(film + L"\\editor.ov"));
-  ASSERT_TRUE(s.Idle());
+  ASSERT_TRUE(s.Sync());
   const std::vector<uint8_t> ov = ReadFileBytes(film + L"\\editor.ov");
   ASSERT_GT(ov.size(), 100u);
 
   // Every cut selected plays the same OV image.
   SendMessageW(s.Control(kCutList), LB_SETSEL, TRUE, -1);
-  ASSERT_TRUE(s.Command(kFilmPlay, 60000));
-  EXPECT_EQ(s.Caption(s.Animation()), std::to_wstring(ov.size()) + L" byte");
+  ASSERT_TRUE(s.Command(kFilmPlay, Source::Menu, nullptr, 60000));
+  EXPECT_EQ(TextOf(s.Animation()), std::to_wstring(ov.size()) + L" byte");
   EXPECT_EQ(s.Quit(), 0);
 
   // What the panels and layer commands stored.
@@ -253,44 +252,44 @@ TEST(FilmWindow, DeleteCutsWithAndWithoutTheirFiles) {
   const std::wstring film = WriteFilm(folder, {L"a", L"b", L"c", L"d", L"e"});
   WriteFileBytes(folder + L"\\b.tl", {1, 2, 3});
   EditorSession s(gEnv.editor, folder + L"\\editor");
-  ASSERT_TRUE(s.Start(Quoted(film)));
+  ASSERT_TRUE(s.Start(Quoted(film), false));
   ASSERT_EQ(JoinRows(s.Rows(kCutList)), L"a,b,c,d,e");
 
   // No: rows 0 and 2 go, the rows that moved into their places are selected, files stay.
   s.Choose(kCutList, 0);
   SendMessageW(s.Control(kCutList), LB_SETSEL, TRUE, 2);
-  s.Post(kDeleteCuts);
+  s.PostCommand(kDeleteCuts);
   ASSERT_TRUE(s.Answer(IDNO));
   EXPECT_EQ(JoinRows(s.Rows(kCutList)), L"b,d,e");
   EXPECT_EQ(s.Selected(kCutList), (std::vector<int>{0, 1}));
-  EXPECT_TRUE(Exists(folder + L"\\a.cut") && Exists(folder + L"\\c.cut"));
+  EXPECT_TRUE(FileExists(folder + L"\\a.cut") && FileExists(folder + L"\\c.cut"));
 
   // Yes: an open, changed cut closes without a question; its file and companion go.
   s.Choose(kCutList, 0);
   s.DoubleClick(kCutList);
   ASSERT_TRUE(WaitFor(10000, [&] { return s.CutWindows().size() == 1; }));
   DrawGrid(s, 4);
-  s.Post(kDeleteCuts);
+  s.PostCommand(kDeleteCuts);
   ASSERT_TRUE(s.Answer(IDYES));
-  ASSERT_TRUE(s.Idle());
+  ASSERT_TRUE(s.Sync());
   EXPECT_TRUE(s.NoDialog());
   EXPECT_TRUE(s.CutWindows().empty());
-  EXPECT_FALSE(Exists(folder + L"\\b.cut") || Exists(folder + L"\\b.tl"));
+  EXPECT_FALSE(FileExists(folder + L"\\b.cut") || FileExists(folder + L"\\b.tl"));
   EXPECT_EQ(JoinRows(s.Rows(kCutList)), L"d,e");
 
   // A file that cannot be deleted keeps its row.
   SetFileAttributesW((folder + L"\\d.cut").c_str(), FILE_ATTRIBUTE_READONLY);
   s.Choose(kCutList, 0);
   SendMessageW(s.Control(kCutList), LB_SETSEL, TRUE, 1);
-  s.Post(kDeleteCuts);
+  s.PostCommand(kDeleteCuts);
   ASSERT_TRUE(s.Answer(IDYES));
-  ASSERT_TRUE(s.Idle());
+  ASSERT_TRUE(s.Sync());
   SetFileAttributesW((folder + L"\\d.cut").c_str(), FILE_ATTRIBUTE_NORMAL);
   EXPECT_EQ(JoinRows(s.Rows(kCutList)), L"d");
-  EXPECT_TRUE(Exists(folder + L"\\d.cut"));
-  EXPECT_FALSE(Exists(folder + L"\\e.cut"));
-  s.Post(kFilmOverwrite);
-  ASSERT_TRUE(s.Idle());
+  EXPECT_TRUE(FileExists(folder + L"\\d.cut"));
+  EXPECT_FALSE(FileExists(folder + L"\\e.cut"));
+  s.PostCommand(kFilmOverwrite);
+  ASSERT_TRUE(s.Sync());
   Film saved;
   ASSERT_TRUE(saved.Load(Ansi(film), '\\'));
   EXPECT_EQ(saved.Count(), 1);
@@ -300,7 +299,7 @@ TEST(FilmWindow, RenameChangesEveryRowOrNothing) {
   const std::wstring folder = TestFolder(L"Rename");
   const std::wstring film = WriteFilm(folder, {L"x", L"y", L"x"});
   EditorSession s(gEnv.editor, folder + L"\\editor");
-  ASSERT_TRUE(s.Start(Quoted(film)));
+  ASSERT_TRUE(s.Start(Quoted(film), false));
   s.Choose(kCutList, 0);
   s.DoubleClick(kCutList);
   ASSERT_TRUE(WaitFor(10000, [&] { return s.CutWindows().size() == 1; }));
@@ -308,16 +307,16 @@ TEST(FilmWindow, RenameChangesEveryRowOrNothing) {
   Rename(s, 2, L"z");
   EXPECT_EQ(JoinRows(s.Rows(kCutList)), L"z,y,z");
   EXPECT_EQ(s.Caret(kCutList), 2);
-  EXPECT_TRUE(Exists(folder + L"\\z.cut"));
-  EXPECT_FALSE(Exists(folder + L"\\x.cut"));
-  EXPECT_EQ(s.Caption(s.ActiveCut()), L"z.cut");
+  EXPECT_TRUE(FileExists(folder + L"\\z.cut"));
+  EXPECT_FALSE(FileExists(folder + L"\\x.cut"));
+  EXPECT_EQ(TextOf(s.Cut()), L"z.cut");
 
   // The same name, or a name another file has, changes nothing.
   Rename(s, 1, L"y");
   Rename(s, 0, L"y");
   EXPECT_EQ(JoinRows(s.Rows(kCutList)), L"z,y,z");
-  EXPECT_TRUE(Exists(folder + L"\\z.cut"));
-  EXPECT_EQ(s.Caption(s.ActiveCut()), L"z.cut");
+  EXPECT_TRUE(FileExists(folder + L"\\z.cut"));
+  EXPECT_EQ(TextOf(s.Cut()), L"z.cut");
 
   ASSERT_TRUE(s.Command(kFilmOverwrite));
   Film saved;
@@ -332,25 +331,25 @@ TEST(FilmWindow, NumberedCutsNeverTakeAnotherCutOrWindow) {
   const std::wstring film = WriteFilm(folder, {L"cut999"});
   WriteCut(folder + L"\\loose.cut");
   EditorSession s(gEnv.editor, folder + L"\\editor");
-  ASSERT_TRUE(s.Start(Quoted(film)));
+  ASSERT_TRUE(s.Start(Quoted(film), false));
   const std::vector<uint8_t> before = ReadFileBytes(folder + L"\\cut999.cut");
 
   // No number is left after 999: no dialog, nothing written.
   s.Choose(kCutList, 0);
-  EXPECT_TRUE(s.Command(kNewCutAfter, 3000));
-  EXPECT_TRUE(s.Command(kNewCutBefore, 3000));
+  EXPECT_TRUE(s.Command(kNewCutAfter, Source::Menu, nullptr, 3000));
+  EXPECT_TRUE(s.Command(kNewCutBefore, Source::Menu, nullptr, 3000));
   EXPECT_TRUE(s.NoDialog());
   EXPECT_EQ(JoinRows(s.Rows(kCutList)), L"cut999");
   EXPECT_EQ(ReadFileBytes(folder + L"\\cut999.cut"), before);
 
   // An empty film: a cancelled new cut adds nothing, not the open cut.
-  s.Post(kFilmNew);
-  ASSERT_TRUE(s.Press(s.WaitDialog(kFilmWidthSpin), IDOK));
-  s.Post(kCutOpen);
+  s.PostCommand(kFilmNew);
+  ASSERT_TRUE(s.Press(s.WaitForDialogWith(kFilmWidthSpin), IDOK));
+  s.PostCommand(kCutOpen);
   ASSERT_TRUE(s.ChooseFile(folder + L"\\loose.cut"));
   ASSERT_EQ(s.CutWindows().size(), 1u);
-  s.Post(kNewCutAfter);
-  ASSERT_TRUE(s.Press(s.WaitDialog(kFpsSpin), IDCANCEL));
+  s.PostCommand(kNewCutAfter);
+  ASSERT_TRUE(s.Press(s.WaitForDialogWith(kFpsSpin), IDCANCEL));
   EXPECT_TRUE(s.NoDialog());
   EXPECT_TRUE(s.Rows(kCutList).empty());
   EXPECT_EQ(s.CutWindows().size(), 1u);
@@ -366,31 +365,31 @@ TEST(FilmWindow, FilmQuestionAndFailedLoad) {
   const std::wstring other = folder + L"\\other.flm";
   CopyFileW(film.c_str(), other.c_str(), FALSE);
   EditorSession s(gEnv.editor, folder + L"\\editor");
-  ASSERT_TRUE(s.Start(Quoted(film)));
-  EXPECT_EQ(s.Caption(), L"Orvina Developer - film");
+  ASSERT_TRUE(s.Start(Quoted(film), false));
+  EXPECT_EQ(s.Title(), L"Orvina Developer - film");
 
   // A film that cannot be read leaves the film, its rows and the caption.
   HANDLE held = CreateFileW(other.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
-  s.Post(kFilmOpen);
+  s.PostCommand(kFilmOpen);
   ASSERT_TRUE(s.ChooseFile(other));
   CloseHandle(held);
   EXPECT_EQ(JoinRows(s.Rows(kCutList)), L"a,b");
-  EXPECT_EQ(s.Caption(), L"Orvina Developer - film");
+  EXPECT_EQ(s.Title(), L"Orvina Developer - film");
 
   // A new film that was changed is asked about by the name "untitled.cut".
-  s.Post(kFilmNew);
-  ASSERT_TRUE(s.Press(s.WaitDialog(kFilmWidthSpin), IDOK));
+  s.PostCommand(kFilmNew);
+  ASSERT_TRUE(s.Press(s.WaitForDialogWith(kFilmWidthSpin), IDOK));
   EXPECT_TRUE(s.Rows(kCutList).empty());
-  s.Post(kFilmProperties);
-  ASSERT_TRUE(s.Press(s.WaitDialog(kFilmWidthSpin), IDOK));
-  s.Post(kFilmOpen);
+  s.PostCommand(kFilmProperties);
+  ASSERT_TRUE(s.Press(s.WaitForDialogWith(kFilmWidthSpin), IDOK));
+  s.PostCommand(kFilmOpen);
   std::wstring question;
   ASSERT_TRUE(s.Answer(IDNO, &question));
   EXPECT_NE(question.find(L"untitled.cut"), std::wstring::npos);
   ASSERT_TRUE(s.ChooseFile(other));
   EXPECT_EQ(JoinRows(s.Rows(kCutList)), L"a,b");
-  EXPECT_EQ(s.Caption(), L"Orvina Developer - other");
+  EXPECT_EQ(s.Title(), L"Orvina Developer - other");
 }
 
 TEST(FilmWindow, CutsIntoAndOutOfTheFilm) {
@@ -398,35 +397,35 @@ TEST(FilmWindow, CutsIntoAndOutOfTheFilm) {
   CreateDirectoryW((folder + L"\\sub").c_str(), nullptr);
   WriteCut(folder + L"\\p.cut");
   EditorSession s(gEnv.editor, folder + L"\\editor");
-  ASSERT_TRUE(s.Start());
+  ASSERT_TRUE(s.Start(L"", false));
 
   // A new cut has no name: adding it asks for one, and a cancel adds nothing.
-  s.Post(kCutNew);
+  s.PostCommand(kCutNew);
   FillCutDialog(s, 80, 60, 24, L"");
   FillLayerDialog(s, L"", 80, 60);
-  EXPECT_EQ(s.Caption(s.ActiveCut()), L"untitled.cut");
-  s.Post(kCutAdd);
+  EXPECT_EQ(TextOf(s.Cut()), L"untitled.cut");
+  s.PostCommand(kCutAdd);
   ASSERT_TRUE(s.CancelFileDialog());
   EXPECT_TRUE(s.Rows(kCutList).empty());
-  s.Post(kCutAdd);
+  s.PostCommand(kCutAdd);
   ASSERT_TRUE(s.ChooseFile(folder + L"\\n1.cut"));
   EXPECT_EQ(JoinRows(s.Rows(kCutList)), L"n1");
 
   // Inserted before the caret without a change of selection, then removed again.
-  s.Post(kCutOpen);
+  s.PostCommand(kCutOpen);
   ASSERT_TRUE(s.ChooseFile(folder + L"\\p.cut"));
   ASSERT_TRUE(s.Command(kCutInsert));
   EXPECT_EQ(JoinRows(s.Rows(kCutList)), L"p,n1");
   EXPECT_EQ(s.Selected(kCutList), std::vector<int>{1});
   ASSERT_TRUE(s.Command(kCutRemove));
   EXPECT_EQ(JoinRows(s.Rows(kCutList)), L"n1");
-  EXPECT_TRUE(Exists(folder + L"\\p.cut"));
+  EXPECT_TRUE(FileExists(folder + L"\\p.cut"));
 
   // Extract copies the selected cut beside a new film; this film stays.
   s.Choose(kCutList, 0);
-  s.Post(kExtract);
+  s.PostCommand(kExtract);
   ASSERT_TRUE(s.ChooseFile(folder + L"\\sub\\ex.flm"));
-  EXPECT_TRUE(Exists(folder + L"\\sub\\n1.cut"));
+  EXPECT_TRUE(FileExists(folder + L"\\sub\\n1.cut"));
   Film extracted;
   ASSERT_TRUE(extracted.Load(Ansi(folder + L"\\sub\\ex.flm"), '\\'));
   EXPECT_EQ(extracted.Count(), 1);
@@ -440,7 +439,7 @@ TEST(Panels, LayerCommandsAndLayerFiles) {
   ASSERT_TRUE(s.Start(Quoted(folder + L"\\a.cut")));
   EXPECT_EQ(JoinRows(s.Rows(kLayerList)), L"L (1/1)");
 
-  s.Post(kLayerInsert);
+  s.PostCommand(kLayerInsert);
   FillLayerDialog(s, L"IN", 8, 8);
   EXPECT_EQ(JoinRows(s.Rows(kLayerList)), L"IN (1/1),L (1/1)");
   ASSERT_TRUE(s.Command(kLayerUp));
@@ -450,36 +449,36 @@ TEST(Panels, LayerCommandsAndLayerFiles) {
   EXPECT_EQ(JoinRows(s.Rows(kLayerList)), L"L (1/1),IN (1/1)");
 
   // Properties rename every row of the layer and resize it.
-  s.Post(kLayerProperties);
-  HWND d = s.WaitDialog(kLayerWidthSpin);
+  s.PostCommand(kLayerProperties);
+  HWND d = s.WaitForDialogWith(kLayerWidthSpin);
   ASSERT_TRUE(d);
-  EXPECT_EQ(s.Caption(GetDlgItem(d, kLayerName)), L"IN");
-  s.SetText(d, kLayerName, L"TOP");
-  s.SetSpin(d, kLayerWidthSpin, 12);
-  s.SetSpin(d, kLayerHeightSpin, 6);
-  s.Check(d, kFollowFrame, true);
+  EXPECT_EQ(TextOf(GetDlgItem(d, kLayerName)), L"IN");
+  SetDialogText(d, kLayerName, L"TOP");
+  SetSpin(d, kLayerWidthSpin, 12);
+  SetSpin(d, kLayerHeightSpin, 6);
+  CheckButton(d, kFollowFrame, true);
   ASSERT_TRUE(s.Press(d, IDOK));
   EXPECT_EQ(JoinRows(s.Rows(kLayerList)), L"L (1/1),TOP (1/1)");
 
   // A double click on a row shows that layer's properties.
   s.Choose(kLayerList, 0);
   s.DoubleClick(kLayerList);
-  d = s.WaitDialog(kLayerWidthSpin);
+  d = s.WaitForDialogWith(kLayerWidthSpin);
   ASSERT_TRUE(d);
-  EXPECT_EQ(s.Caption(GetDlgItem(d, kLayerName)), L"L");
+  EXPECT_EQ(TextOf(GetDlgItem(d, kLayerName)), L"L");
   ASSERT_TRUE(s.Press(d, IDCANCEL));
 
   // The top layer to a file, deleted, then read into the other layer twice.
   s.Choose(kLayerList, 1);
-  s.Post(kLayerSave);
+  s.PostCommand(kLayerSave);
   ASSERT_TRUE(s.ChooseFile(folder + L"\\top.lyr"));
-  EXPECT_TRUE(Exists(folder + L"\\top.lyr"));
+  EXPECT_TRUE(FileExists(folder + L"\\top.lyr"));
   ASSERT_TRUE(s.Command(kLayerDelete));
   EXPECT_EQ(JoinRows(s.Rows(kLayerList)), L"L (1/1)");
-  s.Post(kLayerOpen);
+  s.PostCommand(kLayerOpen);
   ASSERT_TRUE(s.ChooseFile(folder + L"\\top.lyr"));
   EXPECT_EQ(JoinRows(s.Rows(kLayerList)), L"TOP (1/1)");
-  s.Post(kLayerOverwrite);
+  s.PostCommand(kLayerOverwrite);
   ASSERT_TRUE(s.ChooseFile(folder + L"\\top.lyr"));
   ASSERT_TRUE(s.Command(kCutOverwrite));
   auto saved = ReadCutFile(folder + L"\\a.cut");
@@ -494,14 +493,14 @@ TEST(Panels, CommitPointsFocusCycleAndSaves) {
   WriteCut(folder + L"\\a.cut", 2, 1);
   const std::wstring film = WriteFilm(folder, {L"a", L"b"});
   EditorSession s(gEnv.editor, folder + L"\\editor");
-  ASSERT_TRUE(s.Start(Quoted(film)));
+  ASSERT_TRUE(s.Start(Quoted(film), false));
   for (int row : {1, 0}) {
     s.Choose(kCutList, row);
     s.DoubleClick(kCutList);
     ASSERT_TRUE(WaitFor(10000, [&, row] { return s.CutWindows().size() == size_t(2 - row); }));
   }
-  HWND a = s.ActiveCut();
-  ASSERT_EQ(s.Caption(a), L"a.cut");
+  HWND a = s.Cut();
+  ASSERT_EQ(TextOf(a), L"a.cut");
   EXPECT_EQ(s.Selected(kCutList), std::vector<int>{0});
 
   // Moving on from the loop field does not store what was typed there.
@@ -511,7 +510,7 @@ TEST(Panels, CommitPointsFocusCycleAndSaves) {
   ASSERT_TRUE(s.Command(kFocusNext));
   EXPECT_EQ(s.FocusId(), kLayerList);
   ASSERT_TRUE(s.Command(kAllKeyframes));
-  EXPECT_EQ(s.Caption(s.Control(kLoop)), L"1");
+  EXPECT_EQ(TextOf(s.Control(kLoop)), L"1");
   EXPECT_TRUE(ReadOnly(s, kTime));
 
   // The focus cycle forward and back; the cut list shows its help.
@@ -532,15 +531,15 @@ TEST(Panels, CommitPointsFocusCycleAndSaves) {
       EXPECT_EQ(s.Focus(), a);
   }
   EXPECT_EQ(s.FocusId(), kCutList);
-  EXPECT_EQ(s.Caption(s.Control(kStatusBar)).substr(0, 13), L"現在のフィルムにあるカット");
+  EXPECT_EQ(TextOf(s.Control(kStatusBar)).substr(0, 13), L"現在のフィルムにあるカット");
 
   // Switching windows stores it.
   s.Type(kLoop, L"7");
   s.Activate(s.CutWindows().back() == a ? s.CutWindows().front() : s.CutWindows().back());
-  EXPECT_EQ(s.Caption(s.Control(kLoop)), L"1");
+  EXPECT_EQ(TextOf(s.Control(kLoop)), L"1");
   EXPECT_EQ(s.Selected(kCutList), std::vector<int>{1});
   s.Activate(a);
-  EXPECT_EQ(s.Caption(s.Control(kLoop)), L"7");
+  EXPECT_EQ(TextOf(s.Control(kLoop)), L"7");
 
   // Saving drops the layer no frame shows.
   ASSERT_TRUE(s.Command(kCutOverwrite));
@@ -549,9 +548,9 @@ TEST(Panels, CommitPointsFocusCycleAndSaves) {
   EXPECT_EQ(saved->FrameAt(saved->FrameCount() - 1)->Loop(), 7);
 
   // Without a cut window the cycle goes from the comment to the time field.
-  s.Post(kCloseAll);
+  s.PostCommand(kCloseAll);
   ASSERT_TRUE(s.Answer(IDNO));
-  ASSERT_TRUE(s.Idle());
+  ASSERT_TRUE(s.Sync());
   ASSERT_TRUE(s.CutWindows().empty());
   s.Click(kComment);
   ASSERT_TRUE(s.Command(kFocusNext));
@@ -564,15 +563,15 @@ TEST(Panels, CommitPointsFocusCycleAndSaves) {
 TEST(Measure, EditorExport) {
   if (gEnv.measure.empty()) GTEST_SKIP() << "no --measure film";
   EditorSession s(gEnv.editor, TestFolder(L"Measure"));
-  ASSERT_TRUE(s.Start(Quoted(gEnv.measure)));
+  ASSERT_TRUE(s.Start(Quoted(gEnv.measure), false));
   const std::wstring folder = gEnv.measure.substr(0, gEnv.measure.find_last_of(L'\\'));
   for (const wchar_t* name : {L"cold", L"warm"}) {
-    s.Post(kFilmExport);
+    s.PostCommand(kFilmExport);
     const std::wstring out = folder + L"\\editor_" + name + L".ov";
     const double started = NowMs();
     ASSERT_TRUE(s.ChooseFile(out));
-    ASSERT_TRUE(WaitFor(600000, [&] { return Exists(out) && s.NoDialog(); }));
-    ASSERT_TRUE(s.Idle());
+    ASSERT_TRUE(WaitFor(600000, [&] { return FileExists(out) && s.NoDialog(); }));
+    ASSERT_TRUE(s.Sync());
     std::printf("editor export %ls: %.0f ms\n", name, NowMs() - started);
   }
 }
@@ -587,7 +586,7 @@ int main(int argc, char** argv) {
                        : flag == "--work"    ? &gEnv.work
                        : flag == "--measure" ? &gEnv.measure
                                              : nullptr;
-    if (to) *to = Widen(argv[++i]);
+    if (to) *to = Utf16(argv[++i]);
   }
   if (gEnv.editor.empty() || gEnv.work.empty()) {
     std::fprintf(

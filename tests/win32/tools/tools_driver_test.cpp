@@ -20,7 +20,7 @@
 #include "model/raster_surface.h"
 #include "model/undo.h"
 #include "raster/stroke.h"
-#include "tests/win32/tools/editor_run.h"
+#include "tests/win32/tools/drawing_session.h"
 
 namespace {
 
@@ -36,10 +36,6 @@ constexpr int kLayerX = 4, kLayerY = 3;
 const char kSettings[] =
     "[setup]\r\nbrush=7, 0, 1, 0, 1, 0\r\nfont=@Noto Sans CJK JP, 24, 12, 400\r\n"
     "[OnClipTrans]\r\nFlag=1\r\nRGB=#00FF00\r\n";
-
-std::string Utf8(const std::wstring& w) {
-  return Narrow(w);
-}
 
 std::unique_ptr<Cut> Load(const std::wstring& path) {
   auto cut = std::make_unique<Cut>(1, 1, 24, std::string(), AntiAlias::kFull);
@@ -90,7 +86,7 @@ std::string Difference(Cut& a, Cut& b) {
 // save with the steps that gesture stands for.
 class Agreement {
  public:
-  Agreement(EditorRun& run, const std::wstring& cut) : run_(run), cut_(cut) {
+  Agreement(DrawingSession& run, const std::wstring& cut) : run_(run), cut_(cut) {
     saves_.push_back(Save(L"save0.cut"));
   }
   // Saves the editor's cut and compares it with `ops` (JSON steps) applied to save `base`
@@ -124,7 +120,7 @@ class Agreement {
     return copy;
   }
 
-  EditorRun& run_;
+  DrawingSession& run_;
   std::wstring cut_;
   std::vector<std::wstring> saves_;
 };
@@ -152,7 +148,7 @@ std::string Rect4(int x, int y, int w, int h) {
 }
 
 // Clicks a swatch of the pen chooser (left button: it chooses and closes).
-void ChooseSwatch(EditorRun& run, int row, int column) {
+void ChooseSwatch(DrawingSession& run, int row, int column) {
   HWND chooser = run.PenChooser();
   ASSERT_TRUE(chooser) << "the pen chooser is not shown";
   const LPARAM at = MAKELPARAM(4 + 14 * column + 6, 4 + 14 * row + 6);
@@ -166,22 +162,22 @@ class Editor : public ::testing::Test {
  protected:
   void SetUp() override {
     const std::wstring name =
-        Widen(::testing::UnitTest::GetInstance()->current_test_info()->name());
+        Utf16(::testing::UnitTest::GetInstance()->current_test_info()->name());
     folder_ = gEnv.work + L"\\" + name;
     cut_ = folder_ + L"\\drawn.cut";
-    run_ = std::make_unique<EditorRun>(gEnv.editor, folder_, kSettings);
+    run_ = std::make_unique<DrawingSession>(gEnv.editor, folder_, kSettings);
     ASSERT_TRUE(CopyFileW(gEnv.cut.c_str(), cut_.c_str(), FALSE));
     ASSERT_TRUE(run_->Start(cut_));
     run_->SetCanvas(kCanvasWidth, kCanvasHeight);
     run_->SetLayerOffset(kLayerX, kLayerY);
   }
   void TearDown() override {
-    if (!gEnv.shots.empty() && run_ && run_->Frame()) {
+    if (!gEnv.shots.empty() && run_ && run_->Window()) {
       RECT r;
-      GetWindowRect(run_->Frame(), &r);
+      GetWindowRect(run_->Window(), &r);
       CreateDirectoryW(gEnv.shots.c_str(), nullptr);
       const std::wstring name =
-          Widen(::testing::UnitTest::GetInstance()->current_test_info()->name());
+          Utf16(::testing::UnitTest::GetInstance()->current_test_info()->name());
       SaveBitmap(gEnv.shots + L"\\editor_" + name + L".bmp", CaptureScreen(r));
     }
     run_.reset();
@@ -189,11 +185,11 @@ class Editor : public ::testing::Test {
   void Tool(int id) { run_->Command(id); }
 
   std::wstring folder_, cut_;
-  std::unique_ptr<EditorRun> run_;
+  std::unique_ptr<DrawingSession> run_;
 };
 
 TEST_F(Editor, EveryToolsGestureAgreesWithOrvinaCutApply) {
-  EditorRun& run = *run_;
+  DrawingSession& run = *run_;
   Agreement check(run, cut_);
 
   // Free pen at 1/1 with smoothing-skip: stair steps become diagonals, repeats are dropped.
@@ -416,7 +412,7 @@ std::vector<uint8_t> ExpectedDib(const RasterSurface& cell) {
 }
 
 TEST_F(Editor, CopyAndPasteAcrossWindowsAndThroughTheClipboard) {
-  EditorRun& run = *run_;
+  DrawingSession& run = *run_;
   // A filled tone rectangle in the first cut.
   Tool(ID_TOOL_RECTANGLE);
   run.RightClick({60, 60});
@@ -480,7 +476,7 @@ TEST_F(Editor, CopyAndPasteAcrossWindowsAndThroughTheClipboard) {
 }
 
 TEST_F(Editor, VerticalTextWritesItsLinesFromRightToLeft) {
-  EditorRun& run = *run_;
+  DrawingSession& run = *run_;
   Tool(ID_TOOL_TEXT);
   const POINT at = run.At({10, 5});
   run.Mouse(WM_MOUSEMOVE, at);
@@ -548,22 +544,13 @@ struct Seen {
   bool operator==(const Seen&) const = default;
 };
 
-Image CaptureClient(HWND window) {
-  RECT r;
-  GetClientRect(window, &r);
-  POINT corner{0, 0};
-  ClientToScreen(window, &corner);
-  OffsetRect(&r, corner.x, corner.y);
-  return CaptureScreen(r);
-}
-
-Seen Look(EditorRun& run, const std::wstring& cut, const std::wstring& dialog) {
+Seen Look(DrawingSession& run, const std::wstring& cut, const std::wstring& dialog) {
   run.Command(ID_CUT_OVERWRITE);
-  RedrawWindow(run.Frame(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-  Seen seen{CaptureClient(run.Frame()), ReadFileBytes(cut), dialog};
+  RedrawWindow(run.Window(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+  Seen seen{CaptureClient(run.Window()), ReadFileBytes(cut), dialog};
   // Painting has settled when two looks agree.
   WaitFor(3000, [&] {
-    Image again = CaptureClient(run.Frame());
+    Image again = CaptureClient(run.Window());
     const bool settled = again == seen.screen;
     seen.screen = std::move(again);
     return settled;
@@ -577,29 +564,29 @@ TEST(Keys, EveryPairOfCharactersDoesTheSame) {
   // seen.
   const std::wstring keysCut = gEnv.work + L"\\keys.cut";
   ASSERT_TRUE(WriteKeysCut(keysCut));
-  std::unique_ptr<EditorRun> runs[2];
+  std::unique_ptr<DrawingSession> runs[2];
   std::wstring cuts[2];
   for (int i = 0; i < 2; ++i) {
     const std::wstring folder = gEnv.work + L"\\keys" + std::to_wstring(i);
-    runs[i] = std::make_unique<EditorRun>(gEnv.editor, folder, kSettings);
+    runs[i] = std::make_unique<DrawingSession>(gEnv.editor, folder, kSettings);
     cuts[i] = folder + L"\\keys.cut";
     ASSERT_TRUE(CopyFileW(keysCut.c_str(), cuts[i].c_str(), FALSE));
     ASSERT_TRUE(runs[i]->Start(cuts[i]));
-    MoveWindow(runs[i]->Frame(), 640 * i, 0, 636, 1000, TRUE);
+    MoveWindow(runs[i]->Window(), 640 * i, 0, 636, 1000, TRUE);
     runs[i]->SetCanvas(kCanvasWidth, kCanvasHeight);
     runs[i]->SetLayerOffset(kLayerX, kLayerY);
   }
-  using Action = std::function<void(EditorRun&)>;
+  using Action = std::function<void(DrawingSession&)>;
   struct Step {
     const char* pair;
     Action before = nullptr, after = nullptr;
   };
-  auto stroke = [](EditorRun& r) {
+  auto stroke = [](DrawingSession& r) {
     r.Command(ID_TOOL_FREE_PEN);
     r.Drag({{30, 40}, {60, 45}, {80, 70}});
   };
-  auto hover = [](EditorRun& r) { r.Move({50, 50}); };
-  auto cursorOver = [](EditorRun& r) {
+  auto hover = [](DrawingSession& r) { r.Move({50, 50}); };
+  auto cursorOver = [](DrawingSession& r) {
     POINT p = r.At({50, 40});
     ClientToScreen(r.Cut(), &p);
     SetCursorPos(p.x, p.y);
@@ -614,7 +601,7 @@ TEST(Keys, EveryPairOfCharactersDoesTheSame) {
       {"56"},
       {"*S"},
       {"A}"},
-      {"fj", [](EditorRun& r) { r.Command(ID_TOOL_FREE_PEN); }, hover},
+      {"fj", [](DrawingSession& r) { r.Command(ID_TOOL_FREE_PEN); }, hover},
       {"dk", nullptr, hover},
       {"ls", cursorOver},
       {";a", cursorOver},
@@ -649,7 +636,7 @@ TEST(Keys, EveryPairOfCharactersDoesTheSame) {
     const bool dialog = std::string("GHgh").find(step.pair[0]) != std::string::npos;
     Seen seen[2];
     for (int i = 0; i < 2; ++i) {
-      EditorRun& r = *runs[i];
+      DrawingSession& r = *runs[i];
       if (step.before) step.before(r);
       if (step.before) last[i] = Look(r, cuts[i], L"");
       std::wstring caption;
@@ -681,10 +668,10 @@ TEST(Keys, EveryPairOfCharactersDoesTheSame) {
 }
 
 TEST_F(Editor, ThePenChooserStaysOnTheScreenAndTheRightButtonKeepsItOpen) {
-  EditorRun& run = *run_;
+  DrawingSession& run = *run_;
   const int screenWidth = GetSystemMetrics(SM_CXSCREEN),
             screenHeight = GetSystemMetrics(SM_CYSCREEN);
-  MoveWindow(run.Frame(), screenWidth - 500, screenHeight - 400, 500, 400, TRUE);
+  MoveWindow(run.Window(), screenWidth - 500, screenHeight - 400, 500, 400, TRUE);
   Tool(ID_TOOL_FREE_PEN);
   RECT client;
   GetClientRect(run.Cut(), &client);
@@ -743,7 +730,7 @@ TEST(Latency, FreePenStrokeOnABigCut) {
     }
     ASSERT_TRUE(SaveCut(cut, Utf8(bigCut)));
   }
-  EditorRun run(gEnv.editor, gEnv.work + L"\\latency", kSettings);
+  DrawingSession run(gEnv.editor, gEnv.work + L"\\latency", kSettings);
   ASSERT_TRUE(run.Start(bigCut));
   run.SetCanvas(1920, 1080);
   run.Command(ID_TOOL_FREE_PEN);
@@ -813,7 +800,7 @@ int main(int argc, char** argv) {
                        : flag == "--cut"    ? &gEnv.cut
                        : flag == "--shots"  ? &gEnv.shots
                                             : nullptr;
-    if (to) *to = Widen(argv[++i]);
+    if (to) *to = Utf16(argv[++i]);
   }
   if (gEnv.editor.empty() || gEnv.orvina.empty() || gEnv.work.empty()) {
     std::fprintf(stderr, "usage: tools_driver --editor E --orvina O --work FOLDER [--shots D]\n");

@@ -1,9 +1,9 @@
 #pragma once
 
 // One run of OrvinaDeveloper.exe driven from outside: the shared program session with the
-// editor's own window parts (MDI client, status bar, the active cut window, the animation
-// window, its "Orvinade" message boxes) and what a cut window shows, computed from the
-// composed frames that orvina writes.
+// editor's own window parts (MDI client, status bar, the cut windows, the panels' fields and
+// lists, the animation window, its "Orvinade" message boxes) and what a cut window shows,
+// computed from the composed frames that orvina writes.
 
 #include <array>
 #include <string>
@@ -24,14 +24,22 @@ class EditorSession : public ProgramSession {
   // After Launch: waits for the frame and finds its parts.
   bool WaitForFrame(double ms = 30000);
 
+  // Closes the editor, answering "no" to every save question and cancelling every file
+  // dialog; its exit code, or -1 when it had to be killed.
+  int Quit();
+
   HWND MdiClient() const { return mdiClient_; }
+  // A child of the frame: a panel's field, button or list.
+  HWND Control(int id) const { return GetDlgItem(window_, id); }
   std::wstring Title() const { return TextOf(window_); }
   std::wstring StatusText() const { return TextOf(status_); }
   // A [setup] setting as the editor wrote it ("" when missing).
   std::wstring Setting(const wchar_t* key) const { return ProgramSession::Setting(L"setup", key); }
 
-  // The active cut window, or null.
+  // The active cut window, or null; every cut window; makes one the active one.
   HWND Cut() const;
+  std::vector<HWND> CutWindows() const;
+  void Activate(HWND cut);
   std::wstring CutTitle() const { return TextOf(Cut()); }
   // Gives the active cut window this outer size.
   void ResizeCut(int width, int height) const;
@@ -45,12 +53,30 @@ class EditorSession : public ProgramSession {
 
   // The "Orvinade" message box that comes within `ms`: its text, then `button` is pressed.
   // False when none came.
-  bool Answer(int button, std::wstring* text = nullptr, double ms = 10000) const;
+  bool Answer(int button, std::wstring* text = nullptr, double ms = 10000);
+
+  // The rows of one of the panels' list boxes, the selected rows and the caret row.
+  std::vector<std::wstring> Rows(int list) const;
+  std::vector<int> Selected(int list) const;
+  int Caret(int list) const;
+  // A row chosen as a click does (the selection and its notification).
+  void Choose(int list, int row);
+  // A double click on the caret row (posted: it may open a dialog).
+  void DoubleClick(int list);
+  // A click on a control, over when the call returns.
+  void Click(int id);
+  HWND Focus() const;
+  int FocusId() const { return GetDlgCtrlID(Focus()); }
+  // Typing into a panel field: the click that focuses it, then the text.
+  void Type(int id, const std::wstring& text);
 
  private:
   HWND mdiClient_ = nullptr;
   HWND status_ = nullptr;
 };
+
+// The rows joined with commas.
+std::wstring JoinRows(const std::vector<std::wstring>& rows);
 
 // A composed frame as `orvina cut compose` writes it: pixel values and the colour table.
 struct Composed {

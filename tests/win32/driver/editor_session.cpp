@@ -1,4 +1,4 @@
-#include "tests/win32/editor/editor_session.h"
+#include "tests/win32/driver/editor_session.h"
 
 #include <algorithm>
 
@@ -9,6 +9,7 @@ namespace {
 constexpr wchar_t kFrameClass[] = L"OrvinadeFrame";
 constexpr wchar_t kAnimationClass[] = L"OrvinaWnd";
 constexpr int kMdiClient = 10001, kStatusBar = 10008;
+constexpr wchar_t kMessageBoxCaption[] = L"Orvinade";
 
 uint32_t Get32(const std::vector<uint8_t>& b, size_t at) {
   return at + 4 <= b.size() ? uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 |
@@ -30,7 +31,7 @@ EditorSession::EditorSession(const std::wstring& editor, const std::wstring& fol
 
 bool EditorSession::Start(const std::wstring& arguments, bool cut) {
   if (!Launch(arguments) || !WaitForFrame()) return false;
-  return !cut || WaitFor(10000, [&] { return Cut() != nullptr; });
+  return (!cut || WaitFor(10000, [&] { return Cut() != nullptr; })) && Sync();
 }
 
 bool EditorSession::WaitForFrame(double ms) {
@@ -38,6 +39,105 @@ bool EditorSession::WaitForFrame(double ms) {
   mdiClient_ = GetDlgItem(window_, kMdiClient);
   status_ = GetDlgItem(window_, kStatusBar);
   return mdiClient_ && status_;
+}
+
+int EditorSession::Quit() {
+  if (!Alive()) return Close();
+  PostMessageW(window_, WM_CLOSE, 0, 0);
+  WaitFor(20000, [&] {
+    if (!Alive()) return true;
+    if (HWND box = WaitForDialog(0, kMessageBoxCaption))
+      PostMessageW(box, WM_COMMAND, IDNO, 0);
+    else if (HWND files = WaitForDialogWith(0x47c, 0))
+      PostMessageW(files, WM_COMMAND, IDCANCEL, 0);
+    return false;
+  });
+  return Close(0);
+}
+
+std::vector<HWND> EditorSession::CutWindows() const {
+  std::vector<HWND> cuts;
+  for (HWND child = GetWindow(mdiClient_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    wchar_t name[64] = {};
+    GetClassNameW(child, name, 64);
+    if (wcscmp(name, L"OrvinadeCutFrame") == 0) cuts.push_back(child);
+  }
+  return cuts;
+}
+
+void EditorSession::Activate(HWND cut) {
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutW(mdiClient_, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(cut), 0, SMTO_NORMAL, 20000, &ignored);
+  Sync();
+}
+
+std::vector<std::wstring> EditorSession::Rows(int list) const {
+  HWND box = Control(list);
+  std::vector<std::wstring> rows;
+  const LRESULT n = SendMessageW(box, LB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < n; ++i) {
+    const LRESULT length = SendMessageW(box, LB_GETTEXTLEN, WPARAM(i), 0);
+    std::wstring row(size_t(std::max<LRESULT>(length, 0)) + 1, L'\0');
+    SendMessageW(box, LB_GETTEXT, WPARAM(i), reinterpret_cast<LPARAM>(row.data()));
+    row.resize(wcslen(row.c_str()));
+    rows.push_back(row);
+  }
+  return rows;
+}
+
+std::vector<int> EditorSession::Selected(int list) const {
+  HWND box = Control(list);
+  std::vector<int> rows;
+  const LRESULT n = SendMessageW(box, LB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < n; ++i)
+    if (SendMessageW(box, LB_GETSEL, WPARAM(i), 0) > 0) rows.push_back(int(i));
+  return rows;
+}
+
+int EditorSession::Caret(int list) const { return int(SendMessageW(Control(list), LB_GETCARETINDEX, 0, 0)); }
+
+void EditorSession::Choose(int list, int row) {
+  HWND box = Control(list);
+  if (GetWindowLongW(box, GWL_STYLE) & LBS_EXTENDEDSEL) {
+    SendMessageW(box, LB_SETSEL, FALSE, -1);
+    SendMessageW(box, LB_SETSEL, TRUE, row);
+    SendMessageW(box, LB_SETCARETINDEX, WPARAM(row), FALSE);
+  } else {
+    SendMessageW(box, LB_SETCURSEL, WPARAM(row), 0);
+  }
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutW(window_, WM_COMMAND, MAKEWPARAM(list, LBN_SELCHANGE), reinterpret_cast<LPARAM>(box),
+                      SMTO_NORMAL, 10000, &ignored);
+}
+
+void EditorSession::DoubleClick(int list) {
+  PostMessageW(window_, WM_COMMAND, MAKEWPARAM(list, LBN_DBLCLK), reinterpret_cast<LPARAM>(Control(list)));
+}
+
+void EditorSession::Click(int id) {
+  HWND control = Control(id);
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutW(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3), SMTO_NORMAL, 5000, &ignored);
+  SendMessageTimeoutW(control, WM_LBUTTONUP, 0, MAKELPARAM(3, 3), SMTO_NORMAL, 5000, &ignored);
+  Sync();
+}
+
+HWND EditorSession::Focus() const {
+  GUITHREADINFO info = {};
+  info.cbSize = sizeof info;
+  GetGUIThreadInfo(process_.dwThreadId, &info);
+  return info.hwndFocus;
+}
+
+void EditorSession::Type(int id, const std::wstring& text) {
+  Click(id);
+  SendMessageW(Control(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+std::wstring JoinRows(const std::vector<std::wstring>& rows) {
+  std::wstring joined;
+  for (const std::wstring& row : rows) joined += (joined.empty() ? L"" : L",") + row;
+  return joined;
 }
 
 HWND EditorSession::Cut() const {
@@ -76,15 +176,14 @@ HWND EditorSession::Animation() const {
   return nullptr;
 }
 
-bool EditorSession::Answer(int button, std::wstring* text, double ms) const {
-  HWND box = WaitForDialog(ms, L"Orvinade");
+bool EditorSession::Answer(int button, std::wstring* text, double ms) {
+  HWND box = WaitForDialog(ms, kMessageBoxCaption);
   if (!box) return false;
   if (text) {
     text->clear();
     EnumChildWindows(box, AppendStaticText, reinterpret_cast<LPARAM>(text));
   }
-  PressButton(box, button);
-  return DialogGone(box);
+  return Press(box, button);
 }
 
 Composed ReadComposed(const std::wstring& path) {
