@@ -288,8 +288,7 @@ TEST(FilmWindow, DeleteCutsWithAndWithoutTheirFiles) {
   EXPECT_EQ(JoinRows(s.Rows(kCutList)), L"d");
   EXPECT_TRUE(FileExists(folder + L"\\d.cut"));
   EXPECT_FALSE(FileExists(folder + L"\\e.cut"));
-  s.PostCommand(kFilmOverwrite);
-  ASSERT_TRUE(s.Sync());
+  ASSERT_TRUE(s.Command(kFilmOverwrite));
   Film saved;
   ASSERT_TRUE(saved.Load(Ansi(film), '\\'));
   EXPECT_EQ(saved.Count(), 1);
