@@ -146,6 +146,12 @@ script() {
     sed 's/"canvas": \[120, 90\]/"canvas": [132, 96]/' view.json >resized.json &&
     "$NATIVE" cut build resized.json -o resized.cut &&
     "$NATIVE" cut compose resized.cut --frame 3 -o resized_f3.bmp &&
+    sed 's/"canvas": \[120, 90\], "frameSize": \[100, 80\], "fps": 12, "credit": "view"/"canvas": [132, 96], "frameSize": [64, 48], "fps": 15, "credit": "テスト", "antiAlias": 1/' \
+      view.json >props.json &&
+    "$NATIVE" cut build props.json -o props_unused.cut &&
+    echo '{"ops": [{"op": "removeUnusedLayers"}]}' >unused.json &&
+    "$NATIVE" cut apply props_unused.cut unused.json -o props.cut &&
+    "$NATIVE" cut compile props.cut -o props.tl &&
     for flags in 1 2 4 8; do
       "$NATIVE" cut compose view.cut --frame 2 --flags $flags -o view_f2_flags$flags.bmp || exit 1
     done &&

@@ -303,6 +303,7 @@ TEST_F(EditorView, TheFrameExportWritesWhatOrvinaRenders) {
   HWND dialog = S().WaitForDialog(10000);
   ASSERT_NE(dialog, nullptr);
   const std::wstring path = folder_ + L"\\frame1.bmp";
+  DeleteFileW(path.c_str());
   ASSERT_TRUE(SetFileName(dialog, path));
   PressButton(dialog, IDOK);
   ASSERT_TRUE(DialogGone(dialog));
@@ -319,17 +320,15 @@ TEST_F(EditorView, HoldingTheRightButtonOpensTheToolPopupWhoseChoiceIsTheTool) {
   PostMessageW(S().Cut(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(30, 30));
   HWND menu = nullptr;
   ASSERT_TRUE(WaitFor(3000, [&] { return (menu = FindProcessWindow(S().ProcessId(), L"#32768")) != nullptr; }));
-  // Down, Down, Enter: the second item, the line tool.
-  std::vector<INPUT> keys;
-  for (WORD key : {VK_DOWN, VK_DOWN, VK_RETURN})
-    for (DWORD up : {DWORD(0), DWORD(KEYEVENTF_KEYUP)}) {
-      INPUT i = {};
-      i.type = INPUT_KEYBOARD;
-      i.ki.wVk = key;
-      i.ki.dwFlags = up;
-      keys.push_back(i);
-    }
-  SendInput(UINT(keys.size()), keys.data(), sizeof(INPUT));
+  // Down, Down, Enter, as a user types them: the second item, the line tool.
+  for (WORD key : {VK_DOWN, VK_DOWN, VK_RETURN}) {
+    Sleep(150);
+    INPUT press[2] = {};
+    press[0].type = press[1].type = INPUT_KEYBOARD;
+    press[0].ki.wVk = press[1].ki.wVk = key;
+    press[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, press, sizeof(INPUT));
+  }
   EXPECT_TRUE(WaitFor(3000, [&] { return !IsWindowVisible(menu); }));
   PostMessageW(S().Cut(), WM_RBUTTONUP, 0, MAKELPARAM(30, 30));
   S().Sync();
@@ -679,6 +678,20 @@ TEST(EditorDialogs, EachDialogShowsItsHelpAndStoresItsValues) {
     EXPECT_EQ(cut->GetAntiAlias(), AntiAlias::kHalf);
     EXPECT_EQ(cut->FrameWidth(), 64);
     EXPECT_EQ(cut->FrameHeight(), 48);
+  }
+  EXPECT_EQ(ReadFileBytes(path), ReadFileBytes(Data(L"props.cut"))) << "what orvina builds with these values";
+  {
+    SCOPED_TRACE("the preview of the changed cut");
+    ASSERT_TRUE(s.Key(VK_F5));
+    HWND animation = s.Animation();
+    EXPECT_TRUE(WaitFor(10000, [&] { return IsWindowVisible(animation) != 0; }));
+    EXPECT_EQ(ReadFileBytes(folder + L"\\view.tl"), ReadFileBytes(Data(L"props.tl")));
+    RECT client{};
+    GetClientRect(animation, &client);
+    // The camera at half size; a captioned window is never narrower than the system allows.
+    EXPECT_GE(client.right, 32);
+    EXPECT_EQ(client.bottom, 24);
+    ASSERT_TRUE(s.Key(VK_ESCAPE));
   }
   {
     SCOPED_TRACE("108 grid, and the drawn grid's dialog starts from it");
