@@ -403,6 +403,7 @@ TEST(FilmWindow, CutsIntoAndOutOfTheFilm) {
   FillCutDialog(s, 80, 60, 24, L"");
   FillLayerDialog(s, L"", 80, 60);
   EXPECT_EQ(TextOf(s.Cut()), L"untitled.cut");
+  EXPECT_EQ(s.ProgramSession::Setting(L"OnNewCut", L"width"), L"80") << "the new cut's size is kept";
   s.PostCommand(kCutAdd);
   ASSERT_TRUE(s.CancelFileDialog());
   EXPECT_TRUE(s.Rows(kCutList).empty());
