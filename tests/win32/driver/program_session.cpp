@@ -3,6 +3,8 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -384,4 +386,21 @@ int RunProgram(const std::wstring& program, const std::wstring& arguments, DWORD
   CloseHandle(pi.hProcess);
   CloseHandle(pi.hThread);
   return int(code);
+}
+
+bool ReadDriverFlags(int argc, char** argv, const std::vector<DriverFlag>& flags, const char* usage) {
+  for (int i = 1; i + 1 < argc; ++i)
+    for (const DriverFlag& flag : flags)
+      if (std::strcmp(argv[i], flag.name) == 0) {
+        *flag.value = Utf16(argv[++i]);
+        break;
+      }
+  for (const DriverFlag& flag : flags) {
+    if (flag.required && flag.value->empty()) {
+      std::fprintf(stderr, "usage: %s\n", usage);
+      return false;
+    }
+    if (std::strcmp(flag.name, "--work") == 0) CreateDirectoryW(flag.value->c_str(), nullptr);
+  }
+  return true;
 }

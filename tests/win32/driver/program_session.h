@@ -33,6 +33,16 @@ bool FileExists(const std::wstring& path);
 // Runs a console program with a command line and waits for it; its exit code, or -1.
 int RunProgram(const std::wstring& program, const std::wstring& arguments, DWORD ms = 120000);
 
+// One "--name VALUE" option of a driver's command line.
+struct DriverFlag {
+  const char* name;
+  std::wstring* value;
+  bool required = false;
+};
+// Reads the options left after Google Test took its own; false, with `usage` on standard
+// error, when a required one is missing. The folder of "--work" is made.
+bool ReadDriverFlags(int argc, char** argv, const std::vector<DriverFlag>& flags, const char* usage);
+
 // Reads the screen rectangle (screen coordinates).
 Image CaptureScreen(const RECT& r);
 // The client area of a window as shown on screen.

@@ -819,19 +819,12 @@ TEST(EditorTiming, StartToTheFirstPaintOfABigCut) {
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
-  for (int i = 1; i + 1 < argc; ++i) {
-    const std::string flag = argv[i];
-    std::wstring* to = flag == "--editor" ? &gEnv.editor
-                       : flag == "--work" ? &gEnv.work
-                       : flag == "--data" ? &gEnv.data
-                       : flag == "--shots" ? &gEnv.shots
-                                           : nullptr;
-    if (to) *to = Utf16(argv[++i]);
-  }
-  if (gEnv.editor.empty() || gEnv.work.empty() || gEnv.data.empty()) {
-    std::fprintf(stderr, "usage: editor_driver --editor OrvinaDeveloper.exe --work FOLDER --data FOLDER [--shots D]\n");
+  if (!ReadDriverFlags(argc, argv,
+                       {{"--editor", &gEnv.editor, true},
+                        {"--work", &gEnv.work, true},
+                        {"--data", &gEnv.data, true},
+                        {"--shots", &gEnv.shots}},
+                       "editor_driver --editor OrvinaDeveloper.exe --work FOLDER --data FOLDER [--shots D]"))
     return 2;
-  }
-  CreateDirectoryW(gEnv.work.c_str(), nullptr);
   return RUN_ALL_TESTS();
 }

@@ -580,19 +580,9 @@ TEST(Measure, EditorExport) {
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
-  for (int i = 1; i + 1 < argc; ++i) {
-    const std::string flag = argv[i];
-    std::wstring* to = flag == "--editor"    ? &gEnv.editor
-                       : flag == "--work"    ? &gEnv.work
-                       : flag == "--measure" ? &gEnv.measure
-                                             : nullptr;
-    if (to) *to = Utf16(argv[++i]);
-  }
-  if (gEnv.editor.empty() || gEnv.work.empty()) {
-    std::fprintf(
-        stderr, "usage: film_driver --editor OrvinaDeveloper.exe --work FOLDER [--measure FILM]\n");
+  if (!ReadDriverFlags(argc, argv,
+                       {{"--editor", &gEnv.editor, true}, {"--work", &gEnv.work, true}, {"--measure", &gEnv.measure}},
+                       "film_driver --editor OrvinaDeveloper.exe --work FOLDER [--measure FILM]"))
     return 2;
-  }
-  CreateDirectoryW(gEnv.work.c_str(), nullptr);
   return RUN_ALL_TESTS();
 }

@@ -692,19 +692,12 @@ TEST(Player, AFilmMadeByOrvinaPlays) {
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
-  for (int i = 1; i + 1 < argc; ++i) {
-    const std::string flag = argv[i];
-    std::wstring* to = flag == "--player" ? &gEnv.player
-                       : flag == "--work"  ? &gEnv.work
-                       : flag == "--film"  ? &gEnv.film
-                       : flag == "--shots" ? &gEnv.shots
-                                           : nullptr;
-    if (to) *to = Utf16(argv[++i]);
-  }
-  if (gEnv.player.empty() || gEnv.work.empty()) {
-    std::fprintf(stderr, "usage: player_driver --player OrvinaPlayer.exe --work FOLDER [--film F] [--shots D]\n");
+  if (!ReadDriverFlags(argc, argv,
+                       {{"--player", &gEnv.player, true},
+                        {"--work", &gEnv.work, true},
+                        {"--film", &gEnv.film},
+                        {"--shots", &gEnv.shots}},
+                       "player_driver --player OrvinaPlayer.exe --work FOLDER [--film F] [--shots D]"))
     return 2;
-  }
-  CreateDirectoryW(gEnv.work.c_str(), nullptr);
   return RUN_ALL_TESTS();
 }

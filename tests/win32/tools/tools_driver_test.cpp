@@ -796,21 +796,13 @@ bool WriteBaseCut(const std::wstring& path) {
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
-  for (int i = 1; i + 1 < argc; ++i) {
-    const std::string flag = argv[i];
-    std::wstring* to = flag == "--editor"   ? &gEnv.editor
-                       : flag == "--orvina" ? &gEnv.orvina
-                       : flag == "--work"   ? &gEnv.work
-                       : flag == "--cut"    ? &gEnv.cut
-                       : flag == "--shots"  ? &gEnv.shots
-                                            : nullptr;
-    if (to) *to = Utf16(argv[++i]);
-  }
-  if (gEnv.editor.empty() || gEnv.orvina.empty() || gEnv.work.empty()) {
-    std::fprintf(stderr, "usage: tools_driver --editor E --orvina O --work FOLDER [--shots D]\n");
+  if (!ReadDriverFlags(argc, argv,
+                       {{"--editor", &gEnv.editor, true},
+                        {"--orvina", &gEnv.orvina, true},
+                        {"--work", &gEnv.work, true},
+                        {"--shots", &gEnv.shots}},
+                       "tools_driver --editor E --orvina O --work FOLDER [--shots D]"))
     return 2;
-  }
-  CreateDirectoryW(gEnv.work.c_str(), nullptr);
   gEnv.cut = gEnv.work + L"\\base.cut";
   if (!WriteBaseCut(gEnv.cut)) {
     std::fprintf(stderr, "cannot write the base cut\n");
