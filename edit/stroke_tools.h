@@ -48,25 +48,23 @@ struct CurveState {
   RubberLine rubber;
 };
 
-struct ConcentrationState {
+// Lines clicked from a first point: concentration lines from their centre, parallel lines
+// from the first line's start. The counter is 0 while idle.
+struct ClickedLinesState {
   int32_t count = 0;
-  Point centre;
+  Point start;  // cell
   RubberLine rubber;
 };
 
-struct ParallelState {
-  int32_t count = 0;  // 0 idle, 1 first line started, 2 or more copying
-  Point start;
+using ConcentrationState = ClickedLinesState;
+
+struct ParallelState : ClickedLinesState {
+  // count: 1 first line started, 2 or more copying
   Point offset;      // window pixels from the mouse to the copy's other end
   Point lastWindow;  // the snapped mouse
-  RubberLine rubber;
 };
 
-struct RectangleState {
-  bool active = false;
-  Point start;
-  Outline outline;
-};
+using RectangleState = DragRectState;
 
 // The free pen dragged through cell points as the tool draws it at zoom 1/1 or more: a dab
 // at the press, a segment to each point that differs from the last, and with smoothing-skip
