@@ -120,11 +120,15 @@ Point Add(Point a, Point b) {
 
 }  // namespace
 
-void StrokeHistory::Begin(Point p) {
-  p_[0] = p_[1] = p_[2] = p;
+void StrokeHistory::Begin(Point p, bool smoothingSkip) {
+  p_[0] = p_[1] = p_[2] = last_ = p;
+  smoothing_ = smoothingSkip;
 }
 
 std::pair<Point, Point> StrokeHistory::Push(Point p) {
+  const Point last = last_;
+  last_ = p;
+  if (!smoothing_) return {last, p};
   p_[0] = p_[1];
   p_[1] = p_[2];
   p_[2] = p;
@@ -137,23 +141,27 @@ std::pair<Point, Point> StrokeHistory::Push(Point p) {
   return {p_[0], p_[1]};
 }
 
+std::optional<std::pair<Point, Point>> StrokeHistory::Pending() const {
+  if (!smoothing_) return std::nullopt;
+  return std::pair{p_[1], p_[2]};
+}
+
 void DrawFreePenStroke(RasterSurface& cell, const std::vector<Point>& points, const Pen& pen,
                        ProtectMask mask, bool smoothingSkip) {
   if (points.empty()) return;
+  auto line = [&](std::pair<Point, Point> s) {
+    DrawLine(cell, s.first.x, s.first.y, s.second.x, s.second.y, pen, mask, nullptr);
+  };
   StrokeHistory history;
   Point last = points.front();
   cell.Stamp(last.x, last.y, pen, mask, nullptr);
-  history.Begin(last);
+  history.Begin(last, smoothingSkip);
   for (const Point& p : points) {
     if (p == last) continue;
-    const auto [a, b] = smoothingSkip ? history.Push(p) : std::pair<Point, Point>{last, p};
-    DrawLine(cell, a.x, a.y, b.x, b.y, pen, mask, nullptr);
+    line(history.Push(p));
     last = p;
   }
-  if (smoothingSkip) {
-    const auto [a, b] = history.Pending();
-    DrawLine(cell, a.x, a.y, b.x, b.y, pen, mask, nullptr);
-  }
+  if (const auto pending = history.Pending()) line(*pending);
 }
 
 void FreePenTool(const ToolEvent& e, CutView& view, FreePenState& s) {
@@ -176,7 +184,7 @@ void FreePenTool(const ToolEvent& e, CutView& view, FreePenState& s) {
       s.last = p;
       s.drawing = true;
       s.windowHistory = view.Geometry().zoom.Denominator() != 1;
-      s.history.Begin(s.windowHistory ? e.window : p);
+      s.history.Begin(s.windowHistory ? e.window : p, d.smoothingSkip);
       SetStroke(view, Rect{p.x - 4, p.y - 4, 8, 8}, t->offset);
       view.Capture(true);
       return;
@@ -185,12 +193,8 @@ void FreePenTool(const ToolEvent& e, CutView& view, FreePenState& s) {
         PenCursorAt(view, p, t->offset);
         return;
       }
-      std::pair<Point, Point> segment{s.last, p};
-      if (d.smoothingSkip) {
-        const auto [a, b] = s.history.Push(s.windowHistory ? e.window : p);
-        segment = {toCell(a), toCell(b)};
-      }
-      StrokeLine(view, *t, segment.first, segment.second, d.pen);
+      const auto [a, b] = s.history.Push(s.windowHistory ? e.window : p);
+      StrokeLine(view, *t, toCell(a), toCell(b), d.pen);
       s.last = p;
       return;
     }
@@ -198,10 +202,8 @@ void FreePenTool(const ToolEvent& e, CutView& view, FreePenState& s) {
       if (!s.drawing) return;
       view.Capture(false);
       s.drawing = false;
-      if (d.smoothingSkip) {
-        const auto [a, b] = s.history.Pending();
-        StrokeLine(view, *t, toCell(a), toCell(b), d.pen);
-      }
+      if (const auto pending = s.history.Pending())
+        StrokeLine(view, *t, toCell(pending->first), toCell(pending->second), d.pen);
       return;
     case ToolMessage::kRightUp:
       if (!s.drawing) view.OpenPenChooser(e.window);
