@@ -62,42 +62,15 @@ void EraserTool(const ToolEvent& e, CutView& view, EraserState& s) {
 }
 
 void BorderTool(const ToolEvent& e, CutView& view, BorderState& s) {
-  if (e.message == ToolMessage::kCancel) {
-    s.outline.Hide(view);
-    s.active = false;
-    return;
-  }
-  const auto t = TargetOf(view);
-  if (!t) return;
-  const Point p = CellAt(view, e.window, t->offset);
-  const bool beyondStart = p.x > s.start.x && p.y > s.start.y;
-  const Rect r{s.start.x, s.start.y, p.x - s.start.x, p.y - s.start.y};
-  switch (e.message) {
-    case ToolMessage::kLeftDown:
-      s.start = p;
-      s.active = true;
-      return;
-    case ToolMessage::kMove:
-      if (s.active && beyondStart) s.outline.Show(view, WindowRectOf(view, r, t->offset));
-      return;
-    case ToolMessage::kLeftUp:
-      // A release left of or above the start goes on with the drag.
-      if (!s.active || !beyondStart) return;
-      s.active = false;
-      s.outline.Hide(view);
-      if (!SaveUndo(view.TheCut())) return;
-      view.StrokeBounds() = r;
-      view.ShowWaitCursor(true);
-      t->cell->Border(r.x, r.y, r.width, r.height, view.Drawing().pen, view.Mask());
-      view.ShowWaitCursor(false);
-      RepaintCells(view, r, t->offset);
-      return;
-    case ToolMessage::kRightUp:
-      if (!s.active) view.OpenPenChooser(e.window);
-      return;
-    default:
-      return;
-  }
+  // A release left of or above the start goes on with the drag.
+  const auto release = DragRectangle(e, view, s, true);
+  if (!release || !SaveUndo(view.TheCut())) return;
+  const Rect& r = release->cells;
+  view.StrokeBounds() = r;
+  view.ShowWaitCursor(true);
+  release->target.cell->Border(r.x, r.y, r.width, r.height, view.Drawing().pen, view.Mask());
+  view.ShowWaitCursor(false);
+  RepaintCells(view, r, release->target.offset);
 }
 
 void MosaicTool(const ToolEvent& e, CutView& view, MosaicState& s) {

@@ -12,11 +12,7 @@ struct EraserState {
   Outline outline;
 };
 
-struct BorderState {
-  bool active = false;
-  Point start;
-  Outline outline;
-};
+using BorderState = DragRectState;
 
 struct MosaicState {
   int32_t block = 4;  // 4, 8, 12 or 16

@@ -50,6 +50,44 @@ void AddToStroke(CutView& view, Rect cells, Point offset) {
   RepaintCells(view, cells, offset);
 }
 
+void SetStroke(CutView& view, Rect cells, Point offset) {
+  view.StrokeBounds() = cells;
+  RepaintCells(view, cells, offset);
+}
+
+std::optional<DragRelease> DragRectangle(const ToolEvent& e, CutView& view, DragRectState& s,
+                                         bool onlyBeyondStart) {
+  if (e.message == ToolMessage::kCancel) {
+    s.outline.Hide(view);
+    s.active = false;
+    return std::nullopt;
+  }
+  const auto t = TargetOf(view);
+  if (!t) return std::nullopt;
+  const Point p = CellAt(view, e.window, t->offset);
+  const bool beyondStart = p.x > s.start.x && p.y > s.start.y;
+  const Rect r{s.start.x, s.start.y, p.x - s.start.x, p.y - s.start.y};
+  switch (e.message) {
+    case ToolMessage::kLeftDown:
+      s.start = p;
+      s.active = true;
+      return std::nullopt;
+    case ToolMessage::kMove:
+      if (s.active && beyondStart) s.outline.Show(view, WindowRectOf(view, r, t->offset));
+      return std::nullopt;
+    case ToolMessage::kLeftUp:
+      if (!s.active || (onlyBeyondStart && !beyondStart)) return std::nullopt;
+      s.active = false;
+      s.outline.Hide(view);
+      return DragRelease{*t, r};
+    case ToolMessage::kRightUp:
+      if (!s.active) view.OpenPenChooser(e.window);
+      return std::nullopt;
+    default:
+      return std::nullopt;
+  }
+}
+
 void RubberLine::Show(CutView& view, Point from, Point to) {
   Hide(view);
   from_ = from;

@@ -115,6 +115,8 @@ Rect SegmentBounds(Point a, Point b);
 void RepaintCells(CutView& view, Rect cells, Point offset);
 // Grows the stroke bounds by `cells` and repaints it.
 void AddToStroke(CutView& view, Rect cells, Point offset);
+// Makes `cells` the stroke bounds and repaints it.
+void SetStroke(CutView& view, Rect cells, Point offset);
 
 // An inverted line on the window.
 class RubberLine {
@@ -140,3 +142,24 @@ class Outline {
   bool shown_ = false;
   Rect rect_;
 };
+
+// A rectangle dragged from a start point with its outline (the rectangle and border tools).
+struct DragRectState {
+  bool active = false;
+  Point start;  // cell
+  Outline outline;
+};
+
+// The release that ends a rectangle drag: the current cell and the rectangle start → mouse.
+struct DragRelease {
+  ToolTarget target;
+  Rect cells;
+};
+
+// Everything of a rectangle drag but the release's work: a cancel drops the outline and the
+// drag; a press starts it; a move shows the outline while the mouse is right of and below the
+// start; a right click when idle opens the pen chooser. A left release while dragging ends
+// the drag (the outline removed) and is returned, unless `onlyBeyondStart` and the mouse is
+// left of or above the start: then the drag goes on.
+std::optional<DragRelease> DragRectangle(const ToolEvent& event, CutView& view,
+                                         DragRectState& state, bool onlyBeyondStart);

@@ -5,23 +5,28 @@
 // coordinates unless said otherwise.
 
 #include <cstdint>
+#include <optional>
 #include <utility>
 #include <vector>
 
 #include "edit/cut_view.h"
 
-// The free pen's last three points with the smoothing-skip corner rule: a one-pixel stair
-// step (a vertical move then a horizontal one, or the reverse) becomes a diagonal.
+// The free pen's path: a segment from the last point to each new one or, with smoothing-skip,
+// through the last three points with the corner rule (a one-pixel stair step, a vertical
+// move then a horizontal one or the reverse, becomes a diagonal), one point behind the mouse
+// and finished by a pending segment at the end.
 class StrokeHistory {
  public:
-  void Begin(Point p);
-  // Takes in the next point; the segment to draw is P0 → P1 (P1 moved by the corner rule).
+  void Begin(Point p, bool smoothingSkip);
+  // The segment the next point adds: last → p, or P0 → P1 (P1 moved by the corner rule).
   std::pair<Point, Point> Push(Point p);
-  // What is left to draw when the stroke ends: P1 → P2.
-  std::pair<Point, Point> Pending() const { return {p_[1], p_[2]}; }
+  // What is left to draw when the stroke ends: P1 → P2 with smoothing-skip, else nothing.
+  std::optional<std::pair<Point, Point>> Pending() const;
 
  private:
   Point p_[3];
+  Point last_;
+  bool smoothing_ = false;
 };
 
 struct FreePenState {
@@ -48,25 +53,23 @@ struct CurveState {
   RubberLine rubber;
 };
 
-struct ConcentrationState {
+// Lines clicked from a first point: concentration lines from their centre, parallel lines
+// from the first line's start. The counter is 0 while idle.
+struct ClickedLinesState {
   int32_t count = 0;
-  Point centre;
+  Point start;  // cell
   RubberLine rubber;
 };
 
-struct ParallelState {
-  int32_t count = 0;  // 0 idle, 1 first line started, 2 or more copying
-  Point start;
+using ConcentrationState = ClickedLinesState;
+
+struct ParallelState : ClickedLinesState {
+  // count: 1 first line started, 2 or more copying
   Point offset;      // window pixels from the mouse to the copy's other end
   Point lastWindow;  // the snapped mouse
-  RubberLine rubber;
 };
 
-struct RectangleState {
-  bool active = false;
-  Point start;
-  Outline outline;
-};
+using RectangleState = DragRectState;
 
 // The free pen dragged through cell points as the tool draws it at zoom 1/1 or more: a dab
 // at the press, a segment to each point that differs from the last, and with smoothing-skip

@@ -189,6 +189,8 @@ void CutWindow::UpdateTitle() {
 }
 
 void CutWindow::Cancel() {
+  // Routed as the mouse messages are: the pen chooser goes first.
+  ThePenChooser().Hide();
   RouteToTool(kCancelMessage, 0, Point{});
 }
 
@@ -206,11 +208,15 @@ void CutWindow::CopyToWindow(HDC dc, const Rect& source, const Rect& destination
 
 void CutWindow::PartialRepaint(Rect canvas, bool copy) {
   RepaintRect(*cut_, display_, canvas);
-  if (!copy) return;
-  const std::optional<ViewBlit> blit = RepaintBlit(view_, canvas);
-  if (!blit) return;
+  if (!copy || !RepaintBlit(view_, canvas)) return;
   // The copy ends the selection: its outline would be overwritten.
   ClearSelection(*this);
+  ShowCanvas(canvas);
+}
+
+void CutWindow::ShowCanvas(Rect canvas) {
+  const std::optional<ViewBlit> blit = RepaintBlit(view_, canvas);
+  if (!blit) return;
   HDC dc = GetDC(window_);
   HPALETTE old = SelectEditorPalette(dc);
   CopyToWindow(dc, blit->source, blit->destination);

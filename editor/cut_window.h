@@ -111,10 +111,15 @@ class CutWindow : public CutView {
   void Cancel();
   void SetUpScrollBars();
   void CopyToWindow(HDC dc, const Rect& source, const Rect& destination);
+  // Copies a canvas rectangle of the display bitmap to the window as it is.
+  void ShowCanvas(Rect canvas);
   void UpdateTitle();
 
   // Commands.
   void AfterCellEdit(const Rect* bounds);
+  // Repaints a changed cell rectangle, or everything when it is empty, with the cancel
+  // message before and after, and brings the layer panel's row up to date.
+  void ShowCellChange(Rect cells);
   void OnUndo();
   void OnCellEdit(int id);
   void OnToggleDisplayFlag(uint32_t flag);

@@ -115,14 +115,8 @@ bool CutWindow::OnCommand(int, int id, HWND) {
 // changed, and that part of the view is composed again.
 void CutWindow::AfterCellEdit(const Rect* bounds) {
   cut_->MarkChanged(kChangeContent);
-  if (bounds && !bounds->IsEmpty()) {
-    strokeBounds_ = *bounds;
-    PartialRepaint(CanvasRectOf(*cut_, *bounds), true);
-  } else {
-    strokeBounds_ = Rect{};
-    FullRepaint();
-  }
-  frame_.UpdateLayerRow(this);
+  strokeBounds_ = bounds ? *bounds : Rect{};
+  ShowCellChange(strokeBounds_);
 }
 
 void CutWindow::OnUndo() {
@@ -130,20 +124,30 @@ void CutWindow::OnUndo() {
   const bool shown = current && current->cell == cut_->UndoCell();
   if (!Undo(*cut_)) return;
   // The stroke bounds when they lie in the cell on screen, else everything.
-  if (shown && !strokeBounds_.IsEmpty()) {
-    PartialRepaint(CanvasRectOf(*cut_, strokeBounds_), true);
-  } else {
+  ShowCellChange(shown ? strokeBounds_ : Rect{});
+}
+
+void CutWindow::ShowCellChange(Rect cells) {
+  if (cells.IsEmpty()) {
     FullRepaint();
+  } else {
+    // The tools' feedback goes before the repaint and comes back after it.
+    SendMessageW(window_, kCancelMessage, 0, 0);
+    PartialRepaint(CanvasRectOf(*cut_, cells), true);
+    SendMessageW(window_, kCancelMessage, 0, 0);
   }
   frame_.UpdateLayerRow(this);
 }
 
 void CutWindow::OnCellEdit(int id) {
   Cut& cut = *cut_;
+  // The flips act on any selection; underdrawing and erase only while the region-select
+  // tool is current.
   const Rect* selection = Selection();
+  const Rect* selected = frame_.CurrentTool() == ID_TOOL_SELECT ? selection : nullptr;
   const ProtectMask mask = Program().protectMask;
   const std::optional<Rect> whole = WholeCell(cut);
-  const Rect area = selection ? *selection : whole.value_or(Rect{});
+  const Rect area = selected ? *selected : whole.value_or(Rect{});
   bool done = false;
   bool wholeView = true;
   switch (id) {
@@ -169,15 +173,15 @@ void CutWindow::OnCellEdit(int id) {
       done = StepCell(cut, CellStep::kLast);
       break;
     case ID_CELL_TO_UNDERDRAWING:
-      done = ConvertCellToUnderdrawing(cut, selection, mask);
+      done = ConvertCellToUnderdrawing(cut, selected, mask);
       wholeView = false;
       break;
     case ID_CELL_ERASE_UNDERDRAWING:
-      done = EraseCellUnderdrawing(cut, selection);
+      done = EraseCellUnderdrawing(cut, selected);
       wholeView = false;
       break;
     case ID_CELL_ERASE:
-      done = ClearCell(cut, selection);
+      done = ClearCell(cut, selected);
       wholeView = false;
       break;
     case ID_CELL_EMPTY:

@@ -2,6 +2,7 @@
 // the inverted feedback and the pen cursor on the window, the text font, and the keyboard
 // shortcuts.
 #include <algorithm>
+#include <utility>
 
 #include "edit/command_ids.h"
 #include "edit/keyboard_shortcuts.h"
@@ -48,24 +49,17 @@ const CutWindow* gToolWindow = nullptr;
 HCURSOR gCursorBeforeWait = nullptr;
 
 ToolMessage MessageOf(UINT message) {
-  switch (message) {
-    case WM_LBUTTONDOWN:
-      return ToolMessage::kLeftDown;
-    case WM_LBUTTONUP:
-      return ToolMessage::kLeftUp;
-    case WM_LBUTTONDBLCLK:
-      return ToolMessage::kLeftDoubleClick;
-    case WM_RBUTTONDOWN:
-      return ToolMessage::kRightDown;
-    case WM_RBUTTONUP:
-      return ToolMessage::kRightUp;
-    case WM_RBUTTONDBLCLK:
-      return ToolMessage::kRightDoubleClick;
-    case kCancelMessage:
-      return ToolMessage::kCancel;
-    default:
-      return ToolMessage::kMove;
-  }
+  constexpr std::pair<UINT, ToolMessage> kMessages[] = {
+      {WM_LBUTTONDOWN, ToolMessage::kLeftDown},
+      {WM_LBUTTONUP, ToolMessage::kLeftUp},
+      {WM_LBUTTONDBLCLK, ToolMessage::kLeftDoubleClick},
+      {WM_RBUTTONDOWN, ToolMessage::kRightDown},
+      {WM_RBUTTONUP, ToolMessage::kRightUp},
+      {WM_RBUTTONDBLCLK, ToolMessage::kRightDoubleClick},
+      {kCancelMessage, ToolMessage::kCancel}};
+  for (const auto& [windows, tool] : kMessages)
+    if (windows == message) return tool;
+  return ToolMessage::kMove;
 }
 
 // A device context of the display bitmap with the text font, transparent black text.
@@ -175,13 +169,7 @@ void CutWindow::MovePenCursor(Point canvas) {
   if (!old.IsEmpty()) RepaintRect(*cut_, display_, old);
   display_.Stamp(canvas.x, canvas.y, Program().drawing.pen, Program().protectMask, nullptr);
   penCursor_ = Rect{canvas.x - 4, canvas.y - 4, 8, 8};
-  const std::optional<ViewBlit> blit = RepaintBlit(view_, UnionRect(old, penCursor_));
-  if (!blit) return;
-  HDC dc = GetDC(window_);
-  HPALETTE palette = SelectEditorPalette(dc);
-  CopyToWindow(dc, blit->source, blit->destination);
-  if (palette) SelectPalette(dc, palette, FALSE);
-  ReleaseDC(window_, dc);
+  ShowCanvas(UnionRect(old, penCursor_));
 }
 
 void CutWindow::HidePenCursor() {
@@ -189,13 +177,7 @@ void CutWindow::HidePenCursor() {
   const Rect old = penCursor_;
   penCursor_ = Rect{};
   RepaintRect(*cut_, display_, old);
-  const std::optional<ViewBlit> blit = RepaintBlit(view_, old);
-  if (!blit) return;
-  HDC dc = GetDC(window_);
-  HPALETTE palette = SelectEditorPalette(dc);
-  CopyToWindow(dc, blit->source, blit->destination);
-  if (palette) SelectPalette(dc, palette, FALSE);
-  ReleaseDC(window_, dc);
+  ShowCanvas(old);
 }
 
 void CutWindow::Capture(bool on) {

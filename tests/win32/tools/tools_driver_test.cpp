@@ -714,6 +714,12 @@ TEST_F(Editor, ThePenChooserStaysOnTheScreenAndTheRightButtonKeepsItOpen) {
   ink.Stamp(dab.x, dab.y, ::Pen{11, 5, 2, 3}, 0, nullptr);
   DrawLine(ink, dab.x, dab.y, dab.x, dab.y, ::Pen{11, 5, 2, 3}, 0, nullptr);
   EXPECT_EQ(Difference(*cut, *expected), "");
+  // The cancel message is routed like the mouse: a tool change closes the chooser.
+  run.Mouse(WM_RBUTTONDOWN, middle, MK_RBUTTON);
+  run.Mouse(WM_RBUTTONUP, middle);
+  EXPECT_TRUE(IsWindowVisible(chooser));
+  Tool(ID_TOOL_LINE);
+  EXPECT_FALSE(IsWindowVisible(chooser));
 }
 
 TEST(Latency, FreePenStrokeOnABigCut) {
