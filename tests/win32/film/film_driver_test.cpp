@@ -389,6 +389,14 @@ TEST(FilmWindow, FilmQuestionAndFailedLoad) {
   ASSERT_TRUE(s.ChooseFile(other));
   EXPECT_EQ(JoinRows(s.Rows(kCutList)), L"a,b");
   EXPECT_EQ(s.Title(), L"Orvina Developer - other");
+
+  // A name the code page cannot spell is refused in words the user can read.
+  s.PostCommand(kFilmSaveAs);
+  ASSERT_TRUE(s.ChooseFile(folder + L"\\\u00e9.flm"));
+  std::wstring refusal;
+  ASSERT_TRUE(s.Answer(IDOK, &refusal));
+  EXPECT_NE(refusal.find(L"このパスには保存できません。"), std::wstring::npos) << refusal;
+  EXPECT_EQ(s.Title(), L"Orvina Developer - other");
 }
 
 TEST(FilmWindow, CutsIntoAndOutOfTheFilm) {
