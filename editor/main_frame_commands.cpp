@@ -284,7 +284,8 @@ bool MainFrame::OpenByExtension(const std::string& path) {
       return cut && OpenLayerFile(*cut, path);
     }
     case OpenKind::kFilm:
-      return OpenFilm(path);
+      // A dropped film asks about the changed one first, as the open command does.
+      return AskSaveFilm() && OpenFilm(path);
     case OpenKind::kNothing:
       break;
   }

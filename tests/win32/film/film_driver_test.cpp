@@ -390,13 +390,21 @@ TEST(FilmWindow, FilmQuestionAndFailedLoad) {
   EXPECT_EQ(JoinRows(s.Rows(kCutList)), L"a,b");
   EXPECT_EQ(s.Title(), L"Orvina Developer - other");
 
+  // A dropped film asks about the changed one before it replaces it.
+  s.PostCommand(kFilmProperties);
+  ASSERT_TRUE(s.Press(s.WaitForDialogWith(kFilmWidthSpin), IDOK));
+  s.PostDrop(film);
+  ASSERT_TRUE(s.Answer(IDNO, &question));
+  EXPECT_NE(question.find(L"other.flm"), std::wstring::npos) << question;
+  ASSERT_TRUE(WaitFor(10000, [&] { return s.Title() == L"Orvina Developer - film"; }));
+
   // A name the code page cannot spell is refused in words the user can read.
   s.PostCommand(kFilmSaveAs);
   ASSERT_TRUE(s.ChooseFile(folder + L"\\\u00e9.flm"));
   std::wstring refusal;
   ASSERT_TRUE(s.Answer(IDOK, &refusal));
   EXPECT_NE(refusal.find(L"このパスには保存できません。"), std::wstring::npos) << refusal;
-  EXPECT_EQ(s.Title(), L"Orvina Developer - other");
+  EXPECT_EQ(s.Title(), L"Orvina Developer - film");
 }
 
 TEST(FilmWindow, CutsIntoAndOutOfTheFilm) {
