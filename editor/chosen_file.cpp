@@ -13,8 +13,10 @@ constexpr size_t kQuestionNameBytes = 247;
 }  // namespace
 
 ChosenSave SaveToChosenFile(HWND owner, const wchar_t* filters, const wchar_t* extension,
-                            const FileWriter& write, const wchar_t* failure) {
-  const std::wstring chosen = AskSavePath(owner, filters, extension, OFN_OVERWRITEPROMPT);
+                            const std::string& initial, const FileWriter& write,
+                            const wchar_t* failure) {
+  const std::wstring chosen =
+      AskSavePath(owner, filters, extension, OFN_OVERWRITEPROMPT, Widen(initial));
   if (chosen.empty()) return ChosenSave::kCancelled;
   const std::string path = AnsiText(chosen);
   if (path.empty()) {

@@ -14,11 +14,11 @@ enum class ChosenSave { kCancelled, kSaved, kFailed };
 // there is one.
 using FileWriter = std::function<bool(const std::string& path, std::string* why)>;
 
-// Asks for a path with the save dialog (overwriting asks first) and writes it under the wait
-// cursor. A failure, also a path the code page cannot hold, is told: with the writer's
-// reason, else with `failure`.
+// Asks for a path with the save dialog (overwriting asks first), starting at the document
+// path `initial` when there is one, and writes it under the wait cursor. A failure, also a
+// path the code page cannot hold, is told: with the writer's reason, else with `failure`.
 ChosenSave SaveToChosenFile(HWND owner, const wchar_t* filters, const wchar_t* extension,
-                            const FileWriter& write,
+                            const std::string& initial, const FileWriter& write,
                             const wchar_t* failure = L"保存できませんでした。");
 
 // The document path picked in the open dialog, or empty when the user cancelled; a path the

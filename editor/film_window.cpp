@@ -199,7 +199,7 @@ bool MainFrame::AskSaveFilm() {
 
 bool MainFrame::SaveFilmAs() {
   const ChosenSave saved =
-      SaveToChosenFile(frame_, kFilmFilters, L"flm", [&](const std::string& path, std::string* why) {
+      SaveToChosenFile(frame_, kFilmFilters, L"flm", {}, [&](const std::string& path, std::string* why) {
         return film_->Save(path, kSep, why);
       });
   UpdateTitle();
@@ -278,7 +278,7 @@ void MainFrame::OnExtract() {
   const std::vector<int32_t> rows = SelectedRows();
   std::vector<ExtractedCut> cuts;
   const ChosenSave written =
-      SaveToChosenFile(frame_, kFilmFilters, L"flm", [&](const std::string& path, std::string* why) {
+      SaveToChosenFile(frame_, kFilmFilters, L"flm", {}, [&](const std::string& path, std::string* why) {
         return film_->Extract(path, rows, &cuts, why);
       });
   if (written != ChosenSave::kSaved) return;

@@ -131,7 +131,7 @@ void MainFrame::OnSaveLayer() {
   CutWindow* cut = ActiveCutWindow();
   Frame* frame = cut ? cut->TheCut().CurrentFrameObject() : nullptr;
   if (!frame || !frame->CurrentEntry()) return;
-  SaveToChosenFile(frame_, kLayerFilters, L"lyr", [&](const std::string& path, std::string* why) {
+  SaveToChosenFile(frame_, kLayerFilters, L"lyr", {}, [&](const std::string& path, std::string* why) {
     return SaveLayerFile(cut->TheCut(), path, why);
   });
 }

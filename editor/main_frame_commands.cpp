@@ -335,9 +335,10 @@ bool MainFrame::SaveCutAs(CutWindow& cut) {
   // After a failure the cut keeps its old path; the user may pick another place.
   ChosenSave saved;
   do {
-    saved = SaveToChosenFile(frame_, kCutFilters, L"cut", [&](const std::string& path, std::string* why) {
-      return cut.WriteToPath(path, why);
-    });
+    saved = SaveToChosenFile(frame_, kCutFilters, L"cut", cut.TheCut().Path(),
+                             [&](const std::string& path, std::string* why) {
+                               return cut.WriteToPath(path, why);
+                             });
   } while (saved == ChosenSave::kFailed);
   return saved == ChosenSave::kSaved;
 }
@@ -361,5 +362,5 @@ void MainFrame::OnExportBitmap() {
              return s.Write(bytes.data(), int32_t(bytes.size())) == 1;
            }, nullptr);
   };
-  SaveToChosenFile(frame_, kBitmapFilters, L"bmp", write, L"ビットマップを書き出せませんでした。");
+  SaveToChosenFile(frame_, kBitmapFilters, L"bmp", {}, write, L"ビットマップを書き出せませんでした。");
 }

@@ -311,7 +311,11 @@ bool ProgramSession::ChooseFile(const std::wstring& path) {
   return dialog && SetFileName(dialog, path) && Press(dialog, IDOK);
 }
 
-bool ProgramSession::CancelFileDialog() { return Press(WaitForDialogWith(kFileNameCombo), IDCANCEL); }
+bool ProgramSession::CancelFileDialog(std::wstring* shownName) {
+  HWND dialog = WaitForDialogWith(kFileNameCombo);
+  if (dialog && shownName) *shownName = DialogText(dialog, kFileNameCombo);
+  return Press(dialog, IDCANCEL);
+}
 
 Image ProgramSession::CaptureWindow() const {
   RECT r{};

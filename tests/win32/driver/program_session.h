@@ -114,7 +114,8 @@ class ProgramSession {
   bool Press(HWND dialog, int button);
   // The common open or save dialog: the path typed and confirmed, or the dialog cancelled.
   bool ChooseFile(const std::wstring& path);
-  bool CancelFileDialog();
+  // Cancels the file dialog; `shownName` receives the file name it showed.
+  bool CancelFileDialog(std::wstring* shownName = nullptr);
 
   // The whole window as shown on screen.
   Image CaptureWindow() const;
