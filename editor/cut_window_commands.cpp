@@ -23,12 +23,6 @@ Rect CanvasRectOf(Cut& cut, const Rect& cellRect) {
   return Rect{cellRect.x + current->x, cellRect.y + current->y, cellRect.width, cellRect.height};
 }
 
-std::vector<uint8_t> BytesOf(const BlockStream& stream) {
-  std::vector<uint8_t> bytes(size_t(stream.Length()));
-  stream.CopyTo(bytes.data());
-  return bytes;
-}
-
 // The whole current cell, or null without one.
 std::optional<Rect> WholeCell(Cut& cut) {
   const auto current = CurrentCell(cut);
@@ -301,7 +295,7 @@ void CutWindow::OnPlayCut() {
     MessageBeep(MB_ICONASTERISK);
     return;
   }
-  frame_.PlayCompiled(BytesOf(tl));
+  frame_.PlayCompiled(tl);
 }
 
 void CutWindow::OnShowFrame() {
@@ -313,5 +307,5 @@ void CutWindow::OnShowFrame() {
     MessageBeep(MB_ICONASTERISK);
     return;
   }
-  frame_.PlayCompiled(BytesOf(tl));
+  frame_.PlayCompiled(tl);
 }

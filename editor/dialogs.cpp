@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <set>
 
+#include "editor/program_state.h"
 #include "editor/resource.h"
 #include "win32/text_convert.h"
 
@@ -40,29 +41,33 @@ void LayerDialog::StoreControls(HWND dialog) {
   followFrame = Checked(dialog, IDC_FOLLOW_FRAME);
 }
 
-CutDialog::CutDialog(HWND statusBar) : ModalDialog(statusBar, IDD_CUT_PROPERTIES) {}
+CutDialog::CutDialog(HWND statusBar, const NewCutValues& shown)
+    : ModalDialog(statusBar, IDD_CUT_PROPERTIES), values(shown) {}
 
 void CutDialog::LoadControls(HWND dialog) {
-  SetSpin(dialog, IDC_WIDTH_SPIN, 1, kSpinMax, width);
-  SetSpin(dialog, IDC_HEIGHT_SPIN, 1, kSpinMax, height);
-  SetSpin(dialog, IDC_FPS_SPIN, 1, kSpinMax, fps);
-  SetDocumentText(dialog, IDC_CREDIT, credit);
-  const int radio = antiAlias == 1 ? IDC_ANTI_HALF : antiAlias == 2 ? IDC_ANTI_QUARTER : IDC_ANTI_NONE;
+  SetSpin(dialog, IDC_WIDTH_SPIN, 1, kSpinMax, values.width);
+  SetSpin(dialog, IDC_HEIGHT_SPIN, 1, kSpinMax, values.height);
+  SetSpin(dialog, IDC_FPS_SPIN, 1, kSpinMax, values.fps);
+  SetDocumentText(dialog, IDC_CREDIT, values.credit);
+  const int radio = values.antiAlias == 1   ? IDC_ANTI_HALF
+                    : values.antiAlias == 2 ? IDC_ANTI_QUARTER
+                                            : IDC_ANTI_NONE;
   CheckRadioButton(dialog, IDC_ANTI_NONE, IDC_ANTI_QUARTER, radio);
 }
 
 void CutDialog::StoreControls(HWND dialog) {
-  width = AtLeastOne(SpinValue(dialog, IDC_WIDTH_SPIN));
-  height = AtLeastOne(SpinValue(dialog, IDC_HEIGHT_SPIN));
-  fps = AtLeastOne(SpinValue(dialog, IDC_FPS_SPIN));
-  credit = DocumentText(dialog, IDC_CREDIT, kTextLimit);
+  values.width = AtLeastOne(SpinValue(dialog, IDC_WIDTH_SPIN));
+  values.height = AtLeastOne(SpinValue(dialog, IDC_HEIGHT_SPIN));
+  values.fps = AtLeastOne(SpinValue(dialog, IDC_FPS_SPIN));
+  values.credit = DocumentText(dialog, IDC_CREDIT, kTextLimit);
   if (Checked(dialog, IDC_ANTI_NONE)) {
-    antiAlias = 0;
+    values.antiAlias = 0;
   } else if (Checked(dialog, IDC_ANTI_HALF)) {
-    antiAlias = 1;
+    values.antiAlias = 1;
   } else if (Checked(dialog, IDC_ANTI_QUARTER)) {
-    antiAlias = 2;
+    values.antiAlias = 2;
   }
+  Program().newCut = values;
 }
 
 SizeDialog::SizeDialog(HWND statusBar, int resourceId) : ModalDialog(statusBar, resourceId) {}

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "editor/modal_dialog.h"
+#include "editor/new_cut_values.h"
 #include "model/pixel_class.h"
 
 // 106: a layer's name, size and follow-frame flag.
@@ -23,13 +24,12 @@ class LayerDialog : public ModalDialog {
   void LoadControls(HWND dialog) override;
 };
 
-// 107: the cut's size, frame rate, credit and anti-aliasing choice (0, 1, 2).
+// 107: the cut's size, frame rate, credit and anti-aliasing choice. Confirmed values also
+// become the remembered new-cut values.
 class CutDialog : public ModalDialog {
  public:
-  explicit CutDialog(HWND statusBar);
-  int32_t width = 1, height = 1, fps = 24;
-  std::string credit;
-  int32_t antiAlias = 0;
+  CutDialog(HWND statusBar, const NewCutValues& shown);
+  NewCutValues values;
 
  protected:
   void StoreControls(HWND dialog) override;

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "edit/editor_settings.h"
+#include "editor/chosen_file.h"
 #include "editor/cut_window.h"
 #include "editor/dialogs.h"
 #include "editor/editor_settings_file.h"
@@ -31,7 +32,6 @@ namespace {
 constexpr wchar_t kFilmFilters[] = L"Film Files (*.flm)\0*.flm\0All Files (*.*)\0*.*\0";
 constexpr wchar_t kOvFilters[] = L"Orvina Files (*.ov)\0*.ov\0All Files (*.*)\0*.*\0";
 constexpr char kSep = '\\';
-constexpr size_t kQuestionNameBytes = 247;
 constexpr size_t kNumberBytes = 16;
 constexpr size_t kTextBytes = 80;
 
@@ -73,12 +73,6 @@ bool DeleteIfThere(const std::string& path) {
   if (DeleteFileA(path.c_str())) return true;
   const DWORD error = GetLastError();
   return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
-}
-
-std::vector<uint8_t> BytesOf(const BlockStream& stream) {
-  std::vector<uint8_t> bytes(size_t(stream.Length()));
-  stream.CopyTo(bytes.data());
-  return bytes;
 }
 
 }  // namespace
@@ -195,10 +189,7 @@ void MainFrame::SelectCutOfWindow(CutWindow& cut) {
 
 bool MainFrame::AskSaveFilm() {
   if (!film_->Modified()) return true;
-  const std::string name = film_->Path().empty()
-                               ? std::string("untitled.cut")
-                               : TruncateCp932(FileNameOf(film_->Path()), kQuestionNameBytes);
-  if (!AskYesNo(frame_, instance_, IDS_ASK_SAVE, name)) return true;
+  if (!AskYesNo(frame_, instance_, IDS_ASK_SAVE, SaveQuestionName(film_->Path()))) return true;
   {
     WaitCursor wait;
     if (film_->SaveToOwnPath(kSep)) return true;
@@ -207,18 +198,12 @@ bool MainFrame::AskSaveFilm() {
 }
 
 bool MainFrame::SaveFilmAs() {
-  const std::wstring chosen = AskSavePath(frame_, kFilmFilters, L"flm", OFN_OVERWRITEPROMPT);
-  if (chosen.empty()) return false;
-  const std::string path = AnsiText(chosen);
-  std::string why = "このパスには保存できません";
-  bool saved = false;
-  if (!path.empty()) {
-    WaitCursor wait;
-    saved = film_->Save(path, kSep, &why);
-  }
+  const ChosenSave saved =
+      SaveToChosenFile(frame_, kFilmFilters, L"flm", {}, [&](const std::string& path, std::string* why) {
+        return film_->Save(path, kSep, why);
+      });
   UpdateTitle();
-  if (!saved) ShowFailure(frame_, chosen + L": " + Widen(why));
-  return saved;
+  return saved == ChosenSave::kSaved;
 }
 
 void MainFrame::OnOverwriteFilm() {
@@ -233,7 +218,7 @@ void MainFrame::OnOverwriteFilm() {
     saved = film_->SaveToOwnPath(kSep, &why);
   }
   UpdateTitle();
-  if (!saved) ShowFailure(frame_, Widen(FileNameOf(film_->Path())) + L": " + Widen(why));
+  if (!saved) ShowFileFailure(frame_, film_->Path(), why);
 }
 
 void MainFrame::OnNewFilm() {
@@ -259,9 +244,7 @@ void MainFrame::OnNewFilm() {
 
 void MainFrame::OnOpenFilm() {
   if (!AskSaveFilm()) return;
-  const std::wstring chosen = AskOpenPath(frame_, kFilmFilters);
-  if (chosen.empty()) return;
-  const std::string path = AnsiPath(chosen);
+  const std::string path = ChooseFileToOpen(frame_, kFilmFilters);
   if (path.empty()) return;
   WaitCursor wait;
   OpenFilm(path);
@@ -293,20 +276,12 @@ void MainFrame::OnFilmProperties() {
 
 void MainFrame::OnExtract() {
   const std::vector<int32_t> rows = SelectedRows();
-  const std::wstring chosen = AskSavePath(frame_, kFilmFilters, L"flm", OFN_OVERWRITEPROMPT);
-  if (chosen.empty()) return;
-  const std::string path = AnsiText(chosen);
   std::vector<ExtractedCut> cuts;
-  std::string why = "このパスには保存できません";
-  bool written = false;
-  {
-    WaitCursor wait;
-    written = !path.empty() && film_->Extract(path, rows, &cuts, &why);
-  }
-  if (!written) {
-    ShowFailure(frame_, chosen + L": " + Widen(why));
-    return;
-  }
+  const ChosenSave written =
+      SaveToChosenFile(frame_, kFilmFilters, L"flm", {}, [&](const std::string& path, std::string* why) {
+        return film_->Extract(path, rows, &cuts, why);
+      });
+  if (written != ChosenSave::kSaved) return;
   // A cut already beside the new film needs no copy; every other copy left out is told.
   std::wstring missed;
   for (const ExtractedCut& cut : cuts)
@@ -326,7 +301,7 @@ void MainFrame::OnPlaySelectedCuts() {
     FilmExporter exporter(anim_.Buffer());
     made = exporter.Export(*film_, rows, ov, nullptr, nullptr, nullptr);
   }
-  if (!made || !PlayCompiled(BytesOf(ov))) Beep();
+  if (!made || !PlayCompiled(ov)) Beep();
 }
 
 void MainFrame::OnExportFilm() {
@@ -361,9 +336,8 @@ void MainFrame::OnExportFilm() {
 
 // Cuts.
 
-CutWindow* MainFrame::NewCutWindow(int32_t width, int32_t height, int32_t fps,
-                                   const std::string& credit, int32_t antiAlias) {
-  auto cut = std::make_unique<Cut>(width, height, fps, credit, AntiAlias(antiAlias));
+CutWindow* MainFrame::NewCutWindow(const NewCutValues& v) {
+  auto cut = std::make_unique<Cut>(v.width, v.height, v.fps, v.credit, AntiAlias(v.antiAlias));
   cut->AddFrame();
   // Not unsaved, but never compiled.
   cut->SetStateFlags((cut->StateFlags() & kStateAntiAliasMask) | kStateContentChanged);
@@ -373,21 +347,19 @@ CutWindow* MainFrame::NewCutWindow(int32_t width, int32_t height, int32_t fps,
 }
 
 CutWindow* MainFrame::OnNewCut() {
-  CutDialog dialog(statusBar_);
-  dialog.width = ReadNumber("OnNewCut", "width", kNewCutWidth);
-  dialog.height = ReadNumber("OnNewCut", "height", kNewCutHeight);
-  dialog.fps = ReadNumber("OnNewCut", "fps", kNewCutFps);
-  dialog.antiAlias = ReadNumber("OnNewCut", "anti", kNewCutAntiAlias);
-  dialog.credit = ReadText("OnNewCut", "credit");
+  CutDialog dialog(statusBar_, NewCutValues{ReadNumber("OnNewCut", "width", kNewCutWidth),
+                                            ReadNumber("OnNewCut", "height", kNewCutHeight),
+                                            ReadNumber("OnNewCut", "fps", kNewCutFps),
+                                            ReadNumber("OnNewCut", "anti", kNewCutAntiAlias),
+                                            ReadText("OnNewCut", "credit")});
   if (!dialog.Run(instance_, frame_)) return nullptr;
-  WriteSetting("OnNewCut", "width", FormatNumberSetting(dialog.width));
-  WriteSetting("OnNewCut", "height", FormatNumberSetting(dialog.height));
-  WriteSetting("OnNewCut", "fps", FormatNumberSetting(dialog.fps));
-  WriteSetting("OnNewCut", "anti", FormatNumberSetting(dialog.antiAlias));
-  WriteSetting("OnNewCut", "credit", TruncateCp932(dialog.credit, kSettingTextMax));
-  Program().newCut = {dialog.width, dialog.height, dialog.fps, dialog.antiAlias, dialog.credit};
-  CutWindow* window =
-      NewCutWindow(dialog.width, dialog.height, dialog.fps, dialog.credit, dialog.antiAlias);
+  const NewCutValues& v = dialog.values;
+  WriteSetting("OnNewCut", "width", FormatNumberSetting(v.width));
+  WriteSetting("OnNewCut", "height", FormatNumberSetting(v.height));
+  WriteSetting("OnNewCut", "fps", FormatNumberSetting(v.fps));
+  WriteSetting("OnNewCut", "anti", FormatNumberSetting(v.antiAlias));
+  WriteSetting("OnNewCut", "credit", TruncateCp932(v.credit, kSettingTextMax));
+  CutWindow* window = NewCutWindow(v);
   if (window) OnAddLayer(false);
   return window;
 }
@@ -428,17 +400,9 @@ void MainFrame::OnNewNumberedCut(bool before) {
     Beep();
     return;
   }
-  const NewCutValues& values = Program().newCut;
-  CutDialog dialog(statusBar_);
-  dialog.width = values.width;
-  dialog.height = values.height;
-  dialog.fps = values.fps;
-  dialog.antiAlias = values.antiAlias;
-  dialog.credit = values.credit;
+  CutDialog dialog(statusBar_, Program().newCut);
   if (!dialog.Run(instance_, frame_)) return;
-  Program().newCut = {dialog.width, dialog.height, dialog.fps, dialog.antiAlias, dialog.credit};
-  CutWindow* window =
-      NewCutWindow(dialog.width, dialog.height, dialog.fps, dialog.credit, dialog.antiAlias);
+  CutWindow* window = NewCutWindow(dialog.values);
   if (!window) return;
   std::string why;
   bool written;
@@ -449,7 +413,7 @@ void MainFrame::OnNewNumberedCut(bool before) {
   if (!written) {
     // The cut stays in its window, untitled, for the user to save elsewhere.
     window->TheCut().MarkChanged(kStateUnsaved);
-    ShowFailure(frame_, Widen(FileNameOf(path)) + L": " + Widen(why));
+    ShowFileFailure(frame_, path, why);
     return;
   }
   OnAddLayer(false);

@@ -4,6 +4,7 @@
 
 #include "edit/cut_editing.h"
 #include "edit/frame_panel.h"
+#include "editor/chosen_file.h"
 #include "editor/cut_window.h"
 #include "editor/dialogs.h"
 #include "editor/main_frame.h"
@@ -130,16 +131,9 @@ void MainFrame::OnSaveLayer() {
   CutWindow* cut = ActiveCutWindow();
   Frame* frame = cut ? cut->TheCut().CurrentFrameObject() : nullptr;
   if (!frame || !frame->CurrentEntry()) return;
-  const std::wstring chosen = AskSavePath(frame_, kLayerFilters, L"lyr", OFN_OVERWRITEPROMPT);
-  if (chosen.empty()) return;
-  const std::string path = AnsiText(chosen);
-  std::string why = "このパスには保存できません";
-  bool saved = false;
-  if (!path.empty()) {
-    WaitCursor wait;
-    saved = SaveLayerFile(cut->TheCut(), path, &why);
-  }
-  if (!saved) ShowFailure(frame_, chosen + L": " + Widen(why));
+  SaveToChosenFile(frame_, kLayerFilters, L"lyr", {}, [&](const std::string& path, std::string* why) {
+    return SaveLayerFile(cut->TheCut(), path, why);
+  });
 }
 
 void MainFrame::OnOpenLayer(bool overwrite) {
@@ -148,19 +142,16 @@ void MainFrame::OnOpenLayer(bool overwrite) {
   // Overwriting needs a current layer; opening makes one in a cut without layers.
   Frame* frame = cut->TheCut().CurrentFrameObject();
   if (overwrite && (!frame || !frame->CurrentEntry())) return;
-  const std::wstring chosen = AskOpenPath(frame_, kLayerFilters);
-  if (chosen.empty()) return;
-  const std::string path = AnsiPath(chosen);
-  std::string why;
-  bool loaded;
+  const std::string path = ChooseFileToOpen(frame_, kLayerFilters);
+  if (!path.empty() && !OpenLayerFile(*cut, path)) MessageBeep(MB_ICONASTERISK);
+}
+
+bool MainFrame::OpenLayerFile(CutWindow& cut, const std::string& path) {
   {
     WaitCursor wait;
-    loaded = !path.empty() && LoadLayerFile(cut->TheCut(), path, &why);
+    if (!LoadLayerFile(cut.TheCut(), path)) return false;
   }
-  if (!loaded) {
-    MessageBeep(MB_ICONASTERISK);
-    return;
-  }
-  cut->FullRepaint();
-  RefreshPanels(cut);
+  cut.FullRepaint();
+  RefreshPanels(&cut);
+  return true;
 }

@@ -11,6 +11,7 @@
 #include "editor/resource.h"
 #include "editor/ui_text.h"
 #include "files/film.h"
+#include "io/block_stream.h"
 #include "model/cut.h"
 #include "win32/text_convert.h"
 #include "win32/toolbar_button.h"
@@ -304,8 +305,7 @@ void MainFrame::OnPaint() {
 }
 
 void MainFrame::OnClose() {
-  if (!CloseAllCutWindows() || !AskSaveFilm()) return;
-  DestroyWindow(frame_);
+  OnExit();
 }
 
 bool MainFrame::CloseAllCutWindows() {
@@ -495,10 +495,11 @@ void MainFrame::ShowAroundLayout(std::span<const std::pair<HWND, bool>> windows)
     if (shown) SetBarVisible(window, true);
 }
 
-bool MainFrame::PlayCompiled(std::vector<uint8_t> bytes) {
+bool MainFrame::PlayCompiled(const BlockStream& compiled) {
   anim_.Stop();
-  if (bytes.empty()) return false;
-  animBytes_ = std::move(bytes);
+  if (compiled.Length() <= 0) return false;
+  animBytes_.assign(size_t(compiled.Length()), 0);
+  compiled.CopyTo(animBytes_.data());
   animStream_.Attach(animBytes_.data(), int32_t(animBytes_.size()), int32_t(animBytes_.size()));
   wchar_t caption[64];
   swprintf(caption, 64, L"%d byte", int(animBytes_.size()));

@@ -12,9 +12,11 @@
 #include "io/memory_stream.h"
 #include "win32/anim_window.h"
 
+class BlockStream;
 class Cut;
 class CutWindow;
 class Film;
+struct NewCutValues;
 
 // The cut window's first user message: the current tool drops its feedback on the window.
 inline constexpr UINT kCancelMessage = WM_USER;
@@ -77,9 +79,9 @@ class MainFrame {
   bool SaveCut(CutWindow& cut);
   bool SaveCutAs(CutWindow& cut);
 
-  // The animation window: `bytes` (a compiled OV or TL image) replaces what it played and
-  // plays, captioned with its size. False when it is not playable.
-  bool PlayCompiled(std::vector<uint8_t> bytes);
+  // The animation window: a copy of `compiled` (an OV or TL image) replaces what it played
+  // and plays, captioned with its size. False when it is not playable.
+  bool PlayCompiled(const BlockStream& compiled);
   // Stops and hides the animation window.
   void StopAnimation();
   AnimWindow& Animation() { return anim_; }
@@ -130,8 +132,7 @@ class MainFrame {
   std::vector<int32_t> SelectedRows() const;
   int32_t CaretRow() const;
   CutWindow* WindowOfCut(const Cut* cut) const;
-  CutWindow* NewCutWindow(int32_t width, int32_t height, int32_t fps, const std::string& credit,
-                          int32_t antiAlias);
+  CutWindow* NewCutWindow(const NewCutValues& values);
   bool SaveFilmAs();
   void OnNewFilm();
   void OnOpenFilm();
@@ -160,6 +161,7 @@ class MainFrame {
   void OnLayerProperties();
   void OnSaveLayer();
   void OnOpenLayer(bool overwrite);
+  bool OpenLayerFile(CutWindow& cut, const std::string& path);
   void OpenCutAtCaret();
   void OnExit();
   void OnExplainTool();

@@ -6,6 +6,7 @@
 
 #include "edit/cut_editing.h"
 #include "edit/open_path.h"
+#include "editor/chosen_file.h"
 #include "editor/cut_window.h"
 #include "editor/dialogs.h"
 #include "editor/editor_settings_file.h"
@@ -245,15 +246,11 @@ void MainFrame::OnCutProperties() {
   CutWindow* cut = ActiveCutWindow();
   if (!cut) return;
   Cut& c = cut->TheCut();
-  CutDialog dialog(statusBar_);
-  dialog.width = c.CanvasWidth();
-  dialog.height = c.CanvasHeight();
-  dialog.fps = c.Fps();
-  dialog.credit = c.Credit();
-  dialog.antiAlias = int32_t(c.GetAntiAlias());
+  CutDialog dialog(statusBar_, NewCutValues{c.CanvasWidth(), c.CanvasHeight(), c.Fps(),
+                                            int32_t(c.GetAntiAlias()), c.Credit()});
   if (!dialog.Run(instance_, frame_)) return;
-  Program().newCut = {dialog.width, dialog.height, dialog.fps, dialog.antiAlias, dialog.credit};
-  cut->ApplyProperties(dialog.width, dialog.height, dialog.fps, dialog.credit, dialog.antiAlias);
+  const NewCutValues& v = dialog.values;
+  cut->ApplyProperties(v.width, v.height, v.fps, v.credit, v.antiAlias);
 }
 
 void MainFrame::OnClipboardColor() {
@@ -284,13 +281,11 @@ bool MainFrame::OpenByExtension(const std::string& path) {
       return OpenCutFile(path);
     case OpenKind::kLayer: {
       CutWindow* cut = ActiveCutWindow();
-      if (!cut || !LoadLayerFile(cut->TheCut(), path)) return false;
-      cut->CutSizeChanged();
-      RefreshPanels(cut);
-      return true;
+      return cut && OpenLayerFile(*cut, path);
     }
     case OpenKind::kFilm:
-      return OpenFilm(path);
+      // A dropped film asks about the changed one first, as the open command does.
+      return AskSaveFilm() && OpenFilm(path);
     case OpenKind::kNothing:
       break;
   }
@@ -302,7 +297,7 @@ bool MainFrame::OpenCutFile(const std::string& path) {
   std::string why;
   CutWindow* window = CutWindow::Open(*this, path, &why);
   if (!window) {
-    ShowFailure(frame_, Widen(FileNameOf(path)) + L": " + Widen(why));
+    ShowFileFailure(frame_, path, why);
     return false;
   }
   film_->AttachCut(&window->TheCut());
@@ -311,14 +306,8 @@ bool MainFrame::OpenCutFile(const std::string& path) {
 }
 
 void MainFrame::OnOpenCut() {
-  const std::wstring path = AskOpenPath(frame_, kCutFilters);
-  if (path.empty()) return;
-  const std::string ansi = AnsiPath(path);
-  if (ansi.empty()) {
-    ShowFailure(frame_, path + L": このパスは開けません。");
-    return;
-  }
-  OpenCutFile(ansi);
+  const std::string path = ChooseFileToOpen(frame_, kCutFilters);
+  if (!path.empty()) OpenCutFile(path);
 }
 
 void MainFrame::OnSaveCutAs() {
@@ -337,32 +326,28 @@ bool MainFrame::SaveCut(CutWindow& cut) {
     WaitCursor wait;
     if (cut.WriteToPath(cut.TheCut().Path(), &why)) return true;
   }
-  ShowFailure(frame_, Widen(FileNameOf(cut.TheCut().Path())) + L": " + Widen(why));
+  ShowFileFailure(frame_, cut.TheCut().Path(), why);
   return SaveCutAs(cut);
 }
 
 bool MainFrame::SaveCutAs(CutWindow& cut) {
   CommitPanels(&cut);
-  for (;;) {
-    const std::wstring chosen = AskSavePath(frame_, kCutFilters, L"cut", OFN_OVERWRITEPROMPT);
-    if (chosen.empty()) return false;
-    const std::string path = AnsiText(chosen);
-    std::string why = "このパスには保存できません";
-    if (!path.empty()) {
-      WaitCursor wait;
-      if (cut.WriteToPath(path, &why)) return true;
-    }
-    // The cut keeps its old path; the user may pick another place.
-    ShowFailure(frame_, chosen + L": " + Widen(why));
-  }
+  // After a failure the cut keeps its old path; the user may pick another place.
+  ChosenSave saved;
+  do {
+    saved = SaveToChosenFile(frame_, kCutFilters, L"cut", cut.TheCut().Path(),
+                             [&](const std::string& path, std::string* why) {
+                               return cut.WriteToPath(path, why);
+                             });
+  } while (saved == ChosenSave::kFailed);
+  return saved == ChosenSave::kSaved;
 }
 
 bool MainFrame::ConfirmCloseCut(CutWindow& cut) {
   Cut& c = cut.TheCut();
   if (!(c.StateFlags() & kStateUnsaved)) return true;
   if (!(layoutFlags_ & kSaveAllAnswer)) {
-    const std::string name = c.Path().empty() ? std::string("untitled.cut") : FileNameOf(c.Path());
-    if (!AskYesNo(frame_, instance_, IDS_ASK_SAVE, name)) return true;
+    if (!AskYesNo(frame_, instance_, IDS_ASK_SAVE, SaveQuestionName(c.Path()))) return true;
   }
   return SaveCut(cut);
 }
@@ -370,18 +355,12 @@ bool MainFrame::ConfirmCloseCut(CutWindow& cut) {
 void MainFrame::OnExportBitmap() {
   CutWindow* cut = ActiveCutWindow();
   if (!cut) return;
-  const std::wstring chosen = AskSavePath(frame_, kBitmapFilters, L"bmp", OFN_OVERWRITEPROMPT);
-  if (chosen.empty()) return;
-  const std::string path = AnsiText(chosen);
-  std::vector<uint8_t> bytes;
-  bool saved = false;
-  {
-    WaitCursor wait;
-    if (!path.empty() && cut->ExportCurrentFrame(bytes)) {
-      saved = SaveFileSafely(path, [&](ByteStream& s) {
-        return s.Write(bytes.data(), int32_t(bytes.size())) == 1;
-      }, nullptr);
-    }
-  }
-  if (!saved) ShowFailure(frame_, chosen + L": ビットマップを書き出せませんでした。");
+  const auto write = [&](const std::string& path, std::string*) {
+    std::vector<uint8_t> bytes;
+    return cut->ExportCurrentFrame(bytes) &&
+           SaveFileSafely(path, [&](ByteStream& s) {
+             return s.Write(bytes.data(), int32_t(bytes.size())) == 1;
+           }, nullptr);
+  };
+  SaveToChosenFile(frame_, kBitmapFilters, L"bmp", {}, write, L"ビットマップを書き出せませんでした。");
 }

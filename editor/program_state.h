@@ -10,6 +10,7 @@
 
 #include "model/pixel_class.h"
 #include "edit/drawing_settings.h"
+#include "editor/new_cut_values.h"
 
 // The text font of the text tool. The face is a document string (code page bytes).
 struct TextFont {
@@ -18,12 +19,6 @@ struct TextFont {
   int32_t lineSpacing = 12;
   int32_t weight = 400;
   HFONT handle = nullptr;  // none while the values make no font
-};
-
-// The values the numbered new cuts start from; every confirmed cut dialog stores its own.
-struct NewCutValues {
-  int32_t width = 960, height = 720, fps = 24, antiAlias = 2;
-  std::string credit;
 };
 
 struct ProgramState {

@@ -2,6 +2,7 @@
 
 #include <commdlg.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -30,8 +31,9 @@ std::wstring AskOpenPath(HWND owner, const wchar_t* filters) {
 }
 
 std::wstring AskSavePath(HWND owner, const wchar_t* filters, const wchar_t* defaultExtension,
-                         DWORD flags) {
+                         DWORD flags, const std::wstring& initialPath) {
   std::vector<wchar_t> file(kPathChars, L'\0');
+  if (initialPath.size() < file.size()) std::copy(initialPath.begin(), initialPath.end(), file.begin());
   OPENFILENAMEW ofn = DialogFor(owner, filters, file);
   ofn.lpstrDefExt = defaultExtension;
   ofn.Flags |= flags;

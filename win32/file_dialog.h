@@ -10,6 +10,7 @@
 // The chosen path, or empty when the user cancelled.
 std::wstring AskOpenPath(HWND owner, const wchar_t* filters);
 // `defaultExtension` is added when the typed name has none; `flags` are added to the
-// dialog's own (explorer style, existing folder, no read-only box).
+// dialog's own (explorer style, existing folder, no read-only box). The dialog starts at
+// `initialPath` when one is given.
 std::wstring AskSavePath(HWND owner, const wchar_t* filters, const wchar_t* defaultExtension,
-                         DWORD flags = 0);
+                         DWORD flags = 0, const std::wstring& initialPath = {});

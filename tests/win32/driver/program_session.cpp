@@ -1,6 +1,7 @@
 #include "tests/win32/driver/program_session.h"
 
 #include <commctrl.h>
+#include <shlobj.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -241,6 +242,21 @@ bool ProgramSession::Command(int id, Source source, HWND toolbar, double ms) {
 
 void ProgramSession::PostCommand(int id) { PostMessageW(window_, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
 
+void ProgramSession::PostDrop(const std::wstring& path) {
+  // The drop block must live in the program's own memory: fixed global memory is addressed
+  // by its pointer there.
+  std::vector<uint8_t> block(sizeof(DROPFILES) + (path.size() + 2) * sizeof(wchar_t), 0);
+  auto* drop = reinterpret_cast<DROPFILES*>(block.data());
+  drop->pFiles = sizeof(DROPFILES);
+  drop->fWide = TRUE;
+  std::copy(path.begin(), path.end(), reinterpret_cast<wchar_t*>(drop + 1));
+  void* there = VirtualAllocEx(process_.hProcess, nullptr, block.size(), MEM_COMMIT | MEM_RESERVE,
+                               PAGE_READWRITE);
+  if (!there || !WriteProcessMemory(process_.hProcess, there, block.data(), block.size(), nullptr))
+    return;
+  PostMessageW(window_, WM_DROPFILES, reinterpret_cast<WPARAM>(there), 0);
+}
+
 bool ProgramSession::BringToFront() {
   SetForegroundWindow(window_);
   return WaitFor(3000, [&] { return GetForegroundWindow() == window_; });
@@ -297,7 +313,11 @@ bool ProgramSession::ChooseFile(const std::wstring& path) {
   return dialog && SetFileName(dialog, path) && Press(dialog, IDOK);
 }
 
-bool ProgramSession::CancelFileDialog() { return Press(WaitForDialogWith(kFileNameCombo), IDCANCEL); }
+bool ProgramSession::CancelFileDialog(std::wstring* shownName) {
+  HWND dialog = WaitForDialogWith(kFileNameCombo);
+  if (dialog && shownName) *shownName = DialogText(dialog, kFileNameCombo);
+  return Press(dialog, IDCANCEL);
+}
 
 Image ProgramSession::CaptureWindow() const {
   RECT r{};

@@ -108,6 +108,8 @@ class ProgramSession {
   bool Command(int id, Source source = Source::Menu, HWND toolbar = nullptr, double ms = 10000);
   // Posts a command whose handler runs a modal dialog or message box.
   void PostCommand(int id);
+  // Drops the file on the main window, as the shell does.
+  void PostDrop(const std::wstring& path);
   // A key press through the input queue (the window is brought to the front first).
   bool Key(WORD vk, bool ctrl = false);
   bool BringToFront();
@@ -122,7 +124,8 @@ class ProgramSession {
   bool Press(HWND dialog, int button);
   // The common open or save dialog: the path typed and confirmed, or the dialog cancelled.
   bool ChooseFile(const std::wstring& path);
-  bool CancelFileDialog();
+  // Cancels the file dialog; `shownName` receives the file name it showed.
+  bool CancelFileDialog(std::wstring* shownName = nullptr);
 
   // The whole window as shown on screen.
   Image CaptureWindow() const;

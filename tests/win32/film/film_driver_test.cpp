@@ -30,8 +30,8 @@ constexpr int kLayerOverwrite = 40068, kCutInsert = 40048, kCutRemove = 40049, k
 constexpr int kCellAdd = 40011, kCutAdd = 40047, kCutNew = 40050, kFilmNew = 40051,
               kFilmSaveAs = 40054;
 constexpr int kFilmOpen = 40053, kFilmPlay = 40057, kFilmProperties = 40082, kFilmExport = 40083;
-constexpr int kCutOverwrite = 40088, kFocusNext = 40095, kFocusPrevious = 40096,
-              kAllKeyframes = 40106;
+constexpr int kCutSaveAs = 40052, kCutOverwrite = 40088, kFocusNext = 40095,
+              kFocusPrevious = 40096, kAllKeyframes = 40106;
 constexpr int kNewCutAfter = 40115, kNewCutBefore = 40116, kDeleteCuts = 40117, kRenameCut = 40118;
 constexpr int kFilmOverwrite = 40119, kCloseAll = 40122, kRandomDots = 40126, kDrawGrid = 40127;
 // Panel controls.
@@ -389,6 +389,22 @@ TEST(FilmWindow, FilmQuestionAndFailedLoad) {
   ASSERT_TRUE(s.ChooseFile(other));
   EXPECT_EQ(JoinRows(s.Rows(kCutList)), L"a,b");
   EXPECT_EQ(s.Title(), L"Orvina Developer - other");
+
+  // A dropped film asks about the changed one before it replaces it.
+  s.PostCommand(kFilmProperties);
+  ASSERT_TRUE(s.Press(s.WaitForDialogWith(kFilmWidthSpin), IDOK));
+  s.PostDrop(film);
+  ASSERT_TRUE(s.Answer(IDNO, &question));
+  EXPECT_NE(question.find(L"other.flm"), std::wstring::npos) << question;
+  ASSERT_TRUE(WaitFor(10000, [&] { return s.Title() == L"Orvina Developer - film"; }));
+
+  // A name the code page cannot spell is refused in words the user can read.
+  s.PostCommand(kFilmSaveAs);
+  ASSERT_TRUE(s.ChooseFile(folder + L"\\\u00e9.flm"));
+  std::wstring refusal;
+  ASSERT_TRUE(s.Answer(IDOK, &refusal));
+  EXPECT_NE(refusal.find(L"このパスには保存できません。"), std::wstring::npos) << refusal;
+  EXPECT_EQ(s.Title(), L"Orvina Developer - film");
 }
 
 TEST(FilmWindow, CutsIntoAndOutOfTheFilm) {
@@ -540,6 +556,12 @@ TEST(Panels, CommitPointsFocusCycleAndSaves) {
   EXPECT_EQ(s.Selected(kCutList), std::vector<int>{1});
   s.Activate(a);
   EXPECT_EQ(TextOf(s.Control(kLoop)), L"7");
+
+  // Saving under a new name starts from the cut's own file.
+  s.PostCommand(kCutSaveAs);
+  std::wstring shown;
+  ASSERT_TRUE(s.CancelFileDialog(&shown));
+  EXPECT_EQ(shown.substr(shown.rfind(L'\\') + 1), L"a.cut") << shown;
 
   // Saving drops the layer no frame shows.
   ASSERT_TRUE(s.Command(kCutOverwrite));
