@@ -17,6 +17,7 @@
 #include "io/memory_stream.h"
 #include "model/pixel_class.h"
 #include "tests/anim/ov_stream_builder.h"
+#include "tests/win32/driver/program_session.h"
 #include "win32/anim_window.h"
 #include "win32/dib_pixel_buffer.h"
 
@@ -27,25 +28,14 @@ using ovtest::Fields;
 using ovtest::Header;
 using ovtest::Picture;
 
-double Now() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return double(t.QuadPart) * 1000.0 / double(frequency.QuadPart);
-}
-
 // Runs the window's messages for `ms` milliseconds, or until `done` says so.
 // Private messages seen while pumping.
 int gStoppedMessages = 0;
 
 template <typename Done>
 bool PumpUntil(double ms, Done done) {
-  const double end = Now() + ms;
-  while (Now() < end) {
+  const double end = NowMs() + ms;
+  while (NowMs() < end) {
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
       if (msg.message == kPlaybackStoppedMessage) ++gStoppedMessages;
@@ -94,7 +84,7 @@ class TestWindow : public AnimWindow {
  protected:
   void PaintNow() override {
     ++paints;
-    paintTimes.push_back(Now());
+    paintTimes.push_back(NowMs());
     AnimWindow::PaintNow();
   }
   bool StartTimer(int periodMs) override {
@@ -379,21 +369,21 @@ int Measure(const char* file) {
   Pump(200);
   std::vector<double> ticks;
   for (int i = 0; i < 96; ++i) {
-    const double t0 = Now();
+    const double t0 = NowMs();
     w.Tick();
-    ticks.push_back(Now() - t0);
+    ticks.push_back(NowMs() - t0);
   }
   // The parts: decoding alone and painting alone.
   std::vector<double> decodes, paints;
   for (int i = 0; i < 48; ++i) {
-    double t0 = Now();
+    double t0 = NowMs();
     w.AnimDecoder().NextFrame();
-    decodes.push_back(Now() - t0);
+    decodes.push_back(NowMs() - t0);
     HDC dc = GetDC(w.window);
-    t0 = Now();
+    t0 = NowMs();
     w.Paint(dc);
     GdiFlush();
-    paints.push_back(Now() - t0);
+    paints.push_back(NowMs() - t0);
     ReleaseDC(w.window, dc);
   }
   auto report = [](const char* what, std::vector<double> v) {
