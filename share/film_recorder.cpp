@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "anim/clocked_playback.h"
+#include "io/failure.h"
 #include "share/canvas.h"
 #include "share/film_time.h"
 
@@ -26,10 +27,6 @@ class Recorder final : public ClockedPlayback {
  private:
   void Painted() override { Capture(); }
   void Capture();
-  bool Fail(std::string* error, const std::string& why) {
-    if (error) *error = why;
-    return false;
-  }
 
   const RecordOptions& options_;
   PictureSequence& sequence_;
