@@ -6,11 +6,13 @@
 #include <optional>
 #include <string_view>
 
+#include "cli/font_writer.h"
 #include "cli/json_read.h"
 #include "edit/cut_editing.h"
 #include "edit/drawing_settings.h"
 #include "edit/region_select.h"
 #include "edit/stroke_tools.h"
+#include "edit/text_tool.h"
 #include "model/cell_surface.h"
 #include "model/cut.h"
 #include "model/frame_surface.h"
@@ -75,6 +77,9 @@ class StepReader {
   int64_t Int(const std::string& key, int64_t min, int64_t max) const {
     return in_.Int(in_.Member(op_, key, place_), Where(key), min, max);
   }
+  int64_t IntOr(const std::string& key, int64_t min, int64_t max, int64_t fallback) const {
+    return in_.IntOr(op_, key, place_, min, max, fallback);
+  }
   std::optional<int64_t> OptInt(const std::string& key, int64_t min, int64_t max) const {
     const json* v = Get(key);
     if (!v) return std::nullopt;
@@ -124,6 +129,9 @@ class StepReader {
     const json& v = in_.Member(op_, key, place_);
     if (!v.is_string()) in_.Fail(Where(key), "expected a string");
     return v.get<std::string>();
+  }
+  std::string WordOr(const std::string& key, const std::string& fallback) const {
+    return Get(key) ? Word(key) : fallback;
   }
   Pen PenAt(const std::string& key, Pen pen) const {
     return ReadPen(in_, in_.Member(op_, key, place_), Where(key), pen);
@@ -373,6 +381,29 @@ Step ParseTransfer(const StepReader& s) {
   });
 }
 
+// The text tool's second click: the text (UTF-8, lines separated by CR LF) written in a font
+// of the system's with its block's corner at the cell point.
+Step ParseText(const StepReader& s) {
+  if (!FontWritingAvailable()) s.Fail("op", "text is not available in this build");
+  const Point at = s.At("at");
+  const std::string text = s.Word("text");
+  FontChoice font;
+  font.face = s.WordOr("font", "Sans");
+  font.size = int32_t(s.IntOr("size", 1, 1000, font.size));
+  font.weight = int32_t(s.IntOr("weight", 1, 1000, font.weight));
+  font.lineSpacing = int32_t(s.IntOr("lineSpacing", -1000, 1000, font.lineSpacing));
+  return [=](Editor& e) {
+    const auto current = CurrentCell(e.cut);
+    FrameSurface* display = e.View();
+    if (!current || !display || !SaveUndo(e.cut)) return false;
+    const auto writer = MakeFontWriter(font, *display);
+    const Point canvas = CellToCanvas(at, Point{current->x, current->y});
+    WriteText(*writer, *display, canvas, *current->cell, at, text, MeasureText(*writer, text),
+              e.ThePen(), e.mask);
+    return true;
+  };
+}
+
 // --- Regions: the selection's commands as the region-select tool runs them -----------------
 
 Step ParseMoveRegion(const StepReader& s) {
@@ -583,6 +614,7 @@ constexpr StepParser kStepParsers[] = {
     {"grid", ParseGrid},
     {"eraser", ParseEraser},
     {"transfer", ParseTransfer},
+    {"text", ParseText},
     {"moveRegion", ParseMoveRegion},
     {"copyRegion", ParseCopyRegion},
     {"cutRegion", ParseCutRegion},
