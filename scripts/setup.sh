@@ -22,10 +22,11 @@ want=(
   wine64 xvfb xdotool xclip imagemagick fonts-noto-cjk locales
   zip unzip jlha-utils lhasa
 )
-# 32-bit Wine only where it can start (or where that path is forced).
+# 32-bit Wine only where it can start (or where that path is forced). The 64-bit path needs
+# Wine's own fonts as well: without them the caption buttons show letters, not symbols.
 arch=$(bash "$ROOT/scripts/wine_arch.sh")
 want_i386=()
-if [ "$arch" = win32 ]; then want_i386=(wine wine32:i386); fi
+if [ "$arch" = win32 ]; then want_i386=(wine wine32:i386); else want+=(fonts-wine); fi
 
 missing=()
 for p in "${want[@]}" "${want_i386[@]}"; do
