@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "archive/archive_api.h"
+#include "archive/archive_api_win32.h"
 #include "archive/archive_library.h"
 
 namespace archive_dll {

@@ -7,7 +7,7 @@
 
 #include <vector>
 
-#include "anim/playback.h"
+#include "anim/clocked_playback.h"
 #include "bench/bench_util.h"
 #include "io/memory_stream.h"
 #include "model/frame_surface.h"
@@ -30,8 +30,8 @@ ovtest::Picture Drawing(uint32_t seed) {
   return p;
 }
 
-// The engine with a timer that never fires: the benchmark calls Tick.
-class Bench : public Playback {
+// The benchmark is the clock: it calls Tick.
+class Bench : public ClockedPlayback {
  public:
   explicit Bench(std::vector<uint8_t> file) : bytes(std::move(file)) {
     stream.Attach(bytes.data(), int32_t(bytes.size()), int32_t(bytes.size()));
@@ -40,15 +40,6 @@ class Bench : public Playback {
   std::vector<uint8_t> bytes;
   MemoryStream stream;
   bool opened = false;
-
- protected:
-  bool PrepareTimer() override { return true; }
-  bool StartTimer(int) override { return true; }
-  void KillTimer() override {}
-  void FitWindow() override {}
-  void ShowInactive() override {}
-  void Invalidate() override {}
-  void PaintNow() override {}
 };
 
 std::vector<uint8_t> Film(int duration) {

@@ -1,11 +1,10 @@
 #include "cli/cli_files.h"
 
-#include <cstdio>
-
 #include "cli/command_registry.h"
 #include "files/cut_file.h"
 #include "io/byte_stream.h"
 #include "io/safe_save.h"
+#include "io/whole_file.h"
 #include "model/cut.h"
 
 std::unique_ptr<Cut> LoadCutFile(const std::string& path) {
@@ -21,15 +20,9 @@ void SaveCutFile(Cut& cut, const std::string& path) {
 }
 
 std::vector<uint8_t> ReadWholeFile(const std::string& path) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) throw CliError(path, "cannot open the file");
   std::vector<uint8_t> bytes;
-  uint8_t buffer[65536];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.insert(bytes.end(), buffer, buffer + n);
-  const bool failed = std::ferror(file) != 0;
-  std::fclose(file);
-  if (failed) throw CliError(path, "read failed");
+  std::string error;
+  if (!ReadWholeFile(path, bytes, &error)) throw CliError(path, error);
   return bytes;
 }
 

@@ -2,44 +2,10 @@
 
 #include <vector>
 
+#include "cli/host_path.h"
 #include "files/cut_naming.h"
-#include "io/cp932.h"
-
-#ifdef _WIN32
-#include <direct.h>
-#else
-#include <unistd.h>
-#endif
 
 namespace {
-
-std::string Slashes(std::string path) {
-#ifdef _WIN32
-  for (size_t i = 0; i < path.size(); i += Cp932CharLength(path, i)) {
-    if (path[i] == '\\') path[i] = '/';
-  }
-#endif
-  return path;
-}
-
-std::string CurrentFolder() {
-  std::vector<char> buffer(4096);
-#ifdef _WIN32
-  if (!_getcwd(buffer.data(), int(buffer.size()))) return "/";
-#else
-  if (!getcwd(buffer.data(), buffer.size())) return "/";
-#endif
-  return Slashes(buffer.data());
-}
-
-// The root part of an absolute path ("/", "//", "C:/"), or empty for a relative one.
-size_t RootLength(const std::string& p) {
-#ifdef _WIN32
-  if (p.size() >= 3 && p[1] == ':' && p[2] == '/') return 3;
-  if (p.size() >= 2 && p[0] == '/' && p[1] == '/') return 2;
-#endif
-  return !p.empty() && p[0] == '/' ? 1 : 0;
-}
 
 // Drops "." folders and folds "name/.." away; "/" is never the second byte of a character.
 std::string Normal(const std::string& p) {
@@ -62,7 +28,7 @@ std::string Normal(const std::string& p) {
 }  // namespace
 
 std::string AbsolutePath(const std::string& arg) {
-  std::string p = Slashes(arg);
+  std::string p = WithSlashes(arg);
   if (RootLength(p) == 0) p = CurrentFolder() + "/" + p;
   return Normal(p);
 }

@@ -22,7 +22,9 @@ class Cut;
 //   current pen; fromPen's missing fields come from it), pickPen {at} (into the current pen);
 //   border {rect}, mosaic {rect, block} (the drag from the rectangle's first to its last
 //   pixel), randomDots {rect?, interval}, grid {rect?, size: [w, h]}, eraser {at, size},
-//   transfer {at, pixels: rows of hex digits};
+//   transfer {at, pixels: rows of hex digits}, text {at, text, font? ("Sans"), size? (24),
+//   weight? (400), lineSpacing? (12)} (the text tool's block: UTF-8 lines separated by CR LF,
+//   in a font of the system's; not in orvina.exe);
 //   moveRegion {rect, to} (a selection dragged so that its corner lands on "to"),
 //   copyRegion {rect}, cutRegion {rect}, paste {at} (through the script's paste buffer);
 //   toUnderdrawing, eraseUnderdrawing, clear, flipH, flipV (each {rect?}), copyToLayerBelow,

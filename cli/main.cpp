@@ -4,12 +4,8 @@
 
 #include <CLI/CLI.hpp>
 
+#include "cli/binary_output.h"
 #include "cli/command_registry.h"
-
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#endif
 
 std::vector<std::pair<int, CommandSetup>>& CommandSetups() {
   static std::vector<std::pair<int, CommandSetup>> setups;
@@ -26,11 +22,7 @@ CLI::App& CommandGroup(CLI::App& app, const std::string& name, const std::string
 }
 
 int main(int argc, char** argv) {
-#ifdef _WIN32
-  // Byte-for-byte the same output as on other systems: no CR LF translation.
-  _setmode(_fileno(stdout), _O_BINARY);
-  _setmode(_fileno(stderr), _O_BINARY);
-#endif
+  UseBinaryOutput();
   CLI::App app{"orvina: inspect, build, render, compile and decode Orvina files"};
   app.require_subcommand(1);
   auto& setups = CommandSetups();

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "edit/drawing_settings.h"
+#include "edit/text_writer.h"
 #include "edit/view_geometry.h"
 #include "model/pixel_class.h"
 #include "model/rect.h"
@@ -49,7 +50,7 @@ struct Selection {
   bool Exists() const { return !window.IsEmpty(); }
 };
 
-class CutView {
+class CutView : public TextWriter {
  public:
   virtual ~CutView() = default;
 
@@ -83,14 +84,8 @@ class CutView {
   virtual void ZoomAt(Point window, bool zoomIn) = 0;
   virtual void SelectTool(uint32_t tool) = 0;
 
-  // Text: the dialog (false when cancelled), the extent of one line in the text font
-  // (length along the writing, then the line's height), whether the font writes vertically,
-  // the line spacing, and one line drawn into the displayed image at a canvas point.
+  // The text dialog; false when cancelled. The text is written through the TextWriter.
   virtual bool AskText(std::string& text) = 0;
-  virtual Point MeasureTextLine(const std::string& line) = 0;
-  virtual bool VerticalText() const = 0;
-  virtual int32_t TextLineSpacing() const = 0;
-  virtual void DrawTextLine(const std::string& line, Point canvas) = 0;
 };
 
 // The current cell and where its top-left corner lies on the canvas.

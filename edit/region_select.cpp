@@ -185,14 +185,30 @@ bool CopySelection(CutView& view, PasteBuffer& paste) {
   return true;
 }
 
+bool ClearRegion(Cut& cut, RasterSurface& cell, Rect r, ProtectMask mask) {
+  if (!SaveUndo(cut)) return false;
+  r = IntersectRect(r, Rect{0, 0, cell.Width(), cell.Height()});
+  const Pen transparent{0, 0, 0, 0};
+  cell.FillRect(r.x, r.y, r.width, r.height, transparent, mask, nullptr);
+  cut.MarkChanged(kChangeContent);
+  return true;
+}
+
+bool PasteRegion(Cut& cut, RasterSurface& cell, const RasterSurface& pixels, Point at,
+                 ProtectMask mask) {
+  if (!SaveUndo(cut)) return false;
+  cell.Blit(at.x, at.y, pixels, 0, 0, pixels.Width(), pixels.Height(), kBlitTransparent, mask, 0,
+            nullptr);
+  cut.MarkChanged(kChangeContent);
+  return true;
+}
+
 bool CutSelection(CutView& view, PasteBuffer& paste) {
   const auto t = TargetOf(view);
-  if (!t || !CopySelection(view, paste) || !SaveUndo(view.TheCut())) return false;
+  if (!t || !CopySelection(view, paste)) return false;
   const Point at = CanvasToCell(paste.canvas, t->offset);
   const Rect r{at.x, at.y, paste.pixels->Width(), paste.pixels->Height()};
-  const Pen transparent{0, 0, 0, 0};
-  t->cell->FillRect(r.x, r.y, r.width, r.height, transparent, view.Mask(), nullptr);
-  view.TheCut().MarkChanged(kChangeContent);
+  if (!ClearRegion(view.TheCut(), *t->cell, r, view.Mask())) return false;
   view.StrokeBounds() = r;
   RepaintCells(view, r, t->offset);
   return true;
@@ -200,12 +216,10 @@ bool CutSelection(CutView& view, PasteBuffer& paste) {
 
 bool PasteInto(CutView& view, PasteBuffer& paste, RegionSelectState& s) {
   const auto t = TargetOf(view);
-  if (!t || paste.Empty() || !SaveUndo(view.TheCut())) return false;
+  if (!t || paste.Empty()) return false;
   const Point at = paste.source == &view ? CanvasToCell(paste.canvas, t->offset) : Point{0, 0};
+  if (!PasteRegion(view.TheCut(), *t->cell, *paste.pixels, at, view.Mask())) return false;
   const Rect r{at.x, at.y, paste.pixels->Width(), paste.pixels->Height()};
-  t->cell->Blit(r.x, r.y, *paste.pixels, 0, 0, r.width, r.height, kBlitTransparent, view.Mask(), 0,
-                nullptr);
-  view.TheCut().MarkChanged(kChangeContent);
   view.StrokeBounds() = r;
   RepaintCells(view, r, t->offset);
   view.SelectTool(command::kSelectTool);

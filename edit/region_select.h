@@ -38,6 +38,14 @@ void SetSelection(CutView& view, Rect window, bool floating);
 void RegionSelectTool(const ToolEvent& event, CutView& view, RegionSelectState& state,
                       const PasteBuffer& paste);
 
+// What cut and paste do to a cell, for these commands and the editing scripts alike. Each
+// takes the undo snapshot first (false without it: nothing changes) and marks the content
+// changed. Cut: the pixels of `r` (clipped to the cell) that the mask does not protect become
+// transparent. Paste: `pixels` drawn with its corner at `at`, its transparent pixels skipped.
+bool ClearRegion(Cut& cut, RasterSurface& cell, Rect r, ProtectMask mask);
+bool PasteRegion(Cut& cut, RasterSurface& cell, const RasterSurface& pixels, Point at,
+                 ProtectMask mask);
+
 // Copy and cut take the selection clipped to the cell; false (nothing changed) without one,
 // or when the memory for the copy cannot be had.
 bool CopySelection(CutView& view, PasteBuffer& paste);

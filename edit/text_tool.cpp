@@ -22,12 +22,12 @@ std::vector<std::string> TextLines(const std::string& text) {
   return lines;
 }
 
-TextBlock MeasureText(CutView& view, const std::string& text) {
+TextBlock MeasureText(TextWriter& writer, const std::string& text) {
   TextBlock b;
-  const bool vertical = view.VerticalText();
-  const int32_t spacing = view.TextLineSpacing();
+  const bool vertical = writer.VerticalText();
+  const int32_t spacing = writer.TextLineSpacing();
   for (const std::string& line : TextLines(text)) {
-    const Point extent = view.MeasureTextLine(line);
+    const Point extent = writer.MeasureTextLine(line);
     if (vertical) {
       b.height = std::max(b.height, extent.x);
       b.width += spacing + extent.y;
@@ -42,24 +42,27 @@ TextBlock MeasureText(CutView& view, const std::string& text) {
   return b;
 }
 
+void WriteText(TextWriter& writer, FrameSurface& display, Point q, RasterSurface& cell, Point at,
+               const std::string& text, const TextBlock& block, const Pen& pen, ProtectMask mask) {
+  FillRectangle(display, Rect{q.x, q.y, block.width, block.height}, 0);
+  const int32_t step = block.lineHeight + writer.TextLineSpacing();
+  const bool vertical = writer.VerticalText();
+  int32_t i = 0;
+  for (const std::string& line : TextLines(text)) {
+    // Vertical lines run in columns from the right edge leftwards.
+    const Point from =
+        vertical ? Point{q.x + block.width - i * step, q.y} : Point{q.x, q.y + i * step};
+    writer.DrawTextLine(line, from);
+    ++i;
+  }
+  TransferText(cell, at.x, at.y, display, q.x, q.y, block.width, block.height, pen, mask);
+}
+
 void PlaceText(CutView& view, const ToolTarget& t, Point cell, const std::string& text,
                const TextBlock& block) {
   if (!SaveUndo(view.TheCut())) return;
   const Point q = CellToCanvas(cell, t.offset);
-  FrameSurface& display = view.Display();
-  FillRectangle(display, Rect{q.x, q.y, block.width, block.height}, 0);
-  const int32_t step = block.lineHeight + view.TextLineSpacing();
-  const bool vertical = view.VerticalText();
-  int32_t i = 0;
-  for (const std::string& line : TextLines(text)) {
-    // Vertical lines run in columns from the right edge leftwards.
-    const Point at =
-        vertical ? Point{q.x + block.width - i * step, q.y} : Point{q.x, q.y + i * step};
-    view.DrawTextLine(line, at);
-    ++i;
-  }
-  TransferText(*t.cell, cell.x, cell.y, display, q.x, q.y, block.width, block.height,
-               view.Drawing().pen, view.Mask());
+  WriteText(view, view.Display(), q, *t.cell, cell, text, block, view.Drawing().pen, view.Mask());
   view.StrokeBounds() = Rect{cell.x, cell.y, block.width, block.height};
   // The repaint also restores the displayed image under the block.
   view.Repaint(Rect{q.x, q.y, block.width, block.height});

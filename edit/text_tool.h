@@ -28,7 +28,13 @@ struct TextState {
 std::vector<std::string> TextLines(const std::string& text);
 // The block's size: lines stacked downwards, or, in a vertical font, in columns from the
 // right; the line spacing lies between lines only.
-TextBlock MeasureText(CutView& view, const std::string& text);
+TextBlock MeasureText(TextWriter& writer, const std::string& text);
+// Draws the block into `display` with its top-left corner at the canvas point (the block's
+// rectangle cleared first) and transfers it from there into `cell` at the cell point, in the
+// pen's colours.
+void WriteText(TextWriter& writer, FrameSurface& display, Point canvas, RasterSurface& cell,
+               Point at, const std::string& text, const TextBlock& block, const Pen& pen,
+               ProtectMask mask);
 // Writes the text with its top-left corner at the cell point.
 void PlaceText(CutView& view, const ToolTarget& target, Point cell, const std::string& text,
                const TextBlock& block);

@@ -74,6 +74,7 @@ CutWindow* CutWindow::Open(MainFrame& frame, std::unique_ptr<Cut> cut) {
 
 CutWindow* CutWindow::CreateWindowFor(MainFrame& frame, std::unique_ptr<Cut> cut) {
   std::unique_ptr<CutWindow> self(new CutWindow(frame, std::move(cut)));
+  self->display_.SetPalette(Program().framePalette);
   if (!self->display_.Create(self->cut_->CanvasWidth(), self->cut_->CanvasHeight(), 0)) return nullptr;
   self->view_.canvasWidth = self->cut_->CanvasWidth();
   self->view_.canvasHeight = self->cut_->CanvasHeight();

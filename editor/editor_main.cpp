@@ -55,11 +55,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
   program.instance = instance;
   setlocale(LC_ALL, "jpn");
   UseDibSections();
-  LoadPaletteFile(ProgramFolder() + "Colors.bmp");
+  LoadPaletteFile(ProgramFolder() + "Colors.bmp", program.framePalette);
   program.palette = CreateEditorPalette();
   MainFrame::RegisterWindowClass(instance);
   AnimWindow::RegisterWindowClass(instance);
-  const uint32_t around = GetFramePaletteEntry(25);
+  const uint32_t around = program.framePalette[25];
   program.background = CreateSolidBrush(RGB(RedOf(around), GreenOf(around), BlueOf(around)));
   CutWindow::RegisterWindowClass(instance, program.background);
   ReadStartSettings();

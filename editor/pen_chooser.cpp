@@ -60,6 +60,7 @@ LRESULT PenChooser::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void PenChooser::OnCreate() {
+  image_.SetPalette(Program().framePalette);
   if (image_.Create(kChooserImageWidth, kChooserImageHeight, 0)) DrawChooserSwatches(image_);
 }
 

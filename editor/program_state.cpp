@@ -26,7 +26,7 @@ HPALETTE CreateEditorPalette() {
   PALETTEENTRY* e = palette->palPalEntry;
   int n = 0;
   for (int i = 0; i < kFramePaletteSize; ++i, ++n) {
-    const uint32_t c = GetFramePaletteEntry(i);
+    const uint32_t c = Program().framePalette[size_t(i)];
     e[n] = {BYTE(RedOf(c)), BYTE(GreenOf(c)), BYTE(BlueOf(c)), 0};
   }
   for (int i = 0; i < kBlackEntries; ++i, ++n) e[n] = {0, 0, 0, 0};

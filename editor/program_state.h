@@ -23,6 +23,7 @@ struct TextFont {
 
 struct ProgramState {
   HINSTANCE instance = nullptr;
+  FramePalette framePalette = DefaultFramePalette();  // or the palette file's
   HPALETTE palette = nullptr;       // the 154-entry logical palette
   HBRUSH background = nullptr;      // around the canvas: frame palette entry 25
   TextFont font;

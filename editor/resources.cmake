@@ -3,8 +3,8 @@
 #   EDITOR_RES              the generated folder that editor.rc finds its files in
 #   EDITOR_RESOURCE_FILES   those files: the two icons (frame 102, cut window 104) and the
 #                           toolbar strip (bitmap 118), made with ImageMagick's convert
-#   editor_demo_film        the demo film in ${CMAKE_BINARY_DIR}/demo: cuts drawn by a script,
-#                           built and compiled by the host orvina (OrvinaDeveloper depends on it)
+#   editor_demo_film        the demo film in ${CMAKE_BINARY_DIR}/demo: cuts drawn by editing
+#                           scripts through the host orvina (OrvinaDeveloper depends on it)
 set(EDITOR_RES ${CMAKE_BINARY_DIR}/editor-res)
 file(MAKE_DIRECTORY ${EDITOR_RES})
 set(EDITOR_RES_SOURCE ${CMAKE_CURRENT_LIST_DIR}/res)
@@ -39,26 +39,25 @@ add_custom_command(OUTPUT ${EDITOR_RES}/toolbar.bmp
 set(EDITOR_RESOURCE_FILES
   ${EDITOR_RES}/frame_icon.ico ${EDITOR_RES}/cut_icon.ico ${EDITOR_RES}/toolbar.bmp)
 
-# The demo film a newcomer starts with: demo.flm, demo001.cut … demo003.cut and demo.ov.
-# It is made again only when its script changes, so that what a newcomer draws into it
-# survives rebuilds of the programs.
+# The demo film a newcomer starts with: demo.flm, demo001.cut … demo003.cut and demo.ov, drawn
+# by the host orvina from the editing scripts in editor/res/demo. It is drawn again only when
+# a script changes, so that what a newcomer draws into it survives rebuilds of the programs.
 set(EDITOR_DEMO ${CMAKE_BINARY_DIR}/demo)
-set(EDITOR_DEMO_CUTS demo001 demo002 demo003)
+set(EDITOR_DEMO_SOURCE ${EDITOR_RES_SOURCE}/demo)
+file(GLOB demo_sources CONFIGURE_DEPENDS ${EDITOR_DEMO_SOURCE}/*)
+file(GLOB demo_cuts RELATIVE ${EDITOR_DEMO_SOURCE} CONFIGURE_DEPENDS ${EDITOR_DEMO_SOURCE}/*.cut.json)
 set(demo_outputs ${EDITOR_DEMO}/demo.flm ${EDITOR_DEMO}/demo.ov)
 set(demo_byproducts "")
-set(demo_build_commands "")
-foreach(cut ${EDITOR_DEMO_CUTS})
+foreach(cut ${demo_cuts})
+  string(REGEX REPLACE "\\.cut\\.json$" "" cut ${cut})
   list(APPEND demo_outputs ${EDITOR_DEMO}/${cut}.cut)
-  list(APPEND demo_byproducts ${EDITOR_DEMO}/${cut}.json ${EDITOR_DEMO}/${cut}.tl)
-  list(APPEND demo_build_commands
-    COMMAND ${ORVINA_HOST_ORVINA} cut build ${EDITOR_DEMO}/${cut}.json -o ${EDITOR_DEMO}/${cut}.cut)
+  list(APPEND demo_byproducts ${EDITOR_DEMO}/${cut}.tl)
 endforeach()
 add_custom_command(OUTPUT ${demo_outputs}
   BYPRODUCTS ${demo_byproducts}
-  COMMAND ${CMAKE_COMMAND} -DOUT=${EDITOR_DEMO} -P ${EDITOR_RES_SOURCE}/demo_film.cmake
-  ${demo_build_commands}
-  COMMAND ${ORVINA_HOST_ORVINA} film compile ${EDITOR_DEMO}/demo.flm -o ${EDITOR_DEMO}/demo.ov
-  DEPENDS ${EDITOR_RES_SOURCE}/demo_film.cmake
+  COMMAND ${CMAKE_COMMAND} -DORVINA=${ORVINA_HOST_ORVINA} -DSOURCE=${EDITOR_DEMO_SOURCE}
+          -DOUT=${EDITOR_DEMO} -P ${CMAKE_SOURCE_DIR}/cmake/draw_film.cmake
+  DEPENDS ${demo_sources} ${CMAKE_SOURCE_DIR}/cmake/draw_film.cmake
   COMMENT "Drawing the demo film in ${EDITOR_DEMO}" VERBATIM)
 add_custom_target(editor_demo_film DEPENDS ${demo_outputs})
 add_dependencies(editor_demo_film orvina_host)

@@ -9,9 +9,11 @@
 #include "files/cut_naming.h"
 #include "io/block_stream.h"
 #include "io/cp932.h"
+#include "io/failure.h"
 #include "io/file_stream.h"
 #include "io/file_time.h"
 #include "io/safe_save.h"
+#include "io/whole_file.h"
 #include "model/cut.h"
 
 std::string CachePathOf(const std::string& cutPath) {
@@ -103,23 +105,12 @@ namespace {
 
 constexpr uint32_t kCompileFlags = kStateContentChanged | kStateTimingChanged;
 
-bool Fail(std::string* why, const std::string& text) {
-  if (why) *why = text;
-  return false;
-}
-
 // The whole file into `tl`; false when it cannot be read or is not a whole TL stream.
 bool ReadWholeTl(const std::string& path, BlockStream& tl) {
   tl.Close();
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) return false;
-  uint8_t buffer[65536];
-  size_t n;
-  bool ok = true;
-  while (ok && (n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-    ok = tl.Length() <= INT32_MAX - int32_t(n) && tl.Write(buffer, int32_t(n)) == 1;
-  ok = ok && !std::ferror(file);
-  std::fclose(file);
+  std::vector<uint8_t> bytes;
+  if (!ReadWholeFile(path, bytes, nullptr)) return false;
+  const bool ok = bytes.empty() || tl.Write(bytes.data(), int32_t(bytes.size())) == 1;
   if (!ok || WholeTlFrameCount(tl) < 1) {
     tl.Close();
     return false;

@@ -2,6 +2,7 @@
 
 #include "anim/frame_encoder.h"
 #include "io/block_stream.h"
+#include "io/failure.h"
 #include "model/compositor.h"
 #include "model/cut.h"
 #include "model/frame_surface.h"
@@ -11,15 +12,9 @@ bool CompileCutPreview(Cut& cut, FrameBuffer& buffer, FrameSurface& view, BlockS
   CacheUse local;
   CacheUse& result = use ? *use : local;
   if (cut.Path().empty()) {
-    if (cut.FrameCount() < 1) {
-      if (why) *why = "the cut has no frames";
-      return false;
-    }
+    if (cut.FrameCount() < 1) return Fail(why, "the cut has no frames");
     tl.Close();
-    if (!CompileCut(cut, buffer, view, tl)) {
-      if (why) *why = "the cut cannot be compiled";
-      return false;
-    }
+    if (!CompileCut(cut, buffer, view, tl)) return Fail(why, "the cut cannot be compiled");
     result = CacheUse::kBypassed;
   } else if (!CompileThroughCache(cut.Path(), &cut, buffer, view, tl, &result, why)) {
     return false;

@@ -3,15 +3,7 @@
 #include "anim/frame_buffer.h"
 #include "anim/ov_layout.h"
 #include "files/film.h"
-
-namespace {
-
-bool Fail(std::string* why, const std::string& text) {
-  if (why) *why = text;
-  return false;
-}
-
-}  // namespace
+#include "io/failure.h"
 
 bool FilmExporter::AddCutToOv(FilmItem& item, int32_t n, ov::OvWriter& ov, ExportedCut* done,
                               std::string* why) {

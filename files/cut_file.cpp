@@ -3,17 +3,13 @@
 #include <cstdio>
 
 #include "files/layer_record.h"
+#include "io/failure.h"
 #include "io/field_io.h"
 #include "io/file_stream.h"
 #include "io/safe_save.h"
 #include "model/cut.h"
 
 namespace {
-
-bool SetError(std::string* error, std::string text) {
-  if (error) *error = std::move(text);
-  return false;
-}
 
 bool InInt16(int32_t v) { return v >= -32768 && v <= 32767; }
 bool InU16(int32_t v) { return v >= 0 && v <= 65535; }
@@ -60,7 +56,7 @@ std::optional<std::string> CheckCutLimits(Cut& cut) {
 }
 
 bool WriteCut(Cut& cut, ByteStream& stream, std::string* error) {
-  if (auto why = CheckCutLimits(cut)) return SetError(error, *why);
+  if (auto why = CheckCutLimits(cut)) return Fail(error, *why);
   FieldWriter w;
   w.String(kCutTag);
   w.U16(uint32_t(cut.CanvasWidth()));
@@ -94,7 +90,7 @@ bool WriteCut(Cut& cut, ByteStream& stream, std::string* error) {
     if (w.Bytes().size() >= (1u << 16)) ok = w.FlushTo(stream);
   }
   ok = ok && w.FlushTo(stream);
-  if (!ok) return SetError(error, "write failed");
+  if (!ok) return Fail(error, "write failed");
   cut.SetStateFlags(cut.StateFlags() & ~kStateUnsaved);
   return true;
 }
@@ -129,7 +125,7 @@ bool ReadFrameRecord(Cut& cut, FieldReader& r) {
 
 bool ReadCut(Cut& cut, ByteStream& stream, const RasterSurface* prototype, std::string* error) {
   FieldReader r(stream);
-  if (r.String() != kCutTag) return SetError(error, "not a cut file");
+  if (r.String() != kCutTag) return Fail(error, "not a cut file");
 
   Cut fresh(0, 0, 0, "", AntiAlias::kFull);
   fresh.SetDisplayFlags(cut.DisplayFlags() & kLayerLimitMask);
@@ -143,18 +139,18 @@ bool ReadCut(Cut& cut, ByteStream& stream, const RasterSurface* prototype, std::
   fresh.SetAntiAlias(aa == 1 ? AntiAlias::kHalf : aa == 2 ? AntiAlias::kQuarter : AntiAlias::kFull);
   const int32_t layerCount = r.U8();
   const int32_t frameCount = r.U16();
-  if (r.Truncated()) return SetError(error, "truncated header");
+  if (r.Truncated()) return Fail(error, "truncated header");
 
   for (int32_t i = 0; i < layerCount; ++i) {
     Layer* layer = fresh.AddLayer(std::nullopt, 0, 0, prototype);
     std::string why;
-    if (!ReadLayerRecord(*layer, r, &why)) return SetError(error, At("layer", i) + ": " + why);
+    if (!ReadLayerRecord(*layer, r, &why)) return Fail(error, At("layer", i) + ": " + why);
     if (layer->CellCount() > 0) fresh.GrowUndoBuffer(layer->CellByteSize());
   }
   for (int32_t i = 0; i < frameCount; ++i) {
     // Every frame record takes at least 11 bytes.
     if (r.Remaining() < 11 || !ReadFrameRecord(fresh, r))
-      return SetError(error, At("frame", i) + ": truncated");
+      return Fail(error, At("frame", i) + ": truncated");
   }
   fresh.SetStateFlags((fresh.StateFlags() & ~(kStateUnsaved | kStateTimingChanged)) |
                       kStateContentChanged);
@@ -168,20 +164,20 @@ bool SaveCut(Cut& cut, const std::string& path, std::string* error) {
   const bool ok = SaveFileSafely(path, [&](ByteStream& s) { return WriteCut(cut, s, &why); }, &why);
   if (!ok) {
     cut.SetStateFlags(before);
-    return SetError(error, why);
+    return Fail(error, why);
   }
   return true;
 }
 
 bool SaveCutToOwnPath(Cut& cut, std::string* error) {
-  if (cut.Path().empty()) return SetError(error, "the cut has no file name");
+  if (cut.Path().empty()) return Fail(error, "the cut has no file name");
   return SaveCut(cut, cut.Path(), error);
 }
 
 bool LoadCut(Cut& cut, const std::string& path, const RasterSurface* prototype,
              std::string* error) {
   std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) return SetError(error, "cannot open the file");
+  if (!file) return Fail(error, "cannot open the file");
   FileStream stream(file);
   if (!ReadCut(cut, stream, prototype, error)) return false;
   cut.SetPath(path);

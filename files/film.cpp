@@ -1,44 +1,29 @@
 #include "files/film.h"
 
-#include <cstdio>
-
 #include "files/cut_naming.h"
 #include "files/film_text.h"
 #include "io/byte_stream.h"
+#include "io/failure.h"
 #include "io/file_system.h"
 #include "io/safe_save.h"
+#include "io/whole_file.h"
 #include "model/cut.h"
 
 namespace {
-
-bool SetError(std::string* error, std::string text) {
-  if (error) *error = std::move(text);
-  return false;
-}
 
 // Two paths that lead to one file: the same bytes, or the same file on disk.
 bool SamePlace(const std::string& a, const std::string& b) { return a == b || SameFile(a, b); }
 
 // Copies `source` to `target` through a temporary file beside the target.
 bool CopyFileSafely(const std::string& source, const std::string& target, std::string* error) {
-  std::FILE* in = std::fopen(source.c_str(), "rb");
-  if (!in) return SetError(error, "cannot open the cut file");
-  bool readFailed = false;
-  const bool ok = SaveFileSafely(
+  std::vector<uint8_t> bytes;
+  std::string why;
+  if (!ReadWholeFile(source, bytes, &why))
+    return Fail(error, why == kCannotOpenFile ? "cannot open the cut file" : "cannot read the cut file");
+  return SaveFileSafely(
       target,
-      [&](ByteStream& out) {
-        char buffer[65536];
-        size_t n;
-        while ((n = std::fread(buffer, 1, sizeof buffer, in)) > 0) {
-          if (out.Write(buffer, int32_t(n)) != 1) return false;
-        }
-        readFailed = std::ferror(in) != 0;
-        return !readFailed;
-      },
+      [&](ByteStream& out) { return bytes.empty() || out.Write(bytes.data(), int32_t(bytes.size())) == 1; },
       error);
-  std::fclose(in);
-  if (!ok && readFailed) return SetError(error, "cannot read the cut file");
-  return ok;
 }
 
 }  // namespace
@@ -148,7 +133,7 @@ bool Film::Save(const std::string& path, char sep, std::string* error) {
     else if (auto bad = CheckFilmLine(line)) why = cut + "its film line " + *bad;
     text.lines.push_back(std::move(line));
   });
-  if (!why.empty()) return SetError(error, why);
+  if (!why.empty()) return Fail(error, why);
   if (!WriteFilmFile(path, text, error)) return false;
   path_ = path;
   modified_ = false;
@@ -156,7 +141,7 @@ bool Film::Save(const std::string& path, char sep, std::string* error) {
 }
 
 bool Film::SaveToOwnPath(char sep, std::string* error) {
-  if (path_.empty()) return SetError(error, "the film has no file name");
+  if (path_.empty()) return Fail(error, "the film has no file name");
   return Save(path_, sep, error);
 }
 
@@ -182,10 +167,10 @@ bool Film::Extract(const std::string& newFilmPath, const std::vector<int32_t>& s
   std::vector<std::string> allPaths;
   items_.ForEach([&](FilmItem* item) { allPaths.push_back(item->path); });
   if (!path_.empty() && SamePlace(newFilmPath, path_))
-    return SetError(error, "the new film would replace this film's own file");
+    return Fail(error, "the new film would replace this film's own file");
   for (size_t i = 0; i < allPaths.size(); ++i) {
     if (!allPaths[i].empty() && SamePlace(newFilmPath, allPaths[i]))
-      return SetError(error, "the new film would replace the file of cut " + std::to_string(i + 1));
+      return Fail(error, "the new film would replace the file of cut " + std::to_string(i + 1));
   }
 
   const std::string folder = SplitPath(newFilmPath).folder;
@@ -193,7 +178,7 @@ bool Film::Extract(const std::string& newFilmPath, const std::vector<int32_t>& s
   std::vector<ExtractedCut> done;
   for (const int32_t index : selected) {
     if (index < 0 || index >= int32_t(allPaths.size()))
-      return SetError(error, "no cut " + std::to_string(index + 1) + " in the film");
+      return Fail(error, "no cut " + std::to_string(index + 1) + " in the film");
     ExtractedCut e;
     e.source = allPaths[size_t(index)];
     e.line = SplitPath(e.source).name + ".cut";

@@ -1,16 +1,11 @@
 #include "files/film_text.h"
 
-#include <cstdio>
-
 #include "io/byte_stream.h"
+#include "io/failure.h"
 #include "io/safe_save.h"
+#include "io/whole_file.h"
 
 namespace {
-
-bool SetError(std::string* error, std::string text) {
-  if (error) *error = std::move(text);
-  return false;
-}
 
 // Characters of a film file as a text-mode reader sees them: CR LF arrives as LF.
 class LineReader {
@@ -85,14 +80,14 @@ std::optional<std::string> CheckFilmLine(const std::string& text) {
 }
 
 bool FormatFilmText(const FilmText& film, std::string* out, std::string* error) {
-  if (auto why = CheckFilmLine(film.title)) return SetError(error, "the title " + *why);
-  if (auto why = CheckFilmLine(film.author)) return SetError(error, "the author " + *why);
+  if (auto why = CheckFilmLine(film.title)) return Fail(error, "the title " + *why);
+  if (auto why = CheckFilmLine(film.author)) return Fail(error, "the author " + *why);
   std::string text = film.title + "\r\n" + film.author + "\r\n";
   text += std::to_string(film.width) + ", " + std::to_string(film.height) + "\r\n";
   for (size_t i = 0; i < film.lines.size(); ++i) {
     const std::string& line = film.lines[i];
     auto why = line.empty() ? std::optional<std::string>("is empty") : CheckFilmLine(line);
-    if (why) return SetError(error, "cut line " + std::to_string(i + 1) + " " + *why);
+    if (why) return Fail(error, "cut line " + std::to_string(i + 1) + " " + *why);
     text += line + "\r\n";
   }
   *out = std::move(text);
@@ -113,16 +108,9 @@ FilmText ParseFilmText(std::string_view bytes) {
 }
 
 bool ReadFilmFile(const std::string& path, FilmText* film, std::string* error) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) return SetError(error, "cannot open the file");
-  std::string bytes;
-  char buffer[16384];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, n);
-  const bool failed = std::ferror(file) != 0;
-  std::fclose(file);
-  if (failed) return SetError(error, "read failed");
-  *film = ParseFilmText(bytes);
+  std::vector<uint8_t> bytes;
+  if (!ReadWholeFile(path, bytes, error)) return false;
+  *film = ParseFilmText(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
   return true;
 }
 

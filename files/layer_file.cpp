@@ -3,17 +3,13 @@
 #include <cstdio>
 
 #include "files/layer_record.h"
+#include "io/failure.h"
 #include "io/field_io.h"
 #include "io/file_stream.h"
 #include "io/safe_save.h"
 #include "model/cut.h"
 
 namespace {
-
-bool SetError(std::string* error, std::string text) {
-  if (error) *error = std::move(text);
-  return false;
-}
 
 Layer* ShownLayer(Cut& cut) {
   Frame* frame = cut.CurrentFrameObject();
@@ -44,34 +40,34 @@ std::optional<std::string> CheckLayerLimits(const Layer& layer) {
 
 bool WriteLayerFile(Cut& cut, ByteStream& stream, std::string* error) {
   Layer* layer = ShownLayer(cut);
-  if (!layer) return SetError(error, "the current frame shows no layer");
-  if (auto why = CheckLayerLimits(*layer)) return SetError(error, *why);
+  if (!layer) return Fail(error, "the current frame shows no layer");
+  if (auto why = CheckLayerLimits(*layer)) return Fail(error, *why);
   FieldWriter w;
   w.String(kLayerTag);
-  if (!w.FlushTo(stream) || !WriteLayerRecord(*layer, stream)) return SetError(error, "write failed");
+  if (!w.FlushTo(stream) || !WriteLayerRecord(*layer, stream)) return Fail(error, "write failed");
   return true;
 }
 
 bool ReadLayerFile(Cut& cut, ByteStream& stream, std::string* error) {
-  if (ReadTag(stream) != kLayerTag) return SetError(error, "not a layer file");
+  if (ReadTag(stream) != kLayerTag) return Fail(error, "not a layer file");
   Layer* target = nullptr;
   if (cut.LayerCount() > 0) {
     target = ShownLayer(cut);
-    if (!target) return SetError(error, "the current frame shows no layer");
+    if (!target) return Fail(error, "the current frame shows no layer");
   } else if (!cut.CurrentFrameObject()) {
-    return SetError(error, "the cut has no frame to show the layer");
+    return Fail(error, "the cut has no frame to show the layer");
   }
 
   Layer read(0, 0, std::nullopt, target ? target->Prototype() : nullptr, false);
   FieldReader reader(stream);
   std::string why;
-  if (!ReadLayerRecord(read, reader, &why)) return SetError(error, why);
+  if (!ReadLayerRecord(read, reader, &why)) return Fail(error, why);
 
   if (!target) {
     cut.AddLayer(std::nullopt, 0, 0, nullptr);
     cut.PutLayerInFrames(0, 0, 0);
     target = ShownLayer(cut);
-    if (!target) return SetError(error, "the new layer is not shown");
+    if (!target) return Fail(error, "the new layer is not shown");
   }
   bool holdsUndo = false;
   target->Cells().ForEach([&](RasterSurface* cell) { holdsUndo |= cell == cut.UndoCell(); });
@@ -89,17 +85,17 @@ bool ReadLayerFile(Cut& cut, ByteStream& stream, std::string* error) {
 
 bool SaveLayerFile(Cut& cut, const std::string& path, std::string* error) {
   Layer* layer = ShownLayer(cut);
-  if (!layer) return SetError(error, "the current frame shows no layer");
-  if (auto why = CheckLayerLimits(*layer)) return SetError(error, *why);
+  if (!layer) return Fail(error, "the current frame shows no layer");
+  if (auto why = CheckLayerLimits(*layer)) return Fail(error, *why);
   std::string why;
   if (!SaveFileSafely(path, [&](ByteStream& s) { return WriteLayerFile(cut, s, &why); }, &why))
-    return SetError(error, why);
+    return Fail(error, why);
   return true;
 }
 
 bool LoadLayerFile(Cut& cut, const std::string& path, std::string* error) {
   std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) return SetError(error, "cannot open the file");
+  if (!file) return Fail(error, "cannot open the file");
   FileStream stream(file);
   return ReadLayerFile(cut, stream, error);
 }

@@ -1,16 +1,9 @@
 #include "files/layer_record.h"
 
 #include "files/cell_codec.h"
+#include "io/failure.h"
 #include "io/field_io.h"
 #include "model/layer.h"
-
-namespace {
-
-void SetError(std::string* error, std::string text) {
-  if (error) *error = std::move(text);
-}
-
-}  // namespace
 
 bool WriteLayerRecord(Layer& layer, ByteStream& stream) {
   FieldWriter w;
@@ -36,35 +29,26 @@ bool ReadLayerRecord(Layer& layer, FieldReader& r, std::string* error) {
   layer.Resize(width, height);
   layer.SetFollowFrame(r.U8() != 0);
   const int32_t count = r.U16();
-  if (r.Truncated()) {
-    SetError(error, "truncated layer header");
-    return false;
-  }
+  if (r.Truncated()) return Fail(error, "truncated layer header");
   const int32_t mapSize = CellMapBytesPerRow(width) * height;
   std::vector<uint8_t> map, codes, literals;
   for (int32_t k = 0; k < count; ++k) {
     // A cell's pixels are allocated only when the rest of the file can hold its record.
     if (r.Remaining() < 8 + mapSize) {
       r.MarkTruncated();
-      SetError(error, "truncated cell " + std::to_string(k));
-      return false;
+      return Fail(error, "truncated cell " + std::to_string(k));
     }
     const uint32_t codesSize = r.U32();
     const uint32_t literalsSize = r.U32();
     if (!r.Bytes(map, mapSize) || codesSize > uint32_t(r.Remaining()) ||
         !r.Bytes(codes, int32_t(codesSize)) || literalsSize > uint32_t(r.Remaining()) ||
         !r.Bytes(literals, int32_t(literalsSize))) {
-      SetError(error, "truncated cell " + std::to_string(k));
-      return false;
+      return Fail(error, "truncated cell " + std::to_string(k));
     }
-    if (!layer.InsertCellAfter(k - 1, 0)) {
-      SetError(error, "cannot make cell " + std::to_string(k));
-      return false;
-    }
+    if (!layer.InsertCellAfter(k - 1, 0)) return Fail(error, "cannot make cell " + std::to_string(k));
     if (!DecodeCell(*layer.CellAt(k), map.data(), codes.data(), codesSize, literals.data(),
                     literalsSize)) {
-      SetError(error, "damaged data in cell " + std::to_string(k));
-      return false;
+      return Fail(error, "damaged data in cell " + std::to_string(k));
     }
   }
   return true;

@@ -24,15 +24,11 @@ bool ParsePaletteFile(const uint8_t* data, size_t size, uint32_t colors[kFramePa
   return true;
 }
 
-bool LoadPaletteFile(const std::string& path) {
+bool LoadPaletteFile(const std::string& path, FramePalette& palette) {
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (!file) return false;
   uint8_t bytes[kNeededBytes];
   const size_t n = std::fread(bytes, 1, sizeof bytes, file);
   std::fclose(file);
-  uint32_t colors[kFramePaletteSize];
-  if (!ParsePaletteFile(bytes, n, colors)) return false;
-  for (int i = 0; i < kFramePaletteSize; ++i)
-    SetFramePaletteEntry(i, RedOf(colors[i]), GreenOf(colors[i]), BlueOf(colors[i]));
-  return true;
+  return ParsePaletteFile(bytes, n, palette.data());
 }

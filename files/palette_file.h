@@ -18,6 +18,6 @@
 // when the bytes are not an acceptable palette file or end before the 26th entry.
 bool ParsePaletteFile(const uint8_t* data, size_t size, uint32_t colors[kFramePaletteSize]);
 
-// Reads the file and, when it is acceptable, replaces all 26 frame palette entries; any
-// other file (or none) leaves the palette untouched.
-bool LoadPaletteFile(const std::string& path);
+// Reads the file and, when it is acceptable, replaces all 26 entries of `palette`; any other
+// file (or none) leaves it untouched.
+bool LoadPaletteFile(const std::string& path, FramePalette& palette);

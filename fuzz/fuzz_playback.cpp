@@ -6,27 +6,18 @@
 #include <vector>
 
 #include "anim/ov_layout.h"
-#include "anim/playback.h"
+#include "anim/clocked_playback.h"
 #include "io/memory_stream.h"
 
 namespace {
 
-class FuzzPlayback : public Playback {
+class FuzzPlayback : public ClockedPlayback {
  protected:
-  bool PrepareTimer() override { return true; }
-  bool StartTimer(int periodMs) override {
-    if (periodMs < 1) std::abort();
-    return true;
-  }
-  void KillTimer() override {}
-  void FitWindow() override {}
-  void ShowInactive() override {}
-  void Invalidate() override {}
-  void PaintNow() override { Check(); }
-  bool HasStatusBar() const override { return true; }
+  void Painted() override { Check(); }
 
  public:
   void Check() {
+    if (TimerRunning() && CurrentPeriod() < 1) std::abort();
     const FrameBuffer& fb = Buffer();
     const int32_t aw = ViewAreaWidth(), ah = ViewAreaHeight();
     const PaintPlan plan = PlanPaint(aw, ah, fb.Width(), fb.Height(), Displayed());

@@ -3,14 +3,16 @@
 #include <memory>
 
 #include "model/pixel_buffer.h"
+#include "model/pixel_class.h"
 #include "model/raster_surface.h"
 
 // 8 bits per pixel, top-down, stride = width rounded up to a multiple of 4. The pixels live
 // in a PixelBuffer (a DIB section in the Windows programs). Create does not keep the old
-// content. The colour table is a copy of the frame palette's entries 0..24 made by Create.
+// content. Create makes the colour table a copy of the surface's frame palette's entries
+// 0..24: the default palette's until SetPalette.
 class FrameSurface : public RasterSurface {
  public:
-  FrameSurface() : RasterSurface(256) {}
+  FrameSurface() : RasterSurface(256), palette_(DefaultFramePalette()) {}
 
   static int32_t StrideFor(int32_t width) { return (width + 3) & ~3; }
 
@@ -29,9 +31,12 @@ class FrameSurface : public RasterSurface {
   int ColorsUsed() const { return colorsUsed_; }
   // Replaces one entry, also in the platform bitmap; other indexes are ignored.
   void SetColor(int index, uint32_t color);
+  // The frame palette from now on; entries 0..24 of the colour table become its own.
+  void SetPalette(const FramePalette& palette);
 
  private:
   std::unique_ptr<PixelBuffer> buffer_;
+  FramePalette palette_;
   uint32_t colors_[256] = {};
   int colorsUsed_ = 0;
 };

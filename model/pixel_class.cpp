@@ -11,40 +11,15 @@ const uint32_t kDefaultFramePalette[kFramePaletteSize] = {
     0xCEF2CE, 0xBF8F8F, 0xD9ADAD, 0xF2CECE, 0x000000,
 };
 
-namespace {
-
-struct Palette {
-  uint32_t colors[kFramePaletteSize];
-  Palette() { std::copy(kDefaultFramePalette, kDefaultFramePalette + kFramePaletteSize, colors); }
-};
-
-Palette& ThePalette() {
-  static Palette palette;
+FramePalette DefaultFramePalette() {
+  FramePalette palette;
+  std::copy(kDefaultFramePalette, kDefaultFramePalette + kFramePaletteSize, palette.begin());
   return palette;
 }
-
-}  // namespace
 
 void UnderdrawingTable(int whiteReplacement, ProtectMask mask, uint8_t table[16]) {
   for (int v = 0; v < 16; ++v)
     table[v] = uint8_t(IsProtected(mask, v) ? v : ToUnderdrawing(v, whiteReplacement) & 0x0F);
-}
-
-bool SetFramePaletteEntry(int index, int red, int green, int blue) {
-  if (index < 0 || index >= kFramePaletteSize) return false;
-  ThePalette().colors[index] = PackColor(red, green, blue);
-  return true;
-}
-
-uint32_t GetFramePaletteEntry(int index) {
-  if (index < 0 || index >= kFramePaletteSize) return 0;
-  return ThePalette().colors[index];
-}
-
-const uint32_t* FramePaletteColors() { return ThePalette().colors; }
-
-void ResetFramePalette() {
-  std::copy(kDefaultFramePalette, kDefaultFramePalette + kFramePaletteSize, ThePalette().colors);
 }
 
 void SetLineEmphasis(FrameSurface& surface, bool on) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 class FrameSurface;
@@ -100,13 +101,15 @@ inline constexpr int kMaskDialogValues[] = {0, 1, 2, 3, 4, 8, 9, 10, 11, 12, 13,
 // value maps to itself), for converting whole rows.
 void UnderdrawingTable(int whiteReplacement, ProtectMask mask, uint8_t table[16]);
 
-// The frame palette: one process-wide table of 26 colours indexed by frame pixel value;
-// entry 25 is the cut view's background and not part of a frame image's colour table.
-// Colours are 0x00RRGGBB, which in memory is blue, green, red, reserved.
+// The frame palette: 26 colours indexed by frame pixel value; entry 25 is the cut view's
+// background and not part of a frame image's colour table. Colours are 0x00RRGGBB, which in
+// memory is blue, green, red, reserved. The editor may load its own from the palette file.
 inline constexpr int kFramePaletteSize = 26;
 inline constexpr int kFrameImageColors = 25;
+using FramePalette = std::array<uint32_t, kFramePaletteSize>;
 
 extern const uint32_t kDefaultFramePalette[kFramePaletteSize];
+FramePalette DefaultFramePalette();
 
 constexpr uint32_t PackColor(int red, int green, int blue) {
   return (uint32_t(red & 0xFF) << 16) | (uint32_t(green & 0xFF) << 8) | uint32_t(blue & 0xFF);
@@ -114,13 +117,6 @@ constexpr uint32_t PackColor(int red, int green, int blue) {
 constexpr int RedOf(uint32_t color) { return int((color >> 16) & 0xFF); }
 constexpr int GreenOf(uint32_t color) { return int((color >> 8) & 0xFF); }
 constexpr int BlueOf(uint32_t color) { return int(color & 0xFF); }
-
-// Indexes outside 0..25: the write is ignored (false), the read gives black.
-bool SetFramePaletteEntry(int index, int red, int green, int blue);
-uint32_t GetFramePaletteEntry(int index);
-// The 26 current entries.
-const uint32_t* FramePaletteColors();
-void ResetFramePalette();
 
 // Line emphasis of the cut view: entries 8, 9, 10 of the surface's colour table become blue,
 // red and green, or back to the fixed greys #000000, #555555, #AAAAAA (not the palette's).

@@ -6,7 +6,7 @@
 #include <cwctype>
 #include <exception>
 
-#include "archive/archive_api.h"
+#include "archive/archive_api_win32.h"
 #include "win32/text_convert.h"
 
 namespace {

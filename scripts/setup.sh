@@ -14,6 +14,7 @@ want=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   libcli11-dev nlohmann-json3-dev zlib1g-dev
   libgif-dev libwebp-dev libpng-dev gifsicle webp
+  pkg-config libpango1.0-dev libcairo2-dev
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
   mingw-w64-i686-dev libz-mingw-w64-dev
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
@@ -21,10 +22,11 @@ want=(
   wine64 xvfb xdotool xclip imagemagick fonts-noto-cjk locales
   zip unzip jlha-utils lhasa
 )
-# 32-bit Wine only where it can start (or where that path is forced).
+# 32-bit Wine only where it can start (or where that path is forced). The 64-bit path needs
+# Wine's own fonts as well: without them the caption buttons show letters, not symbols.
 arch=$(bash "$ROOT/scripts/wine_arch.sh")
 want_i386=()
-if [ "$arch" = win32 ]; then want_i386=(wine wine32:i386); fi
+if [ "$arch" = win32 ]; then want_i386=(wine wine32:i386); else want+=(fonts-wine); fi
 
 missing=()
 for p in "${want[@]}" "${want_i386[@]}"; do

@@ -54,6 +54,13 @@ wine_init() {
     timeout 300 wineboot --init >/dev/null 2>&1 || true
     timeout 120 wineserver -w 2>/dev/null || true
   fi
+  # Wine draws caption buttons with its own Marlett font (Debian's fonts-wine), which the
+  # 64-bit Wine here does not take from its data folder: the prefix gets a copy, or every
+  # caption button shows the letters "0 1 r".
+  local marlett=/usr/share/wine/fonts/marlett.ttf fonts=$WINEPREFIX/drive_c/windows/Fonts
+  if [ -f "$marlett" ] && [ -d "$fonts" ] && [ ! -f "$fonts/marlett.ttf" ]; then
+    cp "$marlett" "$fonts/"
+  fi
 }
 
 # wine_run SECONDS PROGRAM ARGS... — runs a Windows program with a time limit.

@@ -4,7 +4,8 @@
 #include <cstring>
 #include <vector>
 
-#include "anim/playback.h"
+#include "anim/clocked_playback.h"
+#include "io/failure.h"
 #include "share/canvas.h"
 #include "share/film_time.h"
 
@@ -16,29 +17,16 @@ bool SamePlan(const PaintPlan& a, const PaintPlan& b) {
 
 // The engine with a clock instead of a timer and a canvas instead of a window: every paint
 // becomes a picture.
-class Recorder final : public Playback {
+class Recorder final : public ClockedPlayback {
  public:
   Recorder(const RecordOptions& options, PictureSequence& sequence)
       : options_(options), sequence_(sequence) {}
 
   bool Run(ByteStream& film, std::string* error);
 
- protected:
-  bool PrepareTimer() override { return true; }
-  bool StartTimer(int) override { return true; }
-  void KillTimer() override {}
-  void FitWindow() override {}
-  void ShowInactive() override {}
-  void Invalidate() override {}
-  void PaintNow() override { Capture(); }
-  void PlaybackStopped() override { stopped_ = true; }
-
  private:
+  void Painted() override { Capture(); }
   void Capture();
-  bool Fail(std::string* error, const std::string& why) {
-    if (error) *error = why;
-    return false;
-  }
 
   const RecordOptions& options_;
   PictureSequence& sequence_;
@@ -47,7 +35,6 @@ class Recorder final : public Playback {
   bool planValid_ = false;
   std::vector<uint32_t> row_;  // one row painted afresh
   bool recording_ = false;
-  bool stopped_ = false;
   bool ended_ = false;
   bool failed_ = false;
   int32_t restarts_ = 0;
@@ -74,12 +61,11 @@ bool Recorder::Run(ByteStream& film, std::string* error) {
   }
   // Open has shown the first frame already: still, or playing (perhaps stopped by a frame
   // of duration 0).
-  const bool still = !TimerRunning() && !stopped_;
+  const bool still = !TimerRunning() && !Stopped();
   recording_ = true;
-  stopped_ = false;
+  ClearStopped();
   if (still) {
     Capture();
-    stopped_ = true;
   } else {
     // The cut (the film: its first cut) begins afresh, as the player's cut jump does.
     Stop();
@@ -89,14 +75,15 @@ bool Recorder::Run(ByteStream& film, std::string* error) {
     restarts_ = decoder.Restarts();
     Tick();
   }
-  while (!stopped_ && !ended_ && !failed_) {
+  while (!still && !Stopped() && !ended_ && !failed_) {
     now_.AddTicks(1, TimerRate());
     if (now_.Seconds() > options_.longestSeconds) {
       return Fail(error, "plays longer than " + std::to_string(int64_t(options_.longestSeconds)) + " seconds");
     }
     Tick();
   }
-  if (failed_ || !sequence_.End(now_, stopped_)) return Fail(error, sequence_.Error());
+  const bool held = still || Stopped();
+  if (failed_ || !sequence_.End(now_, held)) return Fail(error, sequence_.Error());
   return true;
 }
 

@@ -168,6 +168,33 @@ TEST_F(ApplyCommand, UndoAndRefusedStepsGoOn) {
   EXPECT_EQ(Cell(cut, 0)[1], "800000000008");
 }
 
+TEST_F(ApplyCommand, TextIsLetteredInThePensColoursFromTheBlocksCorner) {
+  // A 60 × 30 cell at (10, 5) on an 80 × 40 canvas.
+  std::string rows;
+  for (int y = 0; y < 30; ++y) rows += std::string(y ? ", " : "") + "\"" + std::string(60, '0') + "\"";
+  Write("wide.json", R"({"canvas": [80, 40], "layers": [{"name": "t", "size": [60, 30], "cells": [[)" +
+                         rows + R"(]]}], "frames": [{"entries": [{"layer": 0, "cell": 0, "position": [10, 5]}]}]})");
+  ASSERT_EQ(Orvina("cut build " + Path("wide.json") + " -o " + Path("base.cut")).status, 0);
+  const Grid cell = Cell(Apply(R"({"pen": {"colorB": 8}, "ops": [
+      {"op": "text", "at": [4, 2], "text": "HI\r\nHI", "size": 10, "lineSpacing": 2}]})"), 0);
+  // Two lines: inked rows, a gap of blank rows, inked rows again.
+  std::string rowsInked;
+  for (int y = 0; y < 30; ++y) {
+    bool inked = false;
+    for (int x = 0; x < 60; ++x) {
+      if (cell[y][x] == '0') continue;
+      ASSERT_EQ(cell[y][x], '8') << x << ", " << y;
+      ASSERT_GE(x, 4);
+      ASSERT_GE(y, 2);
+      inked = true;
+    }
+    rowsInked += inked ? '#' : '.';
+  }
+  const size_t first = rowsInked.find('#'), last = rowsInked.rfind('#');
+  ASSERT_NE(first, std::string::npos) << rowsInked;
+  EXPECT_LT(rowsInked.find('.', first), last) << "a second line below the first: " << rowsInked;
+}
+
 TEST_F(ApplyCommand, MalformedStepWritesNothing) {
   Write("bad.json", R"({"ops": [{"op": "stamp", "at": [1, 1]}, {"op": "line", "from": [1]}]})");
   Result r = Orvina("cut apply " + Path("base.cut") + " " + Path("bad.json") + " -o " +

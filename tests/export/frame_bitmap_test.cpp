@@ -128,7 +128,6 @@ TEST(FrameBitmapTest, QuarterSizeAndOnlyTheCurrentCellFlagApplies) {
 }
 
 TEST(FrameBitmapTest, FrameImageBitmapCarriesTheSurfaceColours) {
-  ResetFramePalette();
   FrameSurface image;
   ASSERT_TRUE(image.Create(3, 2, 0));
   image.SetPixel(0, 0, 24);

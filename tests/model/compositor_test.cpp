@@ -361,10 +361,13 @@ TEST_F(ComposeTest, ComposesOnlyTheRequestedRectangle) {
 }
 
 TEST(LineEmphasisTest, RecoloursOnlyTheLineEntries) {
-  ResetFramePalette();
-  SetFramePaletteEntry(9, 1, 2, 3);
-  FrameSurface view;
+  FramePalette palette = DefaultFramePalette();
+  palette[9] = PackColor(1, 2, 3);
+  FrameSurface view, other;
+  view.SetPalette(palette);
   ASSERT_TRUE(view.Create(2, 2, 0));
+  ASSERT_TRUE(other.Create(2, 2, 0));
+  EXPECT_EQ(other.Colors()[9], 0x555555u) << "each surface has its own palette";
   EXPECT_EQ(view.ColorsUsed(), 25);
   EXPECT_EQ(view.Colors()[9], 0x010203u);
   EXPECT_EQ(view.Colors()[24], 0xF2CECEu);
@@ -376,5 +379,4 @@ TEST(LineEmphasisTest, RecoloursOnlyTheLineEntries) {
   EXPECT_EQ(view.Colors()[7], 0xCECEF2u);
   SetLineEmphasis(view, false);
   EXPECT_EQ(view.Colors()[9], 0x555555u);  // the fixed grey, not the palette's entry
-  ResetFramePalette();
 }

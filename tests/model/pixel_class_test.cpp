@@ -56,19 +56,10 @@ TEST(PixelClassTest, MaskBits) {
   EXPECT_FALSE(IsProtected(MaskBit(13), 12));
 }
 
-TEST(PixelClassTest, FramePaletteBoundsAndDefaults) {
-  ResetFramePalette();
-  EXPECT_EQ(GetFramePaletteEntry(0), 0xE1FFFFu);
-  EXPECT_EQ(GetFramePaletteEntry(14), 0x40401Au);
-  EXPECT_EQ(GetFramePaletteEntry(24), 0xF2CECEu);
-  EXPECT_EQ(GetFramePaletteEntry(25), 0u);
-  EXPECT_TRUE(SetFramePaletteEntry(25, 1, 2, 3));
-  EXPECT_EQ(GetFramePaletteEntry(25), 0x010203u);
-  EXPECT_FALSE(SetFramePaletteEntry(26, 9, 9, 9));
-  EXPECT_FALSE(SetFramePaletteEntry(-1, 9, 9, 9));
-  EXPECT_EQ(GetFramePaletteEntry(26), 0u);
-  EXPECT_EQ(GetFramePaletteEntry(-1), 0u);
-  EXPECT_EQ(FramePaletteColors()[25], 0x010203u);
-  ResetFramePalette();
-  EXPECT_EQ(GetFramePaletteEntry(25), 0u);
+TEST(PixelClassTest, FramePaletteDefaults) {
+  const FramePalette palette = DefaultFramePalette();
+  EXPECT_EQ(palette[0], 0xE1FFFFu);
+  EXPECT_EQ(palette[14], 0x40401Au);
+  EXPECT_EQ(palette[24], 0xF2CECEu);
+  EXPECT_EQ(palette[25], 0u);
 }

@@ -2,7 +2,8 @@
 # OrvinaDeveloper.exe driven as a user drives it, under Wine on a virtual screen
 # (tests/win32/editor). The cuts it opens are built by orvina, and so is what it should
 # show and save: the composed frames (cut compose), the compiled preview (cut compile) and
-# the cuts that the same editing steps make (cut apply on the step files below). The
+# the cuts that the same editing steps make (cut apply on the step files below). The demo
+# film's cuts are checked like any cut against what orvina composes. The
 # screenshot of the editor with a cut open is kept in the Windows build's screenshots folder.
 set -uo pipefail
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
@@ -10,7 +11,7 @@ source "$ROOT/scripts/wine_env.sh"
 NATIVE=$ROOT/${NATIVE_BUILD:-build/native}/orvina
 WIN=$ROOT/$WIN_BUILD
 
-for f in "$NATIVE" "$WIN/OrvinaDeveloper.exe" "$WIN/tests/editor_driver.exe"; do
+for f in "$NATIVE" "$WIN/OrvinaDeveloper.exe" "$WIN/tests/editor_driver.exe" "$WIN/demo/demo001.cut"; do
   [ -e "$f" ] || { echo "missing $f"; exit 1; }
 done
 
@@ -166,7 +167,12 @@ script() {
     "$NATIVE" cut apply view.cut agree1.json -o agree1.cut &&
     "$NATIVE" cut apply view.cut agree2.json -o agree2.cut &&
     "$NATIVE" cut compose big.cut -o big_f1.bmp &&
-    rm -f big.json
+    rm -f big.json &&
+    for cut in demo001 demo002 demo003; do
+      cp "$WIN/demo/$cut.cut" . &&
+        "$NATIVE" cut compose $cut.cut --frame "$("$NATIVE" cut info $cut.cut | grep -c '"time"')" \
+          -o ${cut}_last.bmp || exit 1
+    done
 ) || { echo "could not make the cuts"; exit 1; }
 
 shots=$WIN/screenshots

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The animation window in-process and OrvinaPlayer.exe driven as a user drives it, under
-# Wine on a virtual screen. A film made by orvina (cut build, film compile) is played for
-# the screenshot kept in the Windows build's screenshots folder.
+# Wine on a virtual screen. A film drawn and compiled by orvina is played for the screenshot
+# kept in the Windows build's screenshots folder.
 set -uo pipefail
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 source "$ROOT/scripts/wine_env.sh"
@@ -16,15 +16,9 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/film" "$work/drive"
 
-# The film: two cuts drawn by a script, built and compiled by orvina.
-cmake -DOUT="$work/film" -P "$ROOT/tests/wine/player_demo_film.cmake" || exit 1
-(
-  cd "$work/film" &&
-    "$NATIVE" cut build ball.json -o ball.cut &&
-    "$NATIVE" cut build square.json -o square.cut &&
-    printf 'demo\r\norvina\r\n320, 240\r\nball.cut\r\nsquare.cut\r\n' >demo.flm &&
-    "$NATIVE" film compile demo.flm -o demo.ov
-) || { echo "could not make the film"; exit 1; }
+# The film: two cuts drawn by editing scripts through orvina, and compiled.
+cmake -DORVINA="$NATIVE" -DSOURCE="$ROOT/tests/data/player_film" -DOUT="$work/film" \
+  -P "$ROOT/cmake/draw_film.cmake" || { echo "could not make the film"; exit 1; }
 
 shots=$WIN/screenshots
 mkdir -p "$shots"

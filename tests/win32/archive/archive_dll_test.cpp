@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "archive/archive_api.h"
+#include "archive/archive_api_win32.h"
 
 namespace {
 

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include "model/pixel_class.h"
 #include "tests/win32/driver/program_session.h"
 
 class EditorSession : public ProgramSession {
@@ -88,7 +89,6 @@ struct Composed {
 // Empty (width 0) when the file is not an 8-bit bitmap.
 Composed ReadComposed(const std::wstring& path);
 
-using FramePalette = std::array<uint32_t, 26>;
 // The palette a view shows: `base` with the colours of the composed file's table.
 FramePalette PaletteOf(const Composed& composed);
 

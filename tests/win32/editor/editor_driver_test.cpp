@@ -477,6 +477,22 @@ TEST(EditorPalette, ADamagedColorsFileAndAGarbageSettingsFileAreIgnored) {
 
 // ---------------------------------------------------------------------------------------
 
+// The demo film a newcomer starts with is drawn with our own tools; each of its cuts shows
+// what orvina composes, as any cut does.
+TEST(EditorDemo, EachCutOfTheDemoFilmShowsWhatOrvinaComposes) {
+  const std::wstring folder = Folder();
+  for (const std::wstring name : {L"demo001", L"demo002", L"demo003"}) {
+    const Composed last = Expected(name + L"_last.bmp");
+    EditorSession s(gEnv.editor, folder);
+    ASSERT_TRUE(s.Start(Quoted(CopyIn(name + L".cut", folder))));
+    s.ResizeCut(420, 330);
+    EXPECT_TRUE(Shows(s, last)) << Utf8(name) << " on its last frame";
+    EXPECT_EQ(s.Close(), 0);
+  }
+}
+
+// ---------------------------------------------------------------------------------------
+
 TEST(EditorAnimation, F5PlaysTheCutInTheAnimationWindowAndEscStopsIt) {
   const std::wstring folder = Folder();
   EditorSession s(gEnv.editor, folder);

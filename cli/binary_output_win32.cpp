@@ -1,0 +1,11 @@
+#include "cli/binary_output.h"
+
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstdio>
+
+void UseBinaryOutput() {
+  _setmode(_fileno(stdout), _O_BINARY);
+  _setmode(_fileno(stderr), _O_BINARY);
+}
