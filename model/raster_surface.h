@@ -15,9 +15,8 @@ class RasterSurface {
   RasterSurface(const RasterSurface&) = delete;
   RasterSurface& operator=(const RasterSurface&) = delete;
 
-  // Operations, in their fixed slot order. The drawing ones (not virtual: no kind of surface
-  // draws differently) are defined by the drawing engine in raster/, so that only code that
-  // draws links it.
+  // Virtual operations, in their fixed slot order. The drawing ones are defined by the drawing
+  // engine in raster/.
 
   // Forward: the first x with xFrom <= x < xTo whose pixel is not 0; backward: the first x
   // going down from xFrom with x > xTo whose pixel is not 0; xTo when there is none.
@@ -30,22 +29,23 @@ class RasterSurface {
   virtual void Clear(int value) = 0;
   // Fills the closed area under (x, y) with the pen; false when it lies outside or its value
   // is protected.
-  bool FloodFill(int32_t x, int32_t y, const Pen& pen, uint32_t mask, Rect* dirty);
+  virtual bool FloodFill(int32_t x, int32_t y, const Pen& pen, uint32_t mask, Rect* dirty);
   // Grows a border of the pen's colour into the ground colour (the value at the
   // rectangle's top-left corner), one pixel per pass, pen size passes.
-  bool Border(int32_t x, int32_t y, int32_t width, int32_t height, const Pen& pen, uint32_t mask);
+  virtual bool Border(int32_t x, int32_t y, int32_t width, int32_t height, const Pen& pen,
+                      uint32_t mask);
   // Clipped like a blit; every pixel of the rectangle that differs from the matching
   // source pixel is exchanged with it.
   virtual void SwapRect(int32_t dstX, int32_t dstY, RasterSurface& source, int32_t srcX,
                         int32_t srcY, int32_t width, int32_t height);
   // Drawing colours of the rectangle become underdrawing, white the replacement;
   // protected values stay.
-  void ToUnderdrawing(int32_t x, int32_t y, int32_t width, int32_t height, int whiteReplacement,
-                      uint32_t mask);
+  virtual void ToUnderdrawing(int32_t x, int32_t y, int32_t width, int32_t height,
+                              int whiteReplacement, uint32_t mask);
   // Paints the rectangle with the pen's pattern; false when it lies wholly outside. `bounds`
   // receives the rectangle painted (clipped).
-  bool FillRect(int32_t x, int32_t y, int32_t width, int32_t height, const Pen& pen, uint32_t mask,
-                Rect* bounds);
+  virtual bool FillRect(int32_t x, int32_t y, int32_t width, int32_t height, const Pen& pen,
+                        uint32_t mask, Rect* bounds);
   virtual int GetPixel(int32_t x, int32_t y) const = 0;
   virtual void SetPixel(int32_t x, int32_t y, int value) = 0;
   // Draws the source rectangle (clipped by ClipBlit) at (dstX, dstY). Mode kBlitTransparent
@@ -67,11 +67,11 @@ class RasterSurface {
   // (the surface is then left as it was).
   virtual bool Create(int32_t width, int32_t height, int fill) = 0;
   // One pen dab centred on (x, y).
-  void Stamp(int32_t x, int32_t y, const Pen& pen, uint32_t mask, Rect* dirty);
+  virtual void Stamp(int32_t x, int32_t y, const Pen& pen, uint32_t mask, Rect* dirty);
   // The outline of the rectangle drawn as four lines with the pen; false when it lies
   // wholly outside.
-  bool FrameRect(int32_t x, int32_t y, int32_t width, int32_t height, const Pen& pen, uint32_t mask,
-                 Rect* dirty);
+  virtual bool FrameRect(int32_t x, int32_t y, int32_t width, int32_t height, const Pen& pen,
+                         uint32_t mask, Rect* dirty);
 
   int32_t Width() const { return width_; }
   int32_t Height() const { return height_; }
