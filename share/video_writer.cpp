@@ -7,12 +7,16 @@
 //   APNG   apng       apng        rgb24, lossless               one per picture, its delay
 //                                                               in frames of the rate
 //
-// Time base 1/rate everywhere: a frame's time is its number, so nothing drifts. The file
-// is written as the working file "<path>.saving" (the muxer reopens it by name to move
-// the index to the front) and replaces the target only when complete.
+// Time base 1/rate everywhere: a frame's time is its number, so nothing drifts. The APNG
+// muxer keeps time in 1/100000 s; the delay of each frame control chunk (fcTL: sequence,
+// width, height, x, y, delay numerator u16 at 20, denominator u16 at 22, dispose, blend)
+// is entered again afterwards as whole frames of the rate. The file is written as the
+// working file "<path>.saving" (the muxer reopens it by name to move the index to the
+// front) and replaces the target only when complete.
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
+#include <libavutil/crc.h>
 #include <libavutil/opt.h>
 #include <libavutil/pixdesc.h>
 #include <libswscale/swscale.h>
@@ -21,6 +25,8 @@ extern "C" {
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <mutex>
 
 #include "io/safe_save.h"
@@ -49,6 +55,45 @@ std::string LibraryError(int code) {
   char text[AV_ERROR_MAX_STRING_SIZE] = {};
   av_strerror(code, text, sizeof text);
   return text;
+}
+
+uint32_t BigEndian32(const uint8_t* p) { return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3]; }
+
+void PutBigEndian(uint8_t* p, uint32_t v, int bytes) {
+  for (int i = 0; i < bytes; ++i) p[i] = uint8_t(v >> (8 * (bytes - 1 - i)));
+}
+
+// Enters `frames[i]` frames of `rate` as the delay of the i-th frame control chunk of the
+// APNG file at `path`; false unless there is one chunk for each delay.
+bool ExactApngDelays(const std::string& path, const std::vector<int64_t>& frames, int rate) {
+  constexpr size_t kSignature = 8, kFrameControl = 26, kDelayAt = 20;
+  std::vector<uint8_t> png;
+  {
+    std::ifstream in(path, std::ios::binary);
+    png.assign(std::istreambuf_iterator<char>(in), {});
+    if (!in.eof() && in.fail()) return false;
+  }
+  const AVCRC* crc = av_crc_get_table(AV_CRC_32_IEEE_LE);
+  size_t next = 0;
+  for (size_t at = kSignature; at + 12 <= png.size();) {
+    const size_t length = BigEndian32(&png[at]);
+    if (length > png.size() - at - 12) return false;
+    uint8_t* type = &png[at + 4];
+    if (std::equal(type, type + 4, "fcTL") && length == kFrameControl) {
+      if (next == frames.size()) return false;
+      int num = 0, den = 1;
+      av_reduce(&num, &den, frames[next++], rate, 65535);
+      PutBigEndian(type + 4 + kDelayAt, uint32_t(num), 2);
+      PutBigEndian(type + 4 + kDelayAt + 2, uint32_t(den), 2);
+      PutBigEndian(type + 4 + length, av_crc(crc, UINT32_MAX, type, length + 4) ^ UINT32_MAX, 4);
+    }
+    at += length + 12;
+  }
+  if (next != frames.size()) return false;
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(png.data()), std::streamsize(png.size()));
+  out.close();
+  return bool(out);
 }
 
 struct Format {
@@ -112,6 +157,7 @@ class VideoWriter final : public PictureWriter {
   int32_t width_ = 0, height_ = 0;  // encoded, padding included
   std::vector<uint32_t> argb_;      // the scaled picture in the top-left, black around
   int64_t pendingStart_ = 0;        // the picture converted last starts here
+  std::vector<int64_t> delays_;     // APNG: each picture's frames
 };
 
 VideoWriter::~VideoWriter() {
@@ -254,6 +300,7 @@ bool VideoWriter::Add(const Canvas& picture, const Canvas*, const Rect&, int64_t
   // The encoder may still hold the frame it was given last.
   if (const int writable = av_frame_make_writable(frame_); writable < 0) return LibraryFailed("no frame", writable);
   Convert(picture);
+  if (!format_.everyFrame && start > 0) delays_.push_back(start - pendingStart_);
   pendingStart_ = start;
   return format_.everyFrame || Send(start);
 }
@@ -268,6 +315,7 @@ bool VideoWriter::Finish(int64_t end, bool held) {
   } else {
     // The last picture's delay; a film that stops holds it and plays once.
     const int64_t delay = held ? 0 : std::max<int64_t>(end - pendingStart_, 0);
+    delays_.push_back(delay);
     const std::string finalDelay = std::to_string(delay) + "/" + std::to_string(video_.rate);
     const int plays = held ? 1 : options_.loopCount;
     if (av_opt_set(muxer_->priv_data, "final_delay", finalDelay.c_str(), 0) < 0 ||
@@ -278,7 +326,7 @@ bool VideoWriter::Finish(int64_t end, bool held) {
   if (!Drain(true)) return false;
   if (const int ended = av_write_trailer(muxer_); ended < 0) return LibraryFailed("write failed", ended);
   fileOpen_ = false;
-  if (avio_closep(&muxer_->pb) < 0) {
+  if (avio_closep(&muxer_->pb) < 0 || (!format_.everyFrame && !ExactApngDelays(working_, delays_, video_.rate))) {
     std::remove(working_.c_str());
     return Fail(working_ + ": write failed");
   }
