@@ -24,14 +24,14 @@ constexpr double kMargin = 28;
 constexpr double kHeaderHeight = 50;
 constexpr double kTitleHeight = 16;  // the column titles
 constexpr double kHalfGap = 12;
-constexpr double kNumberWidth = 22, kMarkWidth = 64;
+constexpr double kNumberWidth = 22, kNarrowestMarks = 64;
 constexpr double kNarrowestLayer = 16, kWidestLayer = 34;
-constexpr double kTallestRow = 12;
+constexpr double kTallestRow = 20;
 constexpr int kSecondsPerHalf = 3;
 constexpr char kFontFamily[] = "Noto Sans CJK JP";
 
 constexpr double kHalfWidth = (kPageWidth - 2 * kMargin - kHalfGap) / 2;
-constexpr double kLayerArea = kHalfWidth - kNumberWidth - kMarkWidth;
+constexpr double kLayerArea = kHalfWidth - kNumberWidth - kNarrowestMarks;
 constexpr double kBodyTop = kMargin + kHeaderHeight + kTitleHeight;
 
 // A stretch of ticks [start, end) over which a layer shows one cell.
@@ -188,8 +188,9 @@ void PdfSheet::DrawHalf(const SheetCut& cut, double x, int64_t first, size_t fir
   const Exposure& e = cut.exposure;
   const int64_t last = first + rowsPerHalf_;  // past the half's rows
   const double top = kBodyTop, bottom = top + rowsPerHalf_ * row_;
+  // The marks take what the layers leave.
   const double layersX = x + kNumberWidth, marksX = layersX + double(layers) * column_;
-  const double right = marksX + kMarkWidth;
+  const double right = x + kHalfWidth, marksWidth = right - marksX;
   auto rowY = [&](int64_t tick) { return top + double(tick - first) * row_; };
   const double small = std::min(row_ * 0.75, 7.0);
 
@@ -205,7 +206,7 @@ void PdfSheet::DrawHalf(const SheetCut& cut, double x, int64_t first, size_t fir
   for (size_t k = 0; k < layers; ++k)
     Text(e.layers[firstLayer + k], layersX + double(k) * column_ + 1, top - kTitleHeight, column_ - 2, kTitleHeight, 7,
          Align::kCenter);
-  Text("効果・メモ", marksX, top - kTitleHeight, kMarkWidth, kTitleHeight, 7, Align::kCenter);
+  Text("効果・メモ", marksX, top - kTitleHeight, marksWidth, kTitleHeight, 7, Align::kCenter);
   for (int64_t t = first; t <= last; ++t) {
     const bool second = t % e.fps == 0;
     Line(x, rowY(t), right, rowY(t), second ? 1.2 : 0.25, second ? 0 : 0.55);
@@ -253,7 +254,7 @@ void PdfSheet::DrawHalf(const SheetCut& cut, double x, int64_t first, size_t fir
     if (!begins) continue;
     if (e.stops && showing == e.showings.end() - 1)
       Text(kStopMark, marksX + 5, rowY(showing->start), 20, row_, small, Align::kLeft, true);
-    Text(e.comments[size_t(showing->frame)], marksX + 22, rowY(showing->start), kMarkWidth - 24, row_, small,
+    Text(e.comments[size_t(showing->frame)], marksX + 22, rowY(showing->start), marksWidth - 24, row_, small,
          Align::kLeft);
   }
 }
