@@ -6,9 +6,9 @@
 int DefaultVideoQuality(VideoKind kind) {
   switch (kind) {
     case VideoKind::kMp4:
-      return 18;
+      return 16;
     case VideoKind::kWebm:
-      return 24;
+      return 18;
     case VideoKind::kApng:
       break;
   }

@@ -192,14 +192,14 @@ bool VideoWriter::OpenEncoder(const AVCodec* encoder) {
   const int quality = video_.quality >= 0 ? video_.quality : DefaultVideoQuality(video_.kind);
   AVDictionary* settings = nullptr;
   if (video_.kind == VideoKind::kMp4) {
-    av_dict_set(&settings, "preset", "veryfast", 0);
+    av_dict_set(&settings, "preset", "faster", 0);
     av_dict_set(&settings, "tune", "animation", 0);
     av_dict_set_int(&settings, "crf", quality, 0);
   } else if (video_.kind == VideoKind::kWebm) {
     codec_->bit_rate = 0;  // constant quality alone
     av_dict_set_int(&settings, "crf", quality, 0);
-    av_dict_set(&settings, "deadline", "good", 0);
-    av_dict_set(&settings, "cpu-used", "4", 0);
+    av_dict_set(&settings, "deadline", "realtime", 0);
+    av_dict_set(&settings, "cpu-used", "6", 0);
     av_dict_set(&settings, "row-mt", "1", 0);
   }
   const int opened = avcodec_open2(codec_, encoder, &settings);
