@@ -198,7 +198,7 @@ void AddExportCommand(CLI::App& app) {
   cmd->add_option("--fps", args->fps, "video: frames a second, at least the film's own rate (the default)")
       ->check(CLI::Range(1, 240));
   cmd->add_option("--quality", args->quality,
-                  "video: the encoder's constant quality, lower is better: H.264 0-51 (default 16), VP9 0-63 (default 18)")
+                  "video: the encoder's constant quality, lower is better: H.264 0-51 (default 14), VP9 0-63 (default 18)")
       ->check(CLI::NonNegativeNumber);
   cmd->add_flag("--progress", args->progress, "print a line as each cut starts, and a summary");
   // Asked before the arguments are read, so the answer is the same however it is called.

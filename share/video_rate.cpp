@@ -6,7 +6,7 @@
 int DefaultVideoQuality(VideoKind kind) {
   switch (kind) {
     case VideoKind::kMp4:
-      return 16;
+      return 14;
     case VideoKind::kWebm:
       return 18;
     case VideoKind::kApng:

@@ -192,7 +192,7 @@ bool VideoWriter::OpenEncoder(const AVCodec* encoder) {
   const int quality = video_.quality >= 0 ? video_.quality : DefaultVideoQuality(video_.kind);
   AVDictionary* settings = nullptr;
   if (video_.kind == VideoKind::kMp4) {
-    av_dict_set(&settings, "preset", "faster", 0);
+    av_dict_set(&settings, "preset", "veryfast", 0);
     av_dict_set(&settings, "tune", "animation", 0);
     av_dict_set_int(&settings, "crf", quality, 0);
   } else if (video_.kind == VideoKind::kWebm) {
