@@ -117,6 +117,8 @@ void Export(const ExportArgs& args) {
   const OutputKind kind = KindOf(args.output);
   if (!IsVideo(kind) && (args.fps != 0 || args.quality >= 0))
     throw CliError(args.fps != 0 ? "--fps" : "--quality", "only for video (OUT.mp4, OUT.webm, OUT.apng)");
+  if ((kind == OutputKind::kMp4 || kind == OutputKind::kWebm) && args.loopCount != 0)
+    throw CliError("--loop-count", "MP4 and WebM have none; they play as the player does");
   RecordOptions record;
   if (!args.highlight.empty()) record.highlight = ParseHighlight(args.highlight);
   record.cut = args.cut;

@@ -559,6 +559,8 @@ TEST_F(ExportCommand, VideoReadBackByFfprobeAndFfmpegAsThePlayerShows) {
             "--quality: APNG is lossless and takes no quality\n");
   EXPECT_EQ(Orvina("export " + Path("plays.tl") + " --fps 60 -o " + Path("q.gif")).out,
             "--fps: only for video (OUT.mp4, OUT.webm, OUT.apng)\n");
+  EXPECT_EQ(Orvina("export " + Path("plays.tl") + " --loop-count 2 -o " + Path("q.webm")).out,
+            "--loop-count: MP4 and WebM have none; they play as the player does\n");
   // A damaged film writes nothing.
   clitest::WriteBytes(Path("junk.ov"), {'O', 'V', 9, 0, 0, 0, 'x'});
   for (const char* ext : {"mp4", "webm", "apng"}) {
