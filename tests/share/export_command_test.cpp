@@ -65,12 +65,12 @@ Rgb ReadViewBitmap(const fs::path& path) {
 }
 
 // Every picture ImageMagick reads from `files` (coalesced: whole frames), w × h each.
-std::vector<Rgb> ReadWithMagick(const std::string& files, int32_t w, int32_t h) {
-  const Result r = Shell(std::string(kMagick) + " " + files + " -coalesce -depth 8 rgb:-", false);
+// The w × h RGB pictures a tool wrote to its standard output.
+std::vector<Rgb> PicturesOf(const Result& r, int32_t w, int32_t h, const std::string& what) {
   std::vector<Rgb> pictures;
   const size_t each = size_t(w) * size_t(h) * 3;
   if (r.status != 0 || each == 0 || r.out.size() % each != 0) {
-    ADD_FAILURE() << "ImageMagick read " << r.out.size() << " bytes of " << files;
+    ADD_FAILURE() << what << " " << r.out.size() << " bytes";
     return pictures;
   }
   for (size_t at = 0; at < r.out.size(); at += each) {
@@ -79,6 +79,11 @@ std::vector<Rgb> ReadWithMagick(const std::string& files, int32_t w, int32_t h) 
     pictures.push_back(std::move(p));
   }
   return pictures;
+}
+
+std::vector<Rgb> ReadWithMagick(const std::string& files, int32_t w, int32_t h) {
+  const Result r = Shell(std::string(kMagick) + " " + files + " -coalesce -depth 8 rgb:-", false);
+  return PicturesOf(r, w, h, "ImageMagick read of " + files + ":");
 }
 
 // Each time in 1/120 s as whole units of 1/unitsPerSecond, rounded on the running total;
@@ -412,18 +417,7 @@ TEST_F(ExportCommand, BadInputFailsInOneLineAndWritesNothing) {
 // Every frame ffmpeg decodes from `file`, as w × h RGB pictures.
 std::vector<Rgb> DecodeWithFfmpeg(const std::string& file, int32_t w, int32_t h) {
   const Result r = Shell("ffmpeg -v error -i " + file + " -vsync passthrough -f rawvideo -pix_fmt rgb24 -", false);
-  std::vector<Rgb> frames;
-  const size_t each = size_t(w) * size_t(h) * 3;
-  if (r.status != 0 || r.out.size() % each != 0) {
-    ADD_FAILURE() << "ffmpeg decoded " << r.out.size() << " bytes of " << file;
-    return frames;
-  }
-  for (size_t at = 0; at < r.out.size(); at += each) {
-    Rgb p(w, h);
-    std::copy(r.out.begin() + std::ptrdiff_t(at), r.out.begin() + std::ptrdiff_t(at + each), p.px.begin());
-    frames.push_back(std::move(p));
-  }
-  return frames;
+  return PicturesOf(r, w, h, "ffmpeg's decoding of " + file + ":");
 }
 
 // `picture` with each pixel repeated scale × scale times, in the top-left of a black w × h one.
