@@ -26,7 +26,6 @@ extern "C" {
 #include <cstdarg>
 #include <cstdio>
 #include <fstream>
-#include <iterator>
 #include <mutex>
 
 #include "io/safe_save.h"
@@ -64,36 +63,34 @@ void PutBigEndian(uint8_t* p, uint32_t v, int bytes) {
 }
 
 // Enters `frames[i]` frames of `rate` as the delay of the i-th frame control chunk of the
-// APNG file at `path`; false unless there is one chunk for each delay.
+// APNG file at `path`, in place; false unless there is one chunk for each delay.
 bool ExactApngDelays(const std::string& path, const std::vector<int64_t>& frames, int rate) {
-  constexpr size_t kSignature = 8, kFrameControl = 26, kDelayAt = 20;
-  std::vector<uint8_t> png;
-  {
-    std::ifstream in(path, std::ios::binary);
-    png.assign(std::istreambuf_iterator<char>(in), {});
-    if (!in.eof() && in.fail()) return false;
-  }
+  constexpr uint32_t kFrameControl = 26, kDelayAt = 20;
+  std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
   const AVCRC* crc = av_crc_get_table(AV_CRC_32_IEEE_LE);
   size_t next = 0;
-  for (size_t at = kSignature; at + 12 <= png.size();) {
-    const size_t length = BigEndian32(&png[at]);
-    if (length > png.size() - at - 12) return false;
-    uint8_t* type = &png[at + 4];
-    if (std::equal(type, type + 4, "fcTL") && length == kFrameControl) {
-      if (next == frames.size()) return false;
-      int num = 0, den = 1;
-      av_reduce(&num, &den, frames[next++], rate, 65535);
-      PutBigEndian(type + 4 + kDelayAt, uint32_t(num), 2);
-      PutBigEndian(type + 4 + kDelayAt + 2, uint32_t(den), 2);
-      PutBigEndian(type + 4 + length, av_crc(crc, UINT32_MAX, type, length + 4) ^ UINT32_MAX, 4);
+  file.seekg(8);  // the signature
+  uint8_t chunk[8 + kFrameControl + 4];  // length, type, data, CRC
+  while (file.read(reinterpret_cast<char*>(chunk), 8)) {
+    const uint32_t length = BigEndian32(chunk);
+    if (!std::equal(chunk + 4, chunk + 8, "fcTL") || length != kFrameControl) {
+      file.seekg(std::streamoff(length) + 4, std::ios::cur);
+      continue;
     }
-    at += length + 12;
+    if (next == frames.size() || !file.read(reinterpret_cast<char*>(chunk + 8), kFrameControl + 4)) return false;
+    int num = 0, den = 1;
+    av_reduce(&num, &den, frames[next++], rate, 65535);
+    PutBigEndian(chunk + 8 + kDelayAt, uint32_t(num), 2);
+    PutBigEndian(chunk + 8 + kDelayAt + 2, uint32_t(den), 2);
+    PutBigEndian(chunk + 8 + kFrameControl, av_crc(crc, UINT32_MAX, chunk + 4, kFrameControl + 4) ^ UINT32_MAX, 4);
+    const std::streamoff at = file.tellg();
+    file.seekp(at - std::streamoff(kFrameControl + 4));
+    file.write(reinterpret_cast<const char*>(chunk + 8), kFrameControl + 4);
+    file.seekg(at);
   }
-  if (next != frames.size()) return false;
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(png.data()), std::streamsize(png.size()));
-  out.close();
-  return bool(out);
+  file.clear();
+  file.close();
+  return next == frames.size() && !file.fail();
 }
 
 struct Format {
@@ -122,6 +119,8 @@ class VideoWriter final : public PictureWriter {
   VideoWriter(const WriterOptions& options, const VideoOptions& video, const std::string& path)
       : options_(options), video_(video), format_(FormatOf(video.kind)), path_(path), working_(path + ".saving") {
     av_log_set_callback(CollectErrors);
+    std::lock_guard<std::mutex> lock(logMutex);
+    lastLibraryError.clear();
   }
   ~VideoWriter() override;
 
