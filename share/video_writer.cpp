@@ -247,7 +247,7 @@ bool VideoWriter::Begin(int32_t width, int32_t height) {
   if (format_.everyFrame) stream_->avg_frame_rate = codec_->framerate;
 
   if (const int opened = avio_open(&muxer_->pb, working_.c_str(), AVIO_FLAG_WRITE); opened < 0)
-    return Fail("cannot create " + working_);
+    return Fail("cannot create the file");
   fileOpen_ = true;
   AVDictionary* settings = nullptr;
   if (video_.kind == VideoKind::kMp4) av_dict_set(&settings, "movflags", "+faststart", 0);
@@ -327,11 +327,11 @@ bool VideoWriter::Finish(int64_t end, bool held) {
   fileOpen_ = false;
   if (avio_closep(&muxer_->pb) < 0 || (!format_.everyFrame && !ExactApngDelays(working_, delays_, video_.rate))) {
     std::remove(working_.c_str());
-    return Fail(working_ + ": write failed");
+    return Fail("write failed");
   }
   if (!ReplaceFileAtomically(working_, path_)) {
     std::remove(working_.c_str());
-    return Fail("cannot replace " + path_);
+    return Fail("cannot replace the file");
   }
   done_ = true;
   return true;
