@@ -75,6 +75,8 @@ class PdfSheet {
   std::vector<uint8_t>& out_;
   cairo_surface_t* surface_ = nullptr;
   cairo_t* cr_ = nullptr;
+  PangoFontMap* fonts_ = nullptr;
+  PangoContext* context_ = nullptr;
   PangoLayout* layout_ = nullptr;
   PangoFontDescription* font_ = nullptr;
   // Per cut: the layers' runs, the rows' height and the columns' width.
@@ -86,6 +88,8 @@ class PdfSheet {
 PdfSheet::~PdfSheet() {
   if (font_) pango_font_description_free(font_);
   if (layout_) g_object_unref(layout_);
+  if (context_) g_object_unref(context_);
+  if (fonts_) g_object_unref(fonts_);
   if (cr_) cairo_destroy(cr_);
   if (surface_) cairo_surface_destroy(surface_);
 }
@@ -127,7 +131,11 @@ bool PdfSheet::Draw(const Sheet& sheet, std::string* error) {
   cr_ = cairo_create(surface_);
   const std::string title = !sheet.film.empty() ? sheet.film : sheet.cuts.empty() ? "" : sheet.cuts.front().name;
   cairo_pdf_surface_set_metadata(surface_, CAIRO_PDF_METADATA_TITLE, title.c_str());
-  layout_ = pango_cairo_create_layout(cr_);
+  // A font map of its own, so that nothing of the fonts outlives the sheet.
+  fonts_ = pango_cairo_font_map_new();
+  context_ = pango_font_map_create_context(fonts_);
+  pango_cairo_update_context(cr_, context_);
+  layout_ = pango_layout_new(context_);
   font_ = pango_font_description_from_string(kFontFamily);
   pango_layout_set_ellipsize(layout_, PANGO_ELLIPSIZE_END);
   pango_layout_set_single_paragraph_mode(layout_, true);
@@ -265,6 +273,13 @@ bool SheetPdfAvailable() { return true; }
 
 bool SheetPdf(const Sheet& sheet, std::vector<uint8_t>& out, std::string* error) {
   out.clear();
-  PdfSheet pdf(out);
-  return pdf.Draw(sheet, error);
+  bool drawn = false;
+  {
+    PdfSheet pdf(out);
+    drawn = pdf.Draw(sheet, error);
+  }
+  // cairo keeps the fonts it has met in caches of its own; with no cairo object left they
+  // are let go.
+  cairo_debug_reset_static_data();
+  return drawn;
 }
