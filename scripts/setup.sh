@@ -14,7 +14,8 @@ want=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   libcli11-dev nlohmann-json3-dev zlib1g-dev
   libgif-dev libwebp-dev libpng-dev gifsicle webp
-  pkg-config libpango1.0-dev libcairo2-dev
+  pkg-config libavcodec-dev libavformat-dev libavutil-dev libswscale-dev ffmpeg
+  libcairo2-dev libpango1.0-dev poppler-utils
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
   mingw-w64-i686-dev libz-mingw-w64-dev
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64

@@ -1,5 +1,5 @@
 // orvina export checked against the decoder and the engine's arithmetic, and its files read
-// back by programs we did not write: gifsicle, webpmux and ImageMagick.
+// back by programs we did not write: gifsicle, webpmux, ImageMagick, ffprobe and ffmpeg.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -65,12 +65,12 @@ Rgb ReadViewBitmap(const fs::path& path) {
 }
 
 // Every picture ImageMagick reads from `files` (coalesced: whole frames), w × h each.
-std::vector<Rgb> ReadWithMagick(const std::string& files, int32_t w, int32_t h) {
-  const Result r = Shell(std::string(kMagick) + " " + files + " -coalesce -depth 8 rgb:-", false);
+// The w × h RGB pictures a tool wrote to its standard output.
+std::vector<Rgb> PicturesOf(const Result& r, int32_t w, int32_t h, const std::string& what) {
   std::vector<Rgb> pictures;
   const size_t each = size_t(w) * size_t(h) * 3;
   if (r.status != 0 || each == 0 || r.out.size() % each != 0) {
-    ADD_FAILURE() << "ImageMagick read " << r.out.size() << " bytes of " << files;
+    ADD_FAILURE() << what << " " << r.out.size() << " bytes";
     return pictures;
   }
   for (size_t at = 0; at < r.out.size(); at += each) {
@@ -79,6 +79,11 @@ std::vector<Rgb> ReadWithMagick(const std::string& files, int32_t w, int32_t h) 
     pictures.push_back(std::move(p));
   }
   return pictures;
+}
+
+std::vector<Rgb> ReadWithMagick(const std::string& files, int32_t w, int32_t h) {
+  const Result r = Shell(std::string(kMagick) + " " + files + " -coalesce -depth 8 rgb:-", false);
+  return PicturesOf(r, w, h, "ImageMagick read of " + files + ":");
 }
 
 // Each time in 1/120 s as whole units of 1/unitsPerSecond, rounded on the running total;
@@ -407,6 +412,157 @@ TEST_F(ExportCommand, BadInputFailsInOneLineAndWritesNothing) {
     levels.insert(r);
   }
   EXPECT_TRUE(levels.count(255)) << "the scribble keeps some of the brightest level";
+}
+
+// Every frame ffmpeg decodes from `file`, as w × h RGB pictures.
+std::vector<Rgb> DecodeWithFfmpeg(const std::string& file, int32_t w, int32_t h) {
+  const Result r = Shell("ffmpeg -v error -i " + file + " -vsync passthrough -f rawvideo -pix_fmt rgb24 -", false);
+  return PicturesOf(r, w, h, "ffmpeg's decoding of " + file + ":");
+}
+
+// `picture` with each pixel repeated scale × scale times, in the top-left of a black w × h one.
+Rgb ScaledAndPadded(const Rgb& picture, int scale, int32_t w, int32_t h) {
+  Rgb out(w, h);
+  for (int32_t y = 0; y < picture.h * scale; ++y)
+    for (int32_t x = 0; x < picture.w * scale; ++x)
+      std::copy_n(&picture.px[(size_t(y / scale) * size_t(picture.w) + size_t(x / scale)) * 3], 3,
+                  &out.px[(size_t(y) * size_t(w) + size_t(x)) * 3]);
+  return out;
+}
+
+double Psnr(const Rgb& a, const Rgb& b) {
+  double sum = 0;
+  for (size_t k = 0; k < a.px.size(); ++k) sum += (double(a.px[k]) - b.px[k]) * (double(a.px[k]) - b.px[k]);
+  return sum == 0 ? 99 : 10 * std::log10(255.0 * 255.0 * double(a.px.size()) / sum);
+}
+
+// ffprobe's KEY=value lines for the video stream and the container.
+std::map<std::string, std::string> Probe(const std::string& file) {
+  const Result r = Shell("ffprobe -v error -count_frames -show_entries stream=codec_name,width,height,pix_fmt,"
+                         "color_range,color_space,color_transfer,color_primaries,r_frame_rate,nb_read_frames:"
+                         "format=duration -of default=noprint_wrappers=1 " + file, false);
+  std::map<std::string, std::string> values;
+  std::istringstream lines(r.out);
+  for (std::string line; std::getline(lines, line);)
+    if (const size_t eq = line.find('='); eq != std::string::npos) values[line.substr(0, eq)] = line.substr(eq + 1);
+  return values;
+}
+
+TEST_F(ExportCommand, VideoReadBackByFfprobeAndFfmpegAsThePlayerShows) {
+  for (const char* tool : {"ffprobe", "ffmpeg"})
+    ASSERT_EQ(Shell(std::string("command -v ") + tool).status, 0) << tool << " is missing: run scripts/setup.sh";
+  // An odd view area, padded to even in MP4 and WebM.
+  clitest::WriteBytes(Path("odd.tl"), MakeCut(7, 41, 23, 41, 23, 13, 24, {{2, 1}, {-2, 0}, {3, 2}, {1, 0}}));
+  const Expected stops = Reference("stops.ov", 24, 12, {12, 24, 10});
+  const Expected plays = Reference("plays.tl", 12, 8, {30});
+  const Expected odd = Reference("odd.tl", 41, 23, {24});
+
+  struct Case {
+    const char* film;
+    const Expected* e;
+    int32_t w, h;  // the view area
+    int scale;
+    int rate;  // of the video
+    std::string ext, args;
+  };
+  // Pixels enlarged, as tiny pictures are not what video encoders are for. The three cuts
+  // of stops.ov (12, 24 and 10 fps) tick in whole frames of 120 fps.
+  for (const Case& c : {Case{"plays.tl", &plays, 12, 8, 4, 30, "mp4", ""}, {"plays.tl", &plays, 12, 8, 4, 30, "webm", ""},
+                        {"plays.tl", &plays, 12, 8, 1, 30, "apng", " --loop-count 2"},
+                        {"stops.ov", &stops, 24, 12, 3, 120, "mp4", ""}, {"stops.ov", &stops, 24, 12, 1, 120, "apng", ""},
+                        {"odd.tl", &odd, 41, 23, 3, 48, "mp4", " --fps 48 --quality 12"},
+                        {"odd.tl", &odd, 41, 23, 3, 24, "webm", ""}}) {
+    const std::string out = Path(std::string(c.film) + "." + c.ext);
+    const std::string args = c.args + " --scale " + std::to_string(c.scale);
+    const std::string what = out + args;
+    const Result r = Orvina("export " + Path(c.film) + " -o " + out + args);
+    ASSERT_EQ(r.status, 0) << what << ": " << r.out;
+    const bool apng = c.ext == "apng";
+    const int32_t sw = c.w * c.scale, sh = c.h * c.scale;
+    const int32_t w = apng ? sw : (sw + 1) & ~1, h = apng ? sh : (sh + 1) & ~1;
+    // Each picture's frames at the video's rate, on the running total; one frame for the
+    // picture the film stops on.
+    std::vector<int64_t> frames = Durations(*c.e, c.rate);
+    if (c.e->held) frames.back() = apng ? 0 : 1;
+    int64_t total = 0;
+    for (const int64_t n : frames) total += n;
+
+    std::map<std::string, std::string> probe = Probe(out);
+    const std::string codec = c.ext == "mp4" ? "h264" : c.ext == "webm" ? "vp9" : "apng";
+    EXPECT_EQ(probe["codec_name"], codec) << what;
+    EXPECT_EQ(probe["width"], std::to_string(w)) << what;
+    EXPECT_EQ(probe["height"], std::to_string(h)) << what;
+    EXPECT_EQ(probe["pix_fmt"], apng ? "rgb24" : "yuv420p") << what;
+    if (!apng) {
+      for (const char* tag : {"color_space", "color_transfer", "color_primaries"}) EXPECT_EQ(probe[tag], "bt709") << what;
+      EXPECT_EQ(probe["color_range"], "tv") << what;
+      EXPECT_EQ(probe["r_frame_rate"], std::to_string(c.rate) + "/1") << what;
+      EXPECT_EQ(probe["nb_read_frames"], std::to_string(total)) << what;
+      EXPECT_NEAR(std::strtod(probe["duration"].c_str(), nullptr), double(total) / c.rate, 0.0015) << what;
+    }
+    const std::vector<uint8_t> bytes = clitest::ReadBytes(out);
+    const std::string file(bytes.begin(), bytes.end());
+    if (c.ext == "mp4") {
+      // The index before the data, and the colours in the container too: BT.709 primaries,
+      // transfer and matrix, limited range.
+      EXPECT_LT(file.find("moov"), file.find("mdat")) << what;
+      EXPECT_NE(file.find(std::string("colrnclx\0\1\0\1\0\1\0", 15)), std::string::npos) << what;
+    }
+
+    const std::vector<Rgb> decoded = DecodeWithFfmpeg(out, w, h);
+    if (apng) {
+      // One frame per picture with its delay, exactly the PNG folder's pictures.
+      const std::string folder = Path(std::string(c.film) + "_frames") + "/";
+      ASSERT_EQ(Orvina("export " + Path(c.film) + " -o " + folder).status, 0);
+      std::string files;
+      for (size_t i = 0; i < c.e->shown.size(); ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "frame_%05zu.png", i);
+        files += " " + folder + name;
+      }
+      const std::vector<Rgb> png = ReadWithMagick(files, w, h);
+      EXPECT_TRUE(decoded == png) << what << ": " << decoded.size() << " frames, " << png.size() << " PNG files";
+      // A delay of 0 (the picture the film stops on) read as such, "N/A".
+      const Result delays =
+          Shell("ffprobe -v error -default_fps 0 -show_entries packet=duration_time -of csv=p=0 " + out, false);
+      std::vector<int64_t> delayFrames;
+      std::istringstream lines(delays.out);
+      for (std::string line; std::getline(lines, line);) delayFrames.push_back(std::llround(std::strtod(line.c_str(), nullptr) * c.rate));
+      EXPECT_EQ(delayFrames, frames) << what << "\n" << delays.out;
+      // The play count: how often the animation plays, once when the film stops.
+      const size_t actl = file.find("acTL");
+      ASSERT_NE(actl, std::string::npos) << what;
+      EXPECT_EQ(uint8_t(file[actl + 11]), c.e->held ? 1 : 2) << what;
+      continue;
+    }
+    // Every frame near the picture the player shows then (black in the padding).
+    ASSERT_EQ(int64_t(decoded.size()), total) << what;
+    size_t k = 0;
+    double worst = 99;
+    for (size_t i = 0; i < frames.size(); ++i) {
+      const Rgb want = ScaledAndPadded(c.e->shown[i].picture, c.scale, w, h);
+      for (int64_t n = 0; n < frames[i]; ++n, ++k) worst = std::min(worst, Psnr(decoded[k], want));
+    }
+    EXPECT_GE(worst, 40) << what;
+  }
+
+  // The rate only rises; quality is the encoder's.
+  EXPECT_EQ(Orvina("export " + Path("stops.ov") + " --fps 60 -o " + Path("slow.mp4")).out,
+            "--fps: 60 is below the film's rate of 120 frames a second\n");
+  EXPECT_EQ(Orvina("export " + Path("plays.tl") + " --quality 3 -o " + Path("q.apng")).out,
+            "--quality: APNG is lossless and takes no quality\n");
+  EXPECT_EQ(Orvina("export " + Path("plays.tl") + " --fps 60 -o " + Path("q.gif")).out,
+            "--fps: only for video (OUT.mp4, OUT.webm, OUT.apng)\n");
+  EXPECT_EQ(Orvina("export " + Path("plays.tl") + " --loop-count 2 -o " + Path("q.webm")).out,
+            "--loop-count: MP4 and WebM have none; they play as the player does\n");
+  // A damaged film writes nothing.
+  clitest::WriteBytes(Path("junk.ov"), {'O', 'V', 9, 0, 0, 0, 'x'});
+  for (const char* ext : {"mp4", "webm", "apng"}) {
+    const std::string out = Path(std::string("junk.") + ext);
+    EXPECT_EQ(Orvina("export " + Path("junk.ov") + " -o " + out).out, Path("junk.ov") + ": not a playable OV or TL file\n");
+    EXPECT_FALSE(fs::exists(out));
+    EXPECT_FALSE(fs::exists(out + ".saving"));
+  }
 }
 
 }  // namespace

@@ -42,15 +42,24 @@ if ! diff -r "$work/native" "$work/wine" >/dev/null; then
   diff -r "$work/native" "$work/wine" | head -n 10
   fails=$((fails + 1))
 fi
-# export is built natively only: orvina.exe answers in one line, with status 1, and writes
-# nothing.
-(cd "$work/wine" && wine_run 120 "$WINEXE" export demo.ov -o demo.gif >"../export.out" 2>"../export.err"; echo $? >"../export.rc")
-if [ "$(cat "$work/export.err")" != "export: not available in this build" ] || [ "$(cat "$work/export.rc")" != 1 ] ||
-   [ -s "$work/export.out" ] || [ -e "$work/wine/demo.gif" ]; then
-  echo "orvina.exe export: expected \"export: not available in this build\" and status 1, got status $(cat "$work/export.rc"):"
-  cat "$work/export.err"
-  fails=$((fails + 1))
-fi
+# export and PDF sheets are built natively only: orvina.exe answers in one line, with status
+# 1, and writes nothing.
+while read -r out answer; do
+  args="export demo.ov -o $out"
+  [ "${out##*.}" = pdf ] && args="sheet odd.cut -o $out"
+  # shellcheck disable=SC2086
+  (cd "$work/wine" && wine_run 120 "$WINEXE" $args </dev/null >"../export.out" 2>"../export.err"; echo $? >"../export.rc")
+  if [ "$(cat "$work/export.err")" != "$answer" ] || [ "$(cat "$work/export.rc")" != 1 ] ||
+     [ -s "$work/export.out" ] || [ -e "$work/wine/$out" ]; then
+    echo "orvina.exe $args: expected \"$answer\" and status 1, got status $(cat "$work/export.rc"):"
+    cat "$work/export.err"
+    fails=$((fails + 1))
+  fi
+done <<'EOF'
+demo.gif export: not available in this build
+demo.mp4 export: not available in this build
+odd.pdf sheet: PDF is not available in this build
+EOF
 
 echo "cli smoke: $n commands, $fails differences"
 [ "$fails" -eq 0 ]
