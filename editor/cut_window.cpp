@@ -1,5 +1,7 @@
 #include "editor/cut_window.h"
 
+#include <shellapi.h>
+
 #include <algorithm>
 
 #include "edit/view_repaint.h"
@@ -165,6 +167,9 @@ LRESULT CutWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case kCancelMessage:
       Cancel();
       return 0;
+    case WM_DROPFILES:
+      OnDropFiles(reinterpret_cast<HDROP>(wParam));
+      return 0;
     case WM_MDIACTIVATE:
       OnActivate(reinterpret_cast<HWND>(lParam) == window_);
       break;
@@ -179,6 +184,7 @@ LRESULT CutWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void CutWindow::OnCreate() {
+  DragAcceptFiles(window_, TRUE);
   UpdateTitle();
   FullRepaint();
 }
