@@ -45,12 +45,19 @@ GreyResampler::GreyResampler(int32_t sourceWidth, int32_t sourceHeight, int32_t 
       targetHeight_(targetHeight),
       across_(MakeAxis(sourceWidth, targetWidth)),
       rowUse_(size_t(sourceHeight)),
-      row_(size_t(targetWidth)),
-      sums_(size_t(targetWidth) * size_t(targetHeight), 0.0f) {
+      lastRow_(size_t(targetHeight), 0),
+      row_(size_t(targetWidth)) {
   const Axis down = MakeAxis(sourceHeight, targetHeight);
-  for (int32_t t = 0; t < targetHeight; ++t)
-    for (int32_t k = down.first[size_t(t)]; k < down.first[size_t(t) + 1]; ++k)
-      rowUse_[size_t(down.taps[size_t(k)].index)].push_back({t, down.taps[size_t(k)].weight});
+  for (int32_t t = 0; t < targetHeight; ++t) {
+    for (int32_t k = down.first[size_t(t)]; k < down.first[size_t(t) + 1]; ++k) {
+      const Tap& tap = down.taps[size_t(k)];
+      rowUse_[size_t(tap.index)].push_back({t, tap.weight});
+      lastRow_[size_t(t)] = std::max(lastRow_[size_t(t)], tap.index);
+    }
+  }
+  target_.width = targetWidth;
+  target_.height = targetHeight;
+  target_.samples.resize(size_t(targetWidth) * size_t(targetHeight));
 }
 
 void GreyResampler::AddRow(const uint16_t* row) {
@@ -62,20 +69,20 @@ void GreyResampler::AddRow(const uint16_t* row) {
     row_[size_t(t)] = sum;
   }
   for (const Tap& use : rowUse_[size_t(nextRow_)]) {
-    float* out = sums_.data() + size_t(use.index) * size_t(targetWidth_);
+    while (firstOpen_ + int32_t(open_.size()) <= use.index) open_.emplace_back(size_t(targetWidth_), 0.0f);
+    float* out = open_[size_t(use.index - firstOpen_)].data();
     for (int32_t t = 0; t < targetWidth_; ++t) out[t] += use.weight * row_[size_t(t)];
   }
   std::vector<Tap>().swap(rowUse_[size_t(nextRow_)]);
+  // Target rows that take no later source row are done.
+  while (!open_.empty() && lastRow_[size_t(firstOpen_)] <= nextRow_) {
+    uint16_t* out = target_.samples.data() + size_t(firstOpen_) * size_t(targetWidth_);
+    for (int32_t t = 0; t < targetWidth_; ++t)
+      out[t] = uint16_t(std::clamp(std::lround(open_.front()[size_t(t)]), 0L, 65535L));
+    open_.pop_front();
+    ++firstOpen_;
+  }
   ++nextRow_;
 }
 
-GreyPicture GreyResampler::Finish() {
-  GreyPicture picture;
-  picture.width = targetWidth_;
-  picture.height = targetHeight_;
-  picture.samples.resize(sums_.size());
-  for (size_t i = 0; i < sums_.size(); ++i)
-    picture.samples[i] = uint16_t(std::clamp(std::lround(sums_[i]), 0L, 65535L));
-  std::vector<float>().swap(sums_);
-  return picture;
-}
+GreyPicture GreyResampler::Finish() { return std::move(target_); }

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <vector>
 
 // Grey samples, 0 black .. 65535 white, row by row.
@@ -43,7 +44,12 @@ class GreyResampler {
   Axis across_;
   // For each source row, the target rows it adds to: the vertical taps turned round.
   std::vector<std::vector<Tap>> rowUse_;
+  // For each target row, the last source row it takes.
+  std::vector<int32_t> lastRow_;
   std::vector<float> row_;  // the current source row at the target width
-  std::vector<float> sums_;
+  // The target rows still taking source rows, from `firstOpen_` on.
+  std::deque<std::vector<float>> open_;
+  int32_t firstOpen_ = 0;
   int32_t nextRow_ = 0;
+  GreyPicture target_;
 };

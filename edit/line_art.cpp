@@ -9,7 +9,7 @@
 namespace {
 
 // Rows read from the picture at a time.
-constexpr int32_t kStripRows = 32;
+constexpr int32_t kStripRows = 16;
 // Marks must lie at least this far below the paper, and further on grainy paper.
 constexpr int32_t kLeastContrast = 40;
 // The black point of a picture without marks, below its paper.

@@ -1,6 +1,7 @@
 // Files dropped on a cut window. A picture goes into the current cell as a floating paste,
 // cleaned into line art as orvina import cleans it with its defaults; a cut, layer or film
 // file is opened as a drop on the main frame opens it.
+#include <windows.h>
 #include <shellapi.h>
 
 #include "edit/line_art.h"

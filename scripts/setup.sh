@@ -13,7 +13,7 @@ want=(
   cmake ninja-build g++ binutils clang libclang-rt-14-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   libcli11-dev nlohmann-json3-dev zlib1g-dev
-  libgif-dev libwebp-dev libpng-dev gifsicle webp
+  libgif-dev libwebp-dev libpng-dev gifsicle webp pkg-config libvips-dev
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
   mingw-w64-i686-dev libz-mingw-w64-dev
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64

@@ -501,7 +501,7 @@ TEST_F(Editor, ADroppedPictureLandsInTheCellAsOrvinaImportPlacesIt) {
   EXPECT_EQ(differ, 0);
   EXPECT_GT(lines, 100);
   // A cut file dropped on the window still opens as a cut.
-  const std::wstring other = folder_ + L"\other.cut";
+  const std::wstring other = folder_ + L"\\other.cut";
   ASSERT_TRUE(CopyFileW(gEnv.cut.c_str(), other.c_str(), FALSE));
   run.PostDrop(other, run.Cut());
   EXPECT_TRUE(WaitFor(10000, [&] { return run.CutWindows().size() == 2; }));
