@@ -42,15 +42,20 @@ if ! diff -r "$work/native" "$work/wine" >/dev/null; then
   diff -r "$work/native" "$work/wine" | head -n 10
   fails=$((fails + 1))
 fi
-# export is built natively only: orvina.exe answers in one line, with status 1, and writes
-# nothing.
-(cd "$work/wine" && wine_run 120 "$WINEXE" export demo.ov -o demo.gif >"../export.out" 2>"../export.err"; echo $? >"../export.rc")
-if [ "$(cat "$work/export.err")" != "export: not available in this build" ] || [ "$(cat "$work/export.rc")" != 1 ] ||
-   [ -s "$work/export.out" ] || [ -e "$work/wine/demo.gif" ]; then
-  echo "orvina.exe export: expected \"export: not available in this build\" and status 1, got status $(cat "$work/export.rc"):"
-  cat "$work/export.err"
-  fails=$((fails + 1))
-fi
+# export and import are built natively only: orvina.exe answers in one line, with status 1,
+# and writes nothing.
+for args in "export demo.ov -o demo.gif" "import --new 8,8 --layer a x.png -o x.cut"; do
+  command=${args%% *}
+  out=$(echo "$args" | awk '{print $NF}')
+  # shellcheck disable=SC2086
+  (cd "$work/wine" && wine_run 120 "$WINEXE" $args >"../$command.out" 2>"../$command.err"; echo $? >"../$command.rc")
+  if [ "$(cat "$work/$command.err")" != "$command: not available in this build" ] || [ "$(cat "$work/$command.rc")" != 1 ] ||
+     [ -s "$work/$command.out" ] || [ -e "$work/wine/$out" ]; then
+    echo "orvina.exe $command: expected \"$command: not available in this build\" and status 1, got status $(cat "$work/$command.rc"):"
+    cat "$work/$command.err"
+    fails=$((fails + 1))
+  fi
+done
 
 echo "cli smoke: $n commands, $fails differences"
 [ "$fails" -eq 0 ]
