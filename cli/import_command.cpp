@@ -85,6 +85,8 @@ CleanupOptions CleanupOf(const ImportArgs& a) {
   o.tones = a.tones;
   o.despeckle = a.despeckle;
   o.fit = a.scale == "fit";
+  if (a.black && a.white && *a.black >= *a.white)
+    throw CliError("--black", std::to_string(*a.black) + " is not below --white " + std::to_string(*a.white));
   if (!a.crop.empty()) {
     const auto n = ParseNumbers(a.crop, 4, 0, "--crop", "X,Y,W,H");
     if (n[2] < 1 || n[3] < 1 || n[0] < 0 || n[1] < 0 || n[0] > INT32_MAX || n[1] > INT32_MAX ||

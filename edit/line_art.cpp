@@ -156,6 +156,8 @@ std::optional<CleanedPicture> CleanPicture(int32_t width, int32_t height, const 
     return std::nullopt;
   };
   if (width < 1 || height < 1) return fail("the picture is empty");
+  if (int64_t(width) * height > kLargestPictureArea)
+    return fail("the picture is too large (" + std::to_string(width) + " x " + std::to_string(height) + ")");
   if (layerWidth < 1 || layerHeight < 1) return fail("the layer is empty");
   for (const auto& level : {options.black, options.white})
     if (level && (*level < 0 || *level > 255)) return fail("levels run from 0 to 255");

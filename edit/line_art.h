@@ -42,7 +42,9 @@ inline uint16_t GreyOfRgb(uint32_t red, uint32_t green, uint32_t blue) {
 // samples a row, 0 black .. 65535 white). False when the picture cannot be read.
 using GreyReader = std::function<bool(const Rect& area, uint16_t* samples)>;
 
-// The largest picture area the clean-up works on, after the crop and the fit.
+// The largest picture read (a 600 dpi scan of A0 has about half as many pixels), and the
+// largest area the clean-up works on after the crop and the fit.
+inline constexpr int64_t kLargestPictureArea = int64_t(1) << 30;
 inline constexpr int64_t kLargestCleanupArea = int64_t(1) << 28;
 
 struct CleanedPicture {

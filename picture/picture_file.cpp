@@ -25,10 +25,14 @@ struct ImageRef {
   }
 };
 
+void Quiet(const gchar*, GLogLevelFlags, const gchar*, gpointer) {}
+
 bool StartVips() {
   static bool ready = false;
   static std::once_flag once;
   std::call_once(once, [] {
+    // What goes wrong is reported with the file it happened to, not as warnings.
+    g_log_set_handler("VIPS", GLogLevelFlags(G_LOG_LEVEL_WARNING | G_LOG_LEVEL_MESSAGE), Quiet, nullptr);
     ready = vips_init("orvina") == 0;
     if (ready) {
       vips_cache_set_max(0);
@@ -38,8 +42,8 @@ bool StartVips() {
   return ready;
 }
 
-// The first line of libvips' error buffer, which is then emptied.
-std::string VipsError(const char* otherwise) {
+// `what` and the first line of libvips' error buffer, which is then emptied.
+std::string VipsError(const char* what) {
   std::string text = vips_error_buffer();
   vips_error_clear();
   const size_t end = text.find('\n');
@@ -47,7 +51,7 @@ std::string VipsError(const char* otherwise) {
   // "pngload: libpng read error" reads better without the loader's name.
   const size_t colon = text.find(": ");
   if (colon != std::string::npos && colon < 24) text.erase(0, colon + 2);
-  return text.empty() ? otherwise : text;
+  return text.empty() ? what : std::string(what) + " (" + text + ")";
 }
 
 bool StartsWithBm(const std::string& path) {
@@ -88,7 +92,7 @@ class VipsPicture : public PictureFile {
   bool Read(const Rect& area, uint16_t* samples) override {
     VipsRect r{area.x, area.y, area.width, area.height};
     if (!region_ || vips_region_prepare(region_, &r) != 0) {
-      error_ = VipsError("the picture cannot be read");
+      error_ = VipsError("cannot be read");
       return false;
     }
     const VipsImage* im = image_.image;
