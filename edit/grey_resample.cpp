@@ -39,10 +39,8 @@ GreyResampler::Axis GreyResampler::MakeAxis(int32_t source, int32_t target) {
 
 GreyResampler::GreyResampler(int32_t sourceWidth, int32_t sourceHeight, int32_t targetWidth,
                              int32_t targetHeight)
-    : sourceWidth_(sourceWidth),
-      sourceHeight_(sourceHeight),
+    : sourceHeight_(sourceHeight),
       targetWidth_(targetWidth),
-      targetHeight_(targetHeight),
       across_(MakeAxis(sourceWidth, targetWidth)),
       rowUse_(size_t(sourceHeight)),
       lastRow_(size_t(targetHeight), 0),

@@ -40,7 +40,7 @@ class GreyResampler {
   };
   static Axis MakeAxis(int32_t source, int32_t target);
 
-  int32_t sourceWidth_, sourceHeight_, targetWidth_, targetHeight_;
+  int32_t sourceHeight_, targetWidth_;
   Axis across_;
   // For each source row, the target rows it adds to: the vertical taps turned round.
   std::vector<std::vector<Tap>> rowUse_;
