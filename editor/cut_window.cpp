@@ -1,5 +1,7 @@
 #include "editor/cut_window.h"
 
+#include <shellapi.h>
+
 #include <algorithm>
 
 #include "edit/view_repaint.h"
@@ -166,6 +168,9 @@ LRESULT CutWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case kCancelMessage:
       Cancel();
       return 0;
+    case WM_DROPFILES:
+      OnDropFiles(reinterpret_cast<HDROP>(wParam));
+      return 0;
     case WM_MDIACTIVATE:
       OnActivate(reinterpret_cast<HWND>(lParam) == window_);
       break;
@@ -180,6 +185,7 @@ LRESULT CutWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void CutWindow::OnCreate() {
+  DragAcceptFiles(window_, TRUE);
   UpdateTitle();
   FullRepaint();
 }

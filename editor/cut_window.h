@@ -131,6 +131,9 @@ class CutWindow : public CutView {
   void OnPaste();
   void OnClipboardCopy();
   void OnClipboardPaste();
+  // Dropped files; a picture becomes a floating paste (editor/cut_window_drop.cpp).
+  void OnDropFiles(HDROP drop);
+  void DropPicture(const std::wstring& path);
 
   MainFrame& frame_;
   std::unique_ptr<Cut> cut_;

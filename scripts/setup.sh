@@ -15,7 +15,7 @@ want=(
   libcli11-dev nlohmann-json3-dev zlib1g-dev
   libgif-dev libwebp-dev libpng-dev gifsicle webp
   pkg-config libavcodec-dev libavformat-dev libavutil-dev libswscale-dev ffmpeg
-  libcairo2-dev libpango1.0-dev poppler-utils
+  libcairo2-dev libpango1.0-dev poppler-utils libvips-dev
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
   mingw-w64-i686-dev libz-mingw-w64-dev
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64

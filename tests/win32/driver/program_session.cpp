@@ -242,7 +242,7 @@ bool ProgramSession::Command(int id, Source source, HWND toolbar, double ms) {
 
 void ProgramSession::PostCommand(int id) { PostMessageW(window_, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
 
-void ProgramSession::PostDrop(const std::wstring& path) {
+void ProgramSession::PostDrop(const std::wstring& path, HWND target) {
   // The drop block must live in the program's own memory: fixed global memory is addressed
   // by its pointer there.
   std::vector<uint8_t> block(sizeof(DROPFILES) + (path.size() + 2) * sizeof(wchar_t), 0);
@@ -254,7 +254,7 @@ void ProgramSession::PostDrop(const std::wstring& path) {
                                PAGE_READWRITE);
   if (!there || !WriteProcessMemory(process_.hProcess, there, block.data(), block.size(), nullptr))
     return;
-  PostMessageW(window_, WM_DROPFILES, reinterpret_cast<WPARAM>(there), 0);
+  PostMessageW(target ? target : window_, WM_DROPFILES, reinterpret_cast<WPARAM>(there), 0);
 }
 
 bool ProgramSession::BringToFront() {

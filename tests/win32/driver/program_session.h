@@ -108,8 +108,8 @@ class ProgramSession {
   bool Command(int id, Source source = Source::Menu, HWND toolbar = nullptr, double ms = 10000);
   // Posts a command whose handler runs a modal dialog or message box.
   void PostCommand(int id);
-  // Drops the file on the main window, as the shell does.
-  void PostDrop(const std::wstring& path);
+  // Drops the file on the main window (or on `target`), as the shell does.
+  void PostDrop(const std::wstring& path, HWND target = nullptr);
   // A key press through the input queue (the window is brought to the front first).
   bool Key(WORD vk, bool ctrl = false);
   bool BringToFront();

@@ -26,6 +26,8 @@ namespace {
 
 struct Env {
   std::wstring editor, orvina, work, cut, shots;
+  // A picture, and the cut the native orvina import made of it for a 110 × 80 layer.
+  std::wstring picture, imported;
 } gEnv;
 
 // The base cut (written by the driver): a 120 × 90 canvas; the bottom layer covers it with
@@ -475,6 +477,36 @@ TEST_F(Editor, CopyAndPasteAcrossWindowsAndThroughTheClipboard) {
   EXPECT_EQ(ClipboardBytes(CF_DIB), ExpectedDib(Ink(*restored)));
 }
 
+TEST_F(Editor, ADroppedPictureLandsInTheCellAsOrvinaImportPlacesIt) {
+  if (gEnv.picture.empty()) GTEST_SKIP() << "no --picture";
+  DrawingSession& run = *run_;
+  const std::vector<uint8_t> before = ReadFileBytes(cut_);
+  // The save is posted after the drop, so it runs when the drop is done.
+  run.PostDrop(gEnv.picture, run.Cut());
+  run.PostCommand(ID_CUT_OVERWRITE);
+  ASSERT_TRUE(WaitFor(20000, [&] { return ReadFileBytes(cut_) != before; })) << "nothing was saved";
+  EXPECT_TRUE(run.NoDialog());
+  auto dropped = Load(cut_);
+  auto imported = Load(gEnv.imported);
+  ASSERT_TRUE(dropped && imported);
+  const RasterSurface& mine = Ink(*dropped);
+  const RasterSurface& theirs = *imported->LayerAt(0)->CellAt(0);
+  ASSERT_EQ(mine.Width(), theirs.Width());
+  int differ = 0, lines = 0;
+  for (int y = 0; y < mine.Height(); ++y)
+    for (int x = 0; x < mine.Width(); ++x) {
+      differ += mine.GetPixel(x, y) != theirs.GetPixel(x, y);
+      lines += mine.GetPixel(x, y) == 8;
+    }
+  EXPECT_EQ(differ, 0);
+  EXPECT_GT(lines, 100);
+  // A cut file dropped on the window still opens as a cut.
+  const std::wstring other = folder_ + L"\\other.cut";
+  ASSERT_TRUE(CopyFileW(gEnv.cut.c_str(), other.c_str(), FALSE));
+  run.PostDrop(other, run.Cut());
+  EXPECT_TRUE(WaitFor(10000, [&] { return run.CutWindows().size() == 2; }));
+}
+
 TEST_F(Editor, VerticalTextWritesItsLinesFromRightToLeft) {
   DrawingSession& run = *run_;
   Tool(ID_TOOL_TEXT);
@@ -806,8 +838,10 @@ int main(int argc, char** argv) {
                        {{"--editor", &gEnv.editor, true},
                         {"--orvina", &gEnv.orvina, true},
                         {"--work", &gEnv.work, true},
-                        {"--shots", &gEnv.shots}},
-                       "tools_driver --editor E --orvina O --work FOLDER [--shots D]"))
+                        {"--shots", &gEnv.shots},
+                        {"--picture", &gEnv.picture},
+                        {"--imported", &gEnv.imported}},
+                       "tools_driver --editor E --orvina O --work FOLDER [--shots D] [--picture P --imported C]"))
     return 2;
   gEnv.cut = gEnv.work + L"\\base.cut";
   if (!WriteBaseCut(gEnv.cut)) {
