@@ -12,13 +12,17 @@ void SetError(std::string* error, std::string text) {
 
 }  // namespace
 
-bool WriteLayerRecord(Layer& layer, ByteStream& stream) {
-  FieldWriter w;
+void WriteLayerHead(Layer& layer, FieldWriter& w) {
   w.String(layer.Name() ? *layer.Name() : std::string("UNTITLED"));
   w.U16(uint32_t(layer.Width()));
   w.U16(uint32_t(layer.Height()));
   w.U8(layer.FollowFrame() ? 1 : 0);
   w.U16(uint32_t(layer.CellCount()));
+}
+
+bool WriteLayerRecord(Layer& layer, ByteStream& stream) {
+  FieldWriter w;
+  WriteLayerHead(layer, w);
   CellEncoder encoder;
   bool ok = true;
   layer.Cells().ForEach([&](RasterSurface* cell) {

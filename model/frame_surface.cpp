@@ -5,6 +5,7 @@
 #include "model/pixel_class.h"
 
 void FrameSurface::Clear(int value) {
+  touched_ = true;
   if (pixels_) std::memset(pixels_, value & 0xFF, ByteSize());
 }
 

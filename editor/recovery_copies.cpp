@@ -1,0 +1,219 @@
+#include "editor/recovery_copies.h"
+
+#include <cstdio>
+#include <vector>
+
+#include "editor/cut_window.h"
+#include "editor/editor_settings_file.h"
+#include "editor/main_frame.h"
+#include "editor/program_state.h"
+#include "editor/recovery_dialog.h"
+#include "editor/ui_text.h"
+#include "files/cut_file.h"
+#include "files/cut_snapshot.h"
+#include "files/film.h"
+#include "files/recovery_store.h"
+#include "io/byte_stream.h"
+#include "model/cut.h"
+#include "win32/text_convert.h"
+
+namespace {
+
+constexpr char kSep = '\\';
+
+int64_t SecondsNow() {
+  return std::chrono::duration_cast<std::chrono::seconds>(
+             std::chrono::system_clock::now().time_since_epoch())
+      .count();
+}
+
+bool WriteFilmText(const FilmText& text, ByteStream& out) {
+  std::string bytes;
+  return FormatFilmText(text, &bytes, nullptr) &&
+         out.Write(bytes.data(), int32_t(bytes.size())) == 1;
+}
+
+}  // namespace
+
+RecoveryCopies::RecoveryCopies(MainFrame& frame) : frame_(frame) {}
+
+RecoveryCopies::~RecoveryCopies() = default;
+
+void RecoveryCopies::Start(int32_t interval) {
+  root_ = RecoveryFolderPath();
+  interval_ = interval;
+  film_.id = nextId_++;
+  if (interval_ <= 0) return;
+  auto session = std::make_unique<RecoverySession>();
+  // The process id and the start time: a name no other editor takes.
+  for (DWORD attempt = 0; attempt < 8 && sessionName_.empty(); ++attempt) {
+    char name[48];
+    std::snprintf(name, sizeof name, "s%lu-%lx", static_cast<unsigned long>(GetCurrentProcessId()),
+                  static_cast<unsigned long>(GetTickCount() + attempt));
+    if (session->Open(root_, name)) sessionName_ = name;
+  }
+  if (sessionName_.empty()) return;
+  folder_ = session->Folder();
+  session_ = std::move(session);
+  writer_.Start();
+}
+
+RecoveryCopies::Tracked& RecoveryCopies::TrackedCut(const Cut& cut) {
+  auto [it, added] = cuts_.try_emplace(&cut);
+  if (added) it->second.id = nextId_++;
+  return it->second;
+}
+
+bool RecoveryCopies::Due(Tracked& tracked, bool unsaved, Clock::time_point now) {
+  if (!unsaved) {
+    tracked.due.reset();
+    return false;
+  }
+  if (copyAll_ || !tracked.due) tracked.due = copyAll_ ? now : now + std::chrono::seconds(interval_);
+  return *tracked.due <= now;
+}
+
+void RecoveryCopies::OnTimer() {
+  if (!session_) return;
+  ForgetSaved();
+  const Clock::time_point now = Clock::now();
+  std::vector<std::pair<CutWindow*, Tracked*>> due;
+  for (HWND child = GetWindow(frame_.MdiClient(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    CutWindow* window = CutWindow::FromWindow(child);
+    if (!window) continue;
+    Tracked& tracked = TrackedCut(window->TheCut());
+    if (Due(tracked, window->TheCut().StateFlags() & kStateUnsaved, now)) due.emplace_back(window, &tracked);
+  }
+  const bool filmDue = Due(film_, frame_.TheFilm().Modified(), now);
+  copyAll_ = false;
+  // A snapshot waits while the last copy is still being written.
+  if ((due.empty() && !filmDue) || !writer_.Idle() || !frame_.AtRest()) return;
+  for (auto& [window, tracked] : due) {
+    if (!CopyCut(*window, *tracked)) continue;
+    tracked->due = now + std::chrono::seconds(interval_);
+    return;
+  }
+  if (filmDue && CopyFilm()) film_.due = now + std::chrono::seconds(interval_);
+}
+
+void RecoveryCopies::OnDeactivated() {
+  copyAll_ = true;
+  OnTimer();
+}
+
+bool RecoveryCopies::CopyCut(CutWindow& window, Tracked& tracked) {
+  Cut& cut = window.TheCut();
+  std::shared_ptr<const CutSnapshot> snapshot = CutSnapshot::Take(cut, tracked.snapshot.get());
+  if (!snapshot || (tracked.copied && tracked.snapshot && snapshot->SameAs(*tracked.snapshot)))
+    return false;
+  tracked.snapshot = snapshot;
+  tracked.copied = true;
+  const std::string path = cut.Path();
+  const std::string caption = path.empty() ? "untitled.cut" : FileNameOf(path);
+  RecoverySession* session = session_.get();
+  writer_.Post([session, snapshot, id = tracked.id, path, caption, time = SecondsNow()] {
+    session->WriteCopy(id, DocumentKind::kCut, path, caption, time,
+                       [&](ByteStream& out) { return snapshot->Write(out); });
+  });
+  return true;
+}
+
+bool RecoveryCopies::CopyFilm() {
+  Film& film = frame_.TheFilm();
+  // The lines go relative to the film's own file, or to the copy when it has none.
+  const std::string base = film.Path().empty() ? folder_ + kSep + "film.flm" : film.Path();
+  FilmText text;
+  if (!film.ToText(base, kSep, &text) || (film_.copied && film_.film == text)) return false;
+  film_.film = text;
+  film_.copied = true;
+  const std::string caption = film.Path().empty() ? "untitled.flm" : FileNameOf(film.Path());
+  RecoverySession* session = session_.get();
+  writer_.Post([session, text, id = film_.id, path = film.Path(), caption, time = SecondsNow()] {
+    session->WriteCopy(id, DocumentKind::kFilm, path, caption, time,
+                       [&](ByteStream& out) { return WriteFilmText(text, out); });
+  });
+  return true;
+}
+
+void RecoveryCopies::Forget(Tracked& tracked) {
+  if (tracked.copied && session_) {
+    RecoverySession* session = session_.get();
+    writer_.Post([session, id = tracked.id] { session->Remove(id); });
+  }
+  tracked.copied = false;
+  tracked.due.reset();
+  tracked.film.reset();
+}
+
+void RecoveryCopies::ForgetSaved() {
+  for (auto& [cut, tracked] : cuts_)
+    if (tracked.copied && !(cut->StateFlags() & kStateUnsaved)) Forget(tracked);
+  if (film_.copied && !frame_.TheFilm().Modified()) Forget(film_);
+}
+
+void RecoveryCopies::Closed(const Cut& cut) {
+  const auto tracked = cuts_.find(&cut);
+  if (tracked == cuts_.end()) return;
+  Forget(tracked->second);
+  cuts_.erase(tracked);
+}
+
+void RecoveryCopies::Close() {
+  if (!session_) return;
+  RecoverySession* session = session_.get();
+  writer_.Post([session] { session->Close(); });
+  writer_.Finish();
+  cuts_.clear();
+}
+
+void RecoveryCopies::OfferLeftCopies() {
+  if (root_.empty()) root_ = RecoveryFolderPath();
+  auto left = std::make_shared<LeftCopies>();
+  left->Find(root_, sessionName_);
+  if (left->Documents().empty()) return;
+  RecoveryDialog dialog(frame_.StatusBar(), left->Documents());
+  if (!dialog.Run(Program().instance, frame_.Window())) return;  // all of them later
+  std::vector<LeftDocument> settled;
+  std::wstring failed;
+  const std::vector<LeftDocument>& documents = left->Documents();
+  for (size_t i = 0; i < documents.size(); ++i) {
+    const RecoveryChoice choice = dialog.ChoiceFor(i);
+    if (choice == RecoveryChoice::kRestore && !Restore(documents[i])) {
+      failed += Widen(documents[i].entry.caption) + L"\n";
+      continue;
+    }
+    if (choice != RecoveryChoice::kLater) settled.push_back(documents[i]);
+  }
+  // After the restored documents' new copies: the old ones go only when those are written.
+  writer_.Post([left, settled] {
+    for (const LeftDocument& document : settled) left->Discard(document);
+    left->Release();
+  });
+  if (!failed.empty()) ShowFailure(frame_.Window(), L"次の作業は復元できませんでした。コピーは残してあります。\n" + failed);
+}
+
+bool RecoveryCopies::Restore(const LeftDocument& document) {
+  if (document.damaged) return false;
+  if (document.entry.kind == DocumentKind::kFilm) {
+    FilmText text;
+    if (!ReadFilmFile(document.copy, &text, nullptr)) return false;
+    Film& film = frame_.TheFilm();
+    const std::string& path = document.entry.path;
+    film.Take(std::move(text), path.empty() ? document.copy : path, path, kSep);
+    film.SetModified(true);
+    frame_.ShowFilm();
+    if (session_) CopyFilm();
+    return true;
+  }
+  auto cut = std::make_unique<Cut>(1, 1, 24, std::string(), AntiAlias::kFull);
+  if (!LoadCut(*cut, document.copy, nullptr, nullptr)) return false;
+  // Bound to its own file, which stays as it is until the user saves.
+  cut->SetPath(document.entry.path);
+  cut->MarkChanged(kChangeContent);
+  CutWindow* window = CutWindow::Open(frame_, std::move(cut));
+  if (!window) return false;
+  if (!window->TheCut().Path().empty()) frame_.TheFilm().AttachCut(&window->TheCut());
+  frame_.RefreshPanels(window);
+  if (session_) CopyCut(*window, TrackedCut(window->TheCut()));
+  return true;
+}
