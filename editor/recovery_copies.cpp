@@ -20,6 +20,9 @@
 namespace {
 
 constexpr char kSep = '\\';
+// What one tick copies at most of a cut's changed cells: a big cut's first copy is taken
+// over several ticks rather than in one long stop.
+constexpr size_t kCopyBytesPerTick = 16u << 20;
 
 int64_t SecondsNow() {
   return std::chrono::duration_cast<std::chrono::seconds>(
@@ -69,7 +72,8 @@ bool RecoveryCopies::Due(Tracked& tracked, bool unsaved, Clock::time_point now) 
     tracked.due.reset();
     return false;
   }
-  if (copyAll_ || !tracked.due) tracked.due = copyAll_ ? now : now + std::chrono::seconds(interval_);
+  if (copyAll_ || !tracked.due)
+    tracked.due = copyAll_ ? now : now + std::chrono::seconds(interval_);
   return *tracked.due <= now;
 }
 
@@ -78,19 +82,22 @@ void RecoveryCopies::OnTimer() {
   ForgetSaved();
   const Clock::time_point now = Clock::now();
   std::vector<std::pair<CutWindow*, Tracked*>> due;
-  for (HWND child = GetWindow(frame_.MdiClient(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+  for (HWND child = GetWindow(frame_.MdiClient(), GW_CHILD); child;
+       child = GetWindow(child, GW_HWNDNEXT)) {
     CutWindow* window = CutWindow::FromWindow(child);
     if (!window) continue;
     Tracked& tracked = TrackedCut(window->TheCut());
-    if (Due(tracked, window->TheCut().StateFlags() & kStateUnsaved, now)) due.emplace_back(window, &tracked);
+    if (Due(tracked, window->TheCut().StateFlags() & kStateUnsaved, now))
+      due.emplace_back(window, &tracked);
   }
   const bool filmDue = Due(film_, frame_.TheFilm().Modified(), now);
   copyAll_ = false;
   // A snapshot waits while the last copy is still being written.
   if ((due.empty() && !filmDue) || !writer_.Idle() || !frame_.AtRest()) return;
   for (auto& [window, tracked] : due) {
-    if (!CopyCut(*window, *tracked)) continue;
-    tracked->due = now + std::chrono::seconds(interval_);
+    const Copied copied = CopyCut(*window, *tracked, kCopyBytesPerTick);
+    if (copied == Copied::kNothing) continue;
+    if (copied == Copied::kWhole) tracked->due = now + std::chrono::seconds(interval_);
     return;
   }
   if (filmDue && CopyFilm()) film_.due = now + std::chrono::seconds(interval_);
@@ -101,12 +108,14 @@ void RecoveryCopies::OnDeactivated() {
   OnTimer();
 }
 
-bool RecoveryCopies::CopyCut(CutWindow& window, Tracked& tracked) {
+RecoveryCopies::Copied RecoveryCopies::CopyCut(CutWindow& window, Tracked& tracked, size_t limit) {
   Cut& cut = window.TheCut();
-  std::shared_ptr<const CutSnapshot> snapshot = CutSnapshot::Take(cut, tracked.snapshot.get());
+  std::shared_ptr<const CutSnapshot> snapshot =
+      CutSnapshot::Take(cut, tracked.snapshot.get(), nullptr, limit);
   if (!snapshot || (tracked.copied && tracked.snapshot && snapshot->SameAs(*tracked.snapshot)))
-    return false;
+    return Copied::kNothing;
   tracked.snapshot = snapshot;
+  if (!snapshot->Complete()) return Copied::kPartly;
   tracked.copied = true;
   const std::string path = cut.Path();
   const std::string caption = path.empty() ? "untitled.cut" : FileNameOf(path);
@@ -115,7 +124,7 @@ bool RecoveryCopies::CopyCut(CutWindow& window, Tracked& tracked) {
     session->WriteCopy(id, DocumentKind::kCut, path, caption, time,
                        [&](ByteStream& out) { return snapshot->Write(out); });
   });
-  return true;
+  return Copied::kWhole;
 }
 
 bool RecoveryCopies::CopyFilm() {
@@ -189,7 +198,9 @@ void RecoveryCopies::OfferLeftCopies() {
     for (const LeftDocument& document : settled) left->Discard(document);
     left->Release();
   });
-  if (!failed.empty()) ShowFailure(frame_.Window(), L"次の作業は復元できませんでした。コピーは残してあります。\n" + failed);
+  if (!failed.empty())
+    ShowFailure(frame_.Window(),
+                L"次の作業は復元できませんでした。コピーは残してあります。\n" + failed);
 }
 
 bool RecoveryCopies::Restore(const LeftDocument& document) {
@@ -214,6 +225,7 @@ bool RecoveryCopies::Restore(const LeftDocument& document) {
   if (!window) return false;
   if (!window->TheCut().Path().empty()) frame_.TheFilm().AttachCut(&window->TheCut());
   frame_.RefreshPanels(window);
-  if (session_) CopyCut(*window, TrackedCut(window->TheCut()));
+  // Whole at once: the old copies go as soon as this one is written.
+  if (session_) CopyCut(*window, TrackedCut(window->TheCut()), SIZE_MAX);
   return true;
 }

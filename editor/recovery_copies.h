@@ -60,8 +60,10 @@ class RecoveryCopies {
 
   Tracked& TrackedCut(const Cut& cut);
   bool Due(Tracked& tracked, bool unsaved, Clock::time_point now);
-  // A copy of what changed since the last one; false when nothing did or it cannot be taken.
-  bool CopyCut(CutWindow& window, Tracked& tracked);
+  // A copy of what changed since the last one, or a share of it when more than `limit`
+  // bytes of cells changed: the next call goes on.
+  enum class Copied { kNothing, kPartly, kWhole };
+  Copied CopyCut(CutWindow& window, Tracked& tracked, size_t limit);
   bool CopyFilm();
   void Forget(Tracked& tracked);
   bool Restore(const LeftDocument& document);
@@ -69,7 +71,7 @@ class RecoveryCopies {
   MainFrame& frame_;
   std::string root_;
   std::string sessionName_;
-  std::string folder_;  // the session's folder
+  std::string folder_;                        // the session's folder
   std::unique_ptr<RecoverySession> session_;  // used on the writer thread once started
   RecoveryWriter writer_;
   int32_t interval_ = 0;

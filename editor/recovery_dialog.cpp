@@ -1,6 +1,8 @@
 #include "editor/recovery_dialog.h"
 
 #include <cwchar>
+#include <iterator>
+#include <string>
 
 #include "editor/resource.h"
 #include "files/recovery_store.h"
@@ -20,8 +22,8 @@ std::wstring LocalTime(int64_t seconds) {
   SYSTEMTIME t;
   if (!FileTimeToLocalFileTime(&utc, &local) || !FileTimeToSystemTime(&local, &t)) return L"-";
   wchar_t text[32];
-  swprintf(text, 32, L"%04u/%02u/%02u %02u:%02u:%02u", t.wYear, t.wMonth, t.wDay, t.wHour,
-           t.wMinute, t.wSecond);
+  swprintf(text, 32, L"%04u/%02u/%02u %02u:%02u:%02u", unsigned(t.wYear), unsigned(t.wMonth),
+           unsigned(t.wDay), unsigned(t.wHour), unsigned(t.wMinute), unsigned(t.wSecond));
   return text;
 }
 
@@ -29,7 +31,8 @@ std::vector<int> SelectedRows(HWND list) {
   const LRESULT n = SendMessageW(list, LB_GETSELCOUNT, 0, 0);
   if (n == LB_ERR || n <= 0) return {};
   std::vector<int> rows(static_cast<size_t>(n));
-  const LRESULT got = SendMessageW(list, LB_GETSELITEMS, WPARAM(n), reinterpret_cast<LPARAM>(rows.data()));
+  const LRESULT got =
+      SendMessageW(list, LB_GETSELITEMS, WPARAM(n), reinterpret_cast<LPARAM>(rows.data()));
   rows.resize(got > 0 ? size_t(got) : 0);
   return rows;
 }
@@ -45,7 +48,8 @@ RecoveryChoice RecoveryDialog::ChoiceFor(size_t index) const {
 
 void RecoveryDialog::LoadControls(HWND dialog) {
   HWND list = GetDlgItem(dialog, IDC_RECOVERY_LIST);
-  SendMessageW(list, LB_SETTABSTOPS, WPARAM(std::size(kTabStops)), reinterpret_cast<LPARAM>(kTabStops));
+  SendMessageW(list, LB_SETTABSTOPS, WPARAM(std::size(kTabStops)),
+               reinterpret_cast<LPARAM>(kTabStops));
   for (size_t row = 0; row < documents_.size(); ++row) ShowRow(list, row, false);
   SendMessageW(list, LB_SETSEL, TRUE, 0);
 }
@@ -80,7 +84,8 @@ void RecoveryDialog::Choose(HWND dialog, RecoveryChoice choice) {
 
 INT_PTR RecoveryDialog::OnCommand(HWND dialog, int code, int id, HWND control) {
   if (code == BN_CLICKED && (id == IDC_RECOVERY_RESTORE || id == IDC_RECOVERY_DISCARD)) {
-    Choose(dialog, id == IDC_RECOVERY_RESTORE ? RecoveryChoice::kRestore : RecoveryChoice::kDiscard);
+    Choose(dialog,
+           id == IDC_RECOVERY_RESTORE ? RecoveryChoice::kRestore : RecoveryChoice::kDiscard);
     return TRUE;
   }
   return ModalDialog::OnCommand(dialog, code, id, control);

@@ -44,7 +44,7 @@ bool WriteBytes(ByteStream& out, const std::vector<uint8_t>& bytes) {
 }  // namespace
 
 std::shared_ptr<CutSnapshot> CutSnapshot::Take(Cut& cut, const CutSnapshot* previous,
-                                               std::string* error) {
+                                               std::string* error, size_t copyLimit) {
   if (auto why = CheckCutLimits(cut)) {
     if (error) *error = *why;
     return nullptr;
@@ -70,6 +70,10 @@ std::shared_ptr<CutSnapshot> CutSnapshot::Take(Cut& cut, const CutSnapshot* prev
           if (shared != previous->byCell_.end()) copy = shared->second;
         }
         if (!copy) {
+          if (snapshot->copied_ > 0 && snapshot->copied_ + cell->ByteSize() > copyLimit) {
+            snapshot->complete_ = false;
+            return;
+          }
           copy = CopyCell(*cell);
           if (!copy) {
             copied = false;
@@ -99,7 +103,8 @@ std::shared_ptr<CutSnapshot> CutSnapshot::Take(Cut& cut, const CutSnapshot* prev
 }
 
 bool CutSnapshot::SameAs(const CutSnapshot& other) const {
-  if (head_ != other.head_ || frames_ != other.frames_ || layers_.size() != other.layers_.size())
+  if (complete_ != other.complete_ || head_ != other.head_ || frames_ != other.frames_ ||
+      layers_.size() != other.layers_.size())
     return false;
   for (size_t i = 0; i < layers_.size(); ++i) {
     if (layers_[i].head != other.layers_[i].head || layers_[i].cells != other.layers_[i].cells)
@@ -109,6 +114,7 @@ bool CutSnapshot::SameAs(const CutSnapshot& other) const {
 }
 
 bool CutSnapshot::Write(ByteStream& out) const {
+  if (!complete_) return false;
   try {
     CellEncoder encoder;
     if (!WriteBytes(out, head_)) return false;

@@ -21,12 +21,17 @@ class RasterSurface;
 class CutSnapshot {
  public:
   // The cut as it stands. Cells untouched since `previous` (a snapshot of the same cut) was
-  // taken share their copy with it; then every cell's touch mark is forgotten. Null, with
-  // the marks kept, when the cut is beyond the file's limits (`error` says why) or the
-  // memory for the copies cannot be had.
+  // taken share their copy with it; the touch marks of the cells copied or shared are
+  // forgotten. Once `copyLimit` bytes are copied the other touched cells wait (at least one
+  // is copied): the snapshot is then not complete, and the next one, taken after it,
+  // goes on where it stopped. Null, with the marks kept, when the cut is beyond the file's
+  // limits (`error` says why) or the memory for the copies cannot be had.
   static std::shared_ptr<CutSnapshot> Take(Cut& cut, const CutSnapshot* previous,
-                                           std::string* error = nullptr);
+                                           std::string* error = nullptr,
+                                           size_t copyLimit = SIZE_MAX);
 
+  // Whether it holds every cell: only a complete snapshot can be written.
+  bool Complete() const { return complete_; }
   // Whether both hold the same cut: the same bytes around the layers and the same copies.
   bool SameAs(const CutSnapshot& other) const;
   // Bytes of pixels this snapshot copied (the shared cells not counted).
@@ -52,4 +57,5 @@ class CutSnapshot {
   // Only for taking the next snapshot of the same cut.
   std::unordered_map<const RasterSurface*, std::shared_ptr<CellCopy>> byCell_;
   size_t copied_ = 0;
+  bool complete_ = true;
 };

@@ -45,7 +45,8 @@ std::optional<RecoveryCopy> ParseCopy(std::string_view line) {
   auto fields = Field(line, "copy");
   if (!fields) return std::nullopt;
   RecoveryCopy copy;
-  if (!Number(*fields, copy.generation) || !Number(*fields, copy.time) || !Number(*fields, copy.size))
+  if (!Number(*fields, copy.generation) || !Number(*fields, copy.time) ||
+      !Number(*fields, copy.size))
     return std::nullopt;
   if (!PlainFileName(*fields)) return std::nullopt;
   copy.file = std::string(*fields);
@@ -81,9 +82,12 @@ std::optional<RecoveryEntry> ParseRecoveryEntry(std::string_view text) {
   if (lines.size() < 4 || lines[0] != kFirstLine) return std::nullopt;
   RecoveryEntry entry;
   const auto kind = Field(lines[1], "kind");
-  if (kind == "cut") entry.kind = DocumentKind::kCut;
-  else if (kind == "film") entry.kind = DocumentKind::kFilm;
-  else return std::nullopt;
+  if (kind == "cut")
+    entry.kind = DocumentKind::kCut;
+  else if (kind == "film")
+    entry.kind = DocumentKind::kFilm;
+  else
+    return std::nullopt;
   const auto path = Field(lines[2], "path");
   const auto caption = Field(lines[3], "caption");
   if (!path || !caption) return std::nullopt;

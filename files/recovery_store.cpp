@@ -21,7 +21,9 @@ std::string Join(const std::string& folder, const std::string& name) {
   return folder + sep + name;
 }
 
-std::string IndexName(int id) { return "d" + std::to_string(id) + ".idx"; }
+std::string IndexName(int id) {
+  return "d" + std::to_string(id) + ".idx";
+}
 
 // The document of an index file name "dN.idx", or -1.
 int IdOfIndex(const std::string& name) {
@@ -61,7 +63,8 @@ bool WholeCopy(const std::string& path, DocumentKind kind, const RecoveryCopy& c
   const bool sized = std::fseek(file, 0, SEEK_END) == 0 && std::ftell(file) == copy.size;
   std::fclose(file);
   if (!sized) return false;
-  return kind == DocumentKind::kFilm || (got == sizeof tag && std::memcmp(tag, kCutTag, sizeof tag) == 0);
+  return kind == DocumentKind::kFilm ||
+         (got == sizeof tag && std::memcmp(tag, kCutTag, sizeof tag) == 0);
 }
 
 bool WriteText(const std::string& path, const std::string& text, std::string* error) {
@@ -88,7 +91,8 @@ void RemoveSessionFolder(const std::string& folder, OwnerLock& lock) {
 
 bool RecoverySession::Open(const std::string& root, const std::string& name) {
   const std::string folder = Join(root, name);
-  if (!MakeFolder(root) || !MakeFolder(folder) || !lock_.Take(Join(folder, kLockName))) return false;
+  if (!MakeFolder(root) || !MakeFolder(folder) || !lock_.Take(Join(folder, kLockName)))
+    return false;
   folder_ = folder;
   return true;
 }
@@ -148,7 +152,9 @@ void RecoverySession::Close() {
   folder_.clear();
 }
 
-LeftCopies::~LeftCopies() { Release(); }
+LeftCopies::~LeftCopies() {
+  Release();
+}
 
 void LeftCopies::Find(const std::string& root, const std::string& ownSession) {
   Release();
@@ -196,11 +202,12 @@ void LeftCopies::Discard(const LeftDocument& document) {
   // `document` may be one of documents_: what is needed is taken before it goes.
   const std::string session = document.session;
   const int id = document.id;
-  const auto held = std::find_if(held_.begin(), held_.end(),
-                                 [&](const std::unique_ptr<Held>& h) { return h->folder == session; });
-  const auto listed = std::find_if(documents_.begin(), documents_.end(), [&](const LeftDocument& d) {
-    return d.session == session && d.id == id;
+  const auto held = std::find_if(held_.begin(), held_.end(), [&](const std::unique_ptr<Held>& h) {
+    return h->folder == session;
   });
+  const auto listed =
+      std::find_if(documents_.begin(), documents_.end(),
+                   [&](const LeftDocument& d) { return d.session == session && d.id == id; });
   if (held == held_.end() || listed == documents_.end()) return;
   documents_.erase(listed);
   RemoveDocumentFiles(session, id);

@@ -25,8 +25,12 @@ bool MakeFolder(const std::string& path) {
   return fs::is_directory(fs::path(path), ec);
 }
 
-std::vector<std::string> FilesIn(const std::string& folder) { return EntriesIn(folder, false); }
-std::vector<std::string> FoldersIn(const std::string& folder) { return EntriesIn(folder, true); }
+std::vector<std::string> FilesIn(const std::string& folder) {
+  return EntriesIn(folder, false);
+}
+std::vector<std::string> FoldersIn(const std::string& folder) {
+  return EntriesIn(folder, true);
+}
 
 bool RemoveFile(const std::string& path) {
   std::error_code ec;
@@ -34,4 +38,6 @@ bool RemoveFile(const std::string& path) {
   return !fs::exists(fs::symlink_status(fs::path(path), ec));
 }
 
-bool RemoveFolder(const std::string& path) { return RemoveFile(path); }
+bool RemoveFolder(const std::string& path) {
+  return RemoveFile(path);
+}

@@ -20,7 +20,9 @@ std::vector<std::string> EntriesIn(const std::string& folder, bool folders) {
   return names;
 }
 
-bool Gone(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
+bool Gone(DWORD error) {
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
 
 }  // namespace
 
@@ -30,10 +32,16 @@ bool MakeFolder(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-std::vector<std::string> FilesIn(const std::string& folder) { return EntriesIn(folder, false); }
-std::vector<std::string> FoldersIn(const std::string& folder) { return EntriesIn(folder, true); }
+std::vector<std::string> FilesIn(const std::string& folder) {
+  return EntriesIn(folder, false);
+}
+std::vector<std::string> FoldersIn(const std::string& folder) {
+  return EntriesIn(folder, true);
+}
 
-bool RemoveFile(const std::string& path) { return DeleteFileA(path.c_str()) || Gone(GetLastError()); }
+bool RemoveFile(const std::string& path) {
+  return DeleteFileA(path.c_str()) || Gone(GetLastError());
+}
 
 bool RemoveFolder(const std::string& path) {
   return RemoveDirectoryA(path.c_str()) || Gone(GetLastError());

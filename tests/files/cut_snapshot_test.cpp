@@ -103,6 +103,24 @@ TEST(CutSnapshot, WritesWhatWriteCutWritesCopyingOnlyTheTouchedCells) {
   EXPECT_EQ(SnapshotBytes(*s5), CutBytes(*cut));
 }
 
+TEST(CutSnapshot, TakenALimitAtATimeItEndsWholeAndUpToDate) {
+  auto cut = DrawnCut();
+  const size_t limit = cut->LayerAt(1)->CellByteSize();
+  std::shared_ptr<CutSnapshot> s;
+  int passes = 0;
+  do {
+    s = CutSnapshot::Take(*cut, s.get(), nullptr, limit);
+    ASSERT_TRUE(s);
+    EXPECT_LE(s->CopiedBytes(), limit);
+    BlockStream out;
+    EXPECT_EQ(s->Write(out), s->Complete());
+    // A cell copied in the first pass changes again: a later pass takes it anew.
+    if (++passes == 1) cut->LayerAt(0)->CellAt(0)->SetPixel(1, 1, 15);
+  } while (!s->Complete() && passes < 20);
+  EXPECT_GT(passes, 3);
+  EXPECT_EQ(SnapshotBytes(*s), CutBytes(*cut));
+}
+
 TEST(CutSnapshot, ACutBeyondTheFileIsRefusedAndKeepsItsMarks) {
   auto cut = DrawnCut();
   auto s1 = CutSnapshot::Take(*cut, nullptr);

@@ -65,8 +65,9 @@ TEST_F(Recovery, ALeftSessionIsOfferedNewestFirstAndACutShortCopyIsPassedOver) {
   Write("root/s1/d1-2.cut", std::string("Orvinade Cut", 13) + "n");
   Write("root/s1/d1-3.cut", std::string("Orvinade Cut", 13) + "newest");
   Write("root/s1/d2-2.cut.saving", "half");
-  Write("root/s1/d7.idx", "Orvina recovery entry 1\r\nkind cut\r\npath ..\\..\\x\r\ncaption x\r\n"
-                          "copy 1 5 3 ..\\..\\victim\r\n");
+  Write("root/s1/d7.idx",
+        "Orvina recovery entry 1\r\nkind cut\r\npath ..\\..\\x\r\ncaption x\r\n"
+        "copy 1 5 3 ..\\..\\victim\r\n");
   Write("victim", "keep");
   // An empty session of an editor that crashed at once goes without a word.
   ASSERT_TRUE(MakeFolder(Session("s0")));
@@ -96,7 +97,8 @@ TEST_F(Recovery, ALeftSessionIsOfferedNewestFirstAndACutShortCopyIsPassedOver) {
   EXPECT_TRUE(Exists("victim"));
   EXPECT_FALSE(Exists("root/s1/d7.idx"));
   left.Discard(docs[0]);
-  EXPECT_FALSE(Exists("root/s1/d2.idx") || Exists("root/s1/d2-1.cut") || Exists("root/s1/d2-2.cut.saving"));
+  EXPECT_FALSE(Exists("root/s1/d2.idx") || Exists("root/s1/d2-1.cut") ||
+               Exists("root/s1/d2-2.cut.saving"));
   // Later: the rest waits for the next start.
   left.Release();
   second.Find(Root(), "s8");
@@ -106,7 +108,8 @@ TEST_F(Recovery, ALeftSessionIsOfferedNewestFirstAndACutShortCopyIsPassedOver) {
 }
 
 TEST(RecoveryEntry, DamagedEntriesAreRefused) {
-  const std::string good = "Orvina recovery entry 1\nkind film\npath \ncaption c\ncopy 1 2 3 d1-1.flm\n";
+  const std::string good =
+      "Orvina recovery entry 1\nkind film\npath \ncaption c\ncopy 1 2 3 d1-1.flm\n";
   const auto entry = ParseRecoveryEntry(good);
   ASSERT_TRUE(entry);
   EXPECT_EQ(entry->kind, DocumentKind::kFilm);
