@@ -112,18 +112,14 @@ RecoveryCopies::Copied RecoveryCopies::CopyCut(CutWindow& window, Tracked& track
   Cut& cut = window.TheCut();
   std::shared_ptr<const CutSnapshot> snapshot =
       CutSnapshot::Take(cut, tracked.snapshot.get(), nullptr, limit);
-  if (!snapshot || (tracked.copied && tracked.snapshot && snapshot->SameAs(*tracked.snapshot)))
+  if (!snapshot || (Written(tracked) && tracked.snapshot && snapshot->SameAs(*tracked.snapshot)))
     return Copied::kNothing;
   tracked.snapshot = snapshot;
   if (!snapshot->Complete()) return Copied::kPartly;
-  tracked.copied = true;
   const std::string path = cut.Path();
   const std::string caption = path.empty() ? "untitled.cut" : FileNameOf(path);
-  RecoverySession* session = session_.get();
-  writer_.Post([session, snapshot, id = tracked.id, path, caption, time = SecondsNow()] {
-    session->WriteCopy(id, DocumentKind::kCut, path, caption, time,
-                       [&](ByteStream& out) { return snapshot->Write(out); });
-  });
+  Post(tracked, DocumentKind::kCut, path, caption,
+       [snapshot](ByteStream& out) { return snapshot->Write(out); });
   return Copied::kWhole;
 }
 
@@ -132,16 +128,27 @@ bool RecoveryCopies::CopyFilm() {
   // The lines go relative to the film's own file, or to the copy when it has none.
   const std::string base = film.Path().empty() ? folder_ + kSep + "film.flm" : film.Path();
   FilmText text;
-  if (!film.ToText(base, kSep, &text) || (film_.copied && film_.film == text)) return false;
+  if (!film.ToText(base, kSep, &text) || (Written(film_) && film_.film == text)) return false;
   film_.film = text;
-  film_.copied = true;
   const std::string caption = film.Path().empty() ? "untitled.flm" : FileNameOf(film.Path());
-  RecoverySession* session = session_.get();
-  writer_.Post([session, text, id = film_.id, path = film.Path(), caption, time = SecondsNow()] {
-    session->WriteCopy(id, DocumentKind::kFilm, path, caption, time,
-                       [&](ByteStream& out) { return WriteFilmText(text, out); });
-  });
+  Post(film_, DocumentKind::kFilm, film.Path(), caption,
+       [text](ByteStream& out) { return WriteFilmText(text, out); });
   return true;
+}
+
+bool RecoveryCopies::Written(const Tracked& tracked) {
+  return tracked.copied && tracked.written && tracked.written->load();
+}
+
+void RecoveryCopies::Post(Tracked& tracked, DocumentKind kind, const std::string& path,
+                          const std::string& caption, std::function<bool(ByteStream&)> write) {
+  tracked.copied = true;
+  tracked.written = std::make_shared<std::atomic<bool>>(false);
+  RecoverySession* session = session_.get();
+  writer_.Post([session, kind, path, caption, write, id = tracked.id, written = tracked.written,
+                time = SecondsNow()] {
+    written->store(session->WriteCopy(id, kind, path, caption, time, write));
+  });
 }
 
 void RecoveryCopies::Forget(Tracked& tracked) {
@@ -182,20 +189,23 @@ void RecoveryCopies::OfferLeftCopies() {
   if (left->Documents().empty()) return;
   RecoveryDialog dialog(frame_.StatusBar(), left->Documents());
   if (!dialog.Run(Program().instance, frame_.Window())) return;  // all of them later
-  std::vector<LeftDocument> settled;
+  // A restored document's old copies go once its new copy is written (the writer runs its
+  // jobs in order); a discarded one's go at once.
+  std::vector<std::pair<LeftDocument, std::shared_ptr<std::atomic<bool>>>> settled;
   std::wstring failed;
   const std::vector<LeftDocument>& documents = left->Documents();
   for (size_t i = 0; i < documents.size(); ++i) {
     const RecoveryChoice choice = dialog.ChoiceFor(i);
-    if (choice == RecoveryChoice::kRestore && !Restore(documents[i])) {
+    std::shared_ptr<std::atomic<bool>> written;
+    if (choice == RecoveryChoice::kRestore && !Restore(documents[i], &written)) {
       failed += Widen(documents[i].entry.caption) + L"\n";
       continue;
     }
-    if (choice != RecoveryChoice::kLater) settled.push_back(documents[i]);
+    if (choice != RecoveryChoice::kLater) settled.emplace_back(documents[i], written);
   }
-  // After the restored documents' new copies: the old ones go only when those are written.
   writer_.Post([left, settled] {
-    for (const LeftDocument& document : settled) left->Discard(document);
+    for (const auto& [document, written] : settled)
+      if (!written || written->load()) left->Discard(document);
     left->Release();
   });
   if (!failed.empty())
@@ -203,7 +213,8 @@ void RecoveryCopies::OfferLeftCopies() {
                 L"次の作業は復元できませんでした。コピーは残してあります。\n" + failed);
 }
 
-bool RecoveryCopies::Restore(const LeftDocument& document) {
+bool RecoveryCopies::Restore(const LeftDocument& document,
+                             std::shared_ptr<std::atomic<bool>>* written) {
   if (document.damaged) return false;
   if (document.entry.kind == DocumentKind::kFilm) {
     FilmText text;
@@ -213,7 +224,7 @@ bool RecoveryCopies::Restore(const LeftDocument& document) {
     film.Take(std::move(text), path.empty() ? document.copy : path, path, kSep);
     film.SetModified(true);
     frame_.ShowFilm();
-    if (session_) CopyFilm();
+    if (session_ && CopyFilm()) *written = film_.written;
     return true;
   }
   auto cut = std::make_unique<Cut>(1, 1, 24, std::string(), AntiAlias::kFull);
@@ -226,6 +237,7 @@ bool RecoveryCopies::Restore(const LeftDocument& document) {
   if (!window->TheCut().Path().empty()) frame_.TheFilm().AttachCut(&window->TheCut());
   frame_.RefreshPanels(window);
   // Whole at once: the old copies go as soon as this one is written.
-  if (session_) CopyCut(*window, TrackedCut(window->TheCut()), SIZE_MAX);
+  Tracked& tracked = TrackedCut(window->TheCut());
+  if (session_ && CopyCut(*window, tracked, SIZE_MAX) == Copied::kWhole) *written = tracked.written;
   return true;
 }

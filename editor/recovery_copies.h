@@ -2,8 +2,10 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -11,7 +13,9 @@
 
 #include "editor/recovery_writer.h"
 #include "files/film_text.h"
+#include "files/recovery_entry.h"
 
+class ByteStream;
 class CutSnapshot;
 class CutWindow;
 class Cut;
@@ -53,6 +57,9 @@ class RecoveryCopies {
   struct Tracked {
     int id = 0;
     bool copied = false;  // the writer was given a copy since the last save
+    // Set by the writer when the last copy was written: one that failed is written again
+    // even when nothing changed since.
+    std::shared_ptr<std::atomic<bool>> written;
     std::optional<Clock::time_point> due;
     std::shared_ptr<const CutSnapshot> snapshot;  // cuts: the base of the next snapshot
     std::optional<FilmText> film;                 // the film: its last copy
@@ -65,8 +72,13 @@ class RecoveryCopies {
   enum class Copied { kNothing, kPartly, kWhole };
   Copied CopyCut(CutWindow& window, Tracked& tracked, size_t limit);
   bool CopyFilm();
+  // Gives the writer a copy of the document, written by `write`.
+  void Post(Tracked& tracked, DocumentKind kind, const std::string& path,
+            const std::string& caption, std::function<bool(ByteStream&)> write);
+  static bool Written(const Tracked& tracked);
   void Forget(Tracked& tracked);
-  bool Restore(const LeftDocument& document);
+  // Opens the document's copy; `written` tells later whether its own first copy was written.
+  bool Restore(const LeftDocument& document, std::shared_ptr<std::atomic<bool>>* written);
 
   MainFrame& frame_;
   std::string root_;

@@ -32,7 +32,10 @@ xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
     # the system ends a process that hangs; the second half starts it again.
     started=$SECONDS
     timeout 180 wine "$WIN/tests/film_driver.exe" --gtest_filter=Recovery.BeforeTheCrash "${args[@]}" || status=1
-    pid=$(pgrep -f "Recovery.editor.OrvinaDeveloper.exe" | head -n 1)
+    pid=
+    for p in $(pgrep -x OrvinaDeveloper); do
+      tr "\0" " " </proc/$p/cmdline | grep -q "Recovery.editor" && pid=$p
+    done
     if [ -n "$pid" ]; then
       kill -KILL "$pid"
       for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
