@@ -618,6 +618,7 @@ TEST(FilmWindow, RowsFollowTheirFilesNotAWindowSavedElsewhere) {
   ASSERT_TRUE(s.Command(kCutOverwrite));
   EXPECT_FALSE(FileExists(folder + L"\\c.cut"));
   EXPECT_TRUE(FileExists(folder + L"\\v.cut"));
+  EXPECT_EQ(s.Quit(), 0);
 }
 
 // The documents an editor left in its recovery folder: caption → the entry and its folder.
