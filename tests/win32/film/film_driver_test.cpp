@@ -634,11 +634,14 @@ std::vector<LeftEntry> RecoveryEntries(const std::wstring& editorFolder) {
       if (file.size() < 4 || file.substr(file.size() - 4) != ".idx") continue;
       const std::vector<uint8_t> bytes = ReadFileBytes(Utf16(root + "\\" + session + "\\" + file));
       auto entry = ParseRecoveryEntry(std::string(bytes.begin(), bytes.end()));
-      if (entry && !entry->copies.empty()) entries.push_back({Utf16(root + "\\" + session), *entry});
+      if (entry && !entry->copies.empty())
+        entries.push_back({Utf16(root + "\\" + session), *entry});
     }
   return entries;
 }
-std::wstring NewestCopy(const LeftEntry& e) { return e.session + L"\\" + Utf16(e.entry.copies.back().file); }
+std::wstring NewestCopy(const LeftEntry& e) {
+  return e.session + L"\\" + Utf16(e.entry.copies.back().file);
+}
 
 constexpr char kRecoverySettings[] = "[Recovery]\r\nInterval=1\r\n";
 
@@ -717,7 +720,8 @@ TEST(Recovery, AfterTheCrash) {
     if (e.entry.caption == "a.cut") copy = NewestCopy(e);
   ASSERT_FALSE(gEnv.orvina.empty()) << "--orvina is needed";
   const std::wstring composed = folder + L"\\copy.bmp";
-  ASSERT_EQ(RunProgram(gEnv.orvina, L"cut compose " + Quoted(copy) + L" -o " + Quoted(composed)), 0);
+  ASSERT_EQ(RunProgram(gEnv.orvina, L"cut compose " + Quoted(copy) + L" -o " + Quoted(composed)),
+            0);
   const Composed expected = ReadComposed(composed);
   ASSERT_GT(expected.width, 0);
 
@@ -736,10 +740,14 @@ TEST(Recovery, AfterTheCrash) {
 
   // The cut comes back changed, bound to its file, which is as it was before the drawing;
   // the film brings its row back, linked to the window.
-  ASSERT_EQ(s.CutWindows().size(), 1u);
+  ASSERT_TRUE(WaitFor(10000, [&] {
+    return s.CutWindows().size() == 1 && s.Rows(kCutList).size() == 1;
+  })) << s.CutWindows().size() << " windows";
+  ASSERT_TRUE(s.Sync());
   EXPECT_EQ(s.CutTitle(), L"a.cut");
   const SIZE client = s.CutClientSize();
-  EXPECT_TRUE(ShowsImage(s, {ExpectedView(expected, PaletteOf(expected), ViewState{}, client.cx, client.cy)}));
+  EXPECT_TRUE(ShowsImage(
+      s, {ExpectedView(expected, PaletteOf(expected), ViewState{}, client.cx, client.cy)}));
   EXPECT_EQ(ReadFileBytes(folder + L"\\a.cut"), ReadFileBytes(folder + L"\\a.before"));
   EXPECT_EQ(JoinRows(s.Rows(kCutList)), L"a");
   s.Choose(kCutList, 0);
@@ -795,7 +803,8 @@ int main(int argc, char** argv) {
                         {"--work", &gEnv.work, true},
                         {"--measure", &gEnv.measure},
                         {"--orvina", &gEnv.orvina}},
-                       "film_driver --editor OrvinaDeveloper.exe --work FOLDER [--orvina orvina.exe] [--measure FILM]"))
+                       "film_driver --editor OrvinaDeveloper.exe --work FOLDER [--orvina orvina.exe]"
+                       " [--measure FILM]"))
     return 2;
   return RUN_ALL_TESTS();
 }

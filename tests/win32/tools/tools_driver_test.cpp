@@ -737,7 +737,8 @@ std::wstring WriteBigCut(const std::wstring& path, int cellsPerLayer) {
     Layer& layer = *cut.LayerAt(l);
     for (int k = 1; k < cellsPerLayer; ++k) {
       layer.InsertCellAfter(k - 1, 0);
-      std::memcpy(layer.CellAt(k)->Bits(), static_cast<const RasterSurface&>(cell).Bits(), cell.ByteSize());
+      const RasterSurface& first = cell;
+      std::memcpy(layer.CellAt(k)->Bits(), first.Bits(), first.ByteSize());
     }
   }
   EXPECT_TRUE(SaveCut(cut, Utf8(path)));
@@ -747,7 +748,8 @@ std::wstring WriteBigCut(const std::wstring& path, int cellsPerLayer) {
 // The free pen on a big cut with an 8-pixel tone pen: one stroke of 200 mouse moves of 5
 // pixels, each timed from sending it to the end of its handling, which copies the repainted
 // rectangle to the window. `during` runs after a first stroke, before the timed one.
-void MeasureFreePen(DrawingSession& run, const char* what, const std::function<void()>& during = {}) {
+void MeasureFreePen(DrawingSession& run, const char* what,
+                    const std::function<void()>& during = {}) {
   run.SetCanvas(1920, 1080);
   run.Command(ID_TOOL_FREE_PEN);
   run.RightClick({100, 100});
@@ -817,7 +819,8 @@ TEST(Latency, FreePenStrokeWhileARecoveryCopyIsWritten) {
     ASSERT_TRUE(WaitFor(15000, writing)) << "no copy was begun";
   });
   overlapped = writing();
-  std::printf("the copy was %s when the stroke ended\n", overlapped ? "still being written" : "written");
+  std::printf("the copy was %s when the stroke ended\n",
+              overlapped ? "still being written" : "written");
 }
 
 // The base cut: shapes on the bottom layer, the top layer empty.
