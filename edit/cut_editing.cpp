@@ -226,15 +226,16 @@ bool ApplyLayerProperties(Cut& cut, const LayerProperties& p) {
   if (!entry || !entry->layer) return false;
   Layer* layer = entry->layer;
   if (p.width < 1 || p.height < 1) return false;
-  if (layer->Name() != p.name) layer->SetName(p.name);
   if (p.width != layer->Width() || p.height != layer->Height()) {
+    // A size the memory cannot hold changes nothing.
+    if (!layer->Resize(p.width, p.height)) return false;
     // The snapshot's bytes no longer match the cell's rows after a resize.
     bool holdsUndo = false;
     layer->Cells().ForEach([&](RasterSurface* cell) { holdsUndo |= cell == cut.UndoCell(); });
     if (holdsUndo) cut.DropUndo();
-    layer->Resize(p.width, p.height);
     cut.GrowUndoBuffer(layer->CellByteSize());
   }
+  if (layer->Name() != p.name) layer->SetName(p.name);
   layer->SetFollowFrame(p.followFrame);
   cut.MarkChanged(kChangeContent);
   return true;

@@ -47,6 +47,8 @@ inline constexpr NumberSetting kNewCutWidth{240, 1, 32767};    // OnNewCut/width
 inline constexpr NumberSetting kNewCutHeight{180, 1, 32767};   // OnNewCut/height
 inline constexpr NumberSetting kNewCutFps{24, 1, 32767};       // OnNewCut/fps
 inline constexpr NumberSetting kNewCutAntiAlias{0, 0, 2};      // OnNewCut/anti
+// Recovery/Interval: seconds between recovery copies of a changed document, 0 for none.
+inline constexpr NumberSetting kRecoveryInterval{30, 0, 86400};
 int32_t ParseNumberSetting(std::string_view value, const NumberSetting& setting);
 std::string FormatNumberSetting(int32_t value);
 

@@ -11,6 +11,12 @@ void ZoomTool(const ToolEvent& e, CutView& view) {
 
 }  // namespace
 
+bool GestureInProgress(const ToolStates& s) {
+  return s.freePen.drawing || s.line.count < 0 || s.rectangle.active || s.eraser.erasing ||
+         s.border.active || s.mosaic.dragging || s.framePosition.dragging ||
+         s.layerPosition.dragging || s.select.mode >= RegionSelectState::kNew;
+}
+
 void RunTool(uint32_t tool, const ToolEvent& e, CutView& view, ToolStates& s) {
   switch (tool) {
     case command::kFreePenTool:

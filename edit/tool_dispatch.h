@@ -32,5 +32,8 @@ struct ToolStates {
   PasteBuffer paste;
 };
 
+// Whether a tool is in the middle of a drag, with a change to the cell begun and not done.
+bool GestureInProgress(const ToolStates& states);
+
 // Calls the handler of `tool` (a tool's menu command number); other numbers do nothing.
 void RunTool(uint32_t tool, const ToolEvent& event, CutView& view, ToolStates& states);

@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <new>
 
 #include "edit/view_repaint.h"
 #include "edit/view_scroll.h"
@@ -10,6 +11,7 @@
 #include "editor/main_frame.h"
 #include "editor/pen_chooser.h"
 #include "editor/program_state.h"
+#include "editor/recovery_copies.h"
 #include "editor/resource.h"
 #include "editor/ui_text.h"
 #include "files/cut_file.h"
@@ -120,7 +122,13 @@ LRESULT CALLBACK CutWindow::WindowProc(HWND window, UINT message, WPARAM wParam,
     delete self;
     return result;
   }
-  return self->OnMessage(message, wParam, lParam);
+  try {
+    return self->OnMessage(message, wParam, lParam);
+  } catch (const std::bad_alloc&) {
+    // An edit the memory cannot hold stops where it is; the editor and the cut stay.
+    MessageBeep(MB_ICONHAND);
+    return 0;
+  }
 }
 
 LRESULT CutWindow::Default(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -433,6 +441,15 @@ void CutWindow::OnClose() {
 void CutWindow::OnDestroy() {
   KillTimer(window_, kRightButtonTimer);
   ForgetView(*this);
+  frame_.Recovery().Closed(*cut_);
+}
+
+void CutWindow::ChangePath(const std::string& path) {
+  Film& film = frame_.TheFilm();
+  film.DetachCut(cut_.get());
+  cut_->SetPath(path);
+  film.AttachCut(cut_.get());
+  UpdateTitle();
 }
 
 void CutWindow::CutSizeChanged() {

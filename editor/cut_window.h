@@ -111,6 +111,8 @@ class CutWindow : public CutView {
   void Cancel();
   void SetUpScrollBars();
   void CopyToWindow(HDC dc, const Rect& source, const Rect& destination);
+  // The cut takes another path: the film's rows link to it by the new path alone.
+  void ChangePath(const std::string& path);
   // Copies a canvas rectangle of the display bitmap to the window as it is.
   void ShowCanvas(Rect canvas);
   void UpdateTitle();

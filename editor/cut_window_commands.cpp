@@ -5,6 +5,7 @@
 #include "editor/cut_window.h"
 #include "editor/main_frame.h"
 #include "editor/program_state.h"
+#include "editor/recovery_copies.h"
 #include "editor/resource.h"
 #include "export/cut_preview.h"
 #include "export/frame_bitmap.h"
@@ -272,8 +273,8 @@ void CutWindow::ApplyProperties(int32_t width, int32_t height, int32_t fps,
 bool CutWindow::WriteToPath(const std::string& path, std::string* why) {
   RemoveUnusedLayers(*cut_);
   if (!SaveCut(*cut_, path, why)) return false;
-  cut_->SetPath(path);
-  UpdateTitle();
+  ChangePath(path);
+  frame_.Recovery().ForgetSaved();
   return true;
 }
 

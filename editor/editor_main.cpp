@@ -11,6 +11,7 @@
 #include "editor/editor_settings_file.h"
 #include "editor/main_frame.h"
 #include "editor/program_state.h"
+#include "editor/recovery_copies.h"
 #include "editor/resource.h"
 #include "files/film.h"
 #include "files/palette_file.h"
@@ -81,8 +82,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
   }
   ShowWindow(frame->Window(), show);
   UpdateWindow(frame->Window());
+  frame->Recovery().Start(program.recoveryInterval);
+  frame->Recovery().OfferLeftCopies();
   const int code = RunMessageLoop(*frame, LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_ACCELERATORS)));
 
+  frame->Recovery().Close();
   WriteExitSettings(frame->TheFilm().Path());
   ReleaseDisplayResources();
   SetTheMainFrame(nullptr);

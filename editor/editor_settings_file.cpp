@@ -25,6 +25,11 @@ std::string SettingsPath() {
   return p + ".ini";
 }
 
+std::string RecoveryFolderPath() {
+  const std::string settings = SettingsPath();
+  return settings.substr(0, settings.size() - 3) + "recovery";
+}
+
 std::string ReadSetting(const char* section, const char* key, size_t bufferBytes) {
   std::vector<char> value(bufferBytes, '\0');
   const DWORD n = GetPrivateProfileStringA(section, key, "", value.data(), DWORD(value.size()),
@@ -46,6 +51,7 @@ void ReadStartSettings() {
   p.clipTransparent =
       ParseNumberSetting(ReadSetting("OnClipTrans", "Flag", kBrushBytes), kClipFlagSetting) != 0;
   p.clipColor = ParseClipColor(ReadSetting("OnClipTrans", "RGB", kColorBytes));
+  p.recoveryInterval = ParseNumberSetting(ReadSetting("Recovery", "Interval", kBrushBytes), kRecoveryInterval);
 }
 
 std::string ReadFilmSetting() {

@@ -10,10 +10,12 @@
 
 // The program's path with its extension replaced by "ini".
 std::string SettingsPath();
+// The folder of the recovery copies, beside the settings file: the extension "recovery".
+std::string RecoveryFolderPath();
 std::string ReadSetting(const char* section, const char* key, size_t bufferBytes);
 void WriteSetting(const char* section, const char* key, const std::string& value);
 
-// Start-up: font, brush and clipboard colour into the program state. Exit: film, font,
+// Start-up: font, brush, clipboard colour and the recovery interval into the program state. Exit: film, font,
 // brush back.
 void ReadStartSettings();
 std::string ReadFilmSetting();

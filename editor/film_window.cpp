@@ -12,6 +12,7 @@
 #include "editor/editor_settings_file.h"
 #include "editor/main_frame.h"
 #include "editor/program_state.h"
+#include "editor/recovery_copies.h"
 #include "editor/resource.h"
 #include "editor/ui_text.h"
 #include "editor/wait_cursor.h"
@@ -68,6 +69,13 @@ bool UsableFileName(const std::string& name) {
   return true;
 }
 
+// Counts an export or preview while it runs: recovery copies wait for its end.
+struct ExportRunning {
+  explicit ExportRunning(int& running) : count(running) { ++count; }
+  ~ExportRunning() { --count; }
+  int& count;
+};
+
 // Deletes a file; true when it is gone (also when it was gone already).
 bool DeleteIfThere(const std::string& path) {
   if (DeleteFileA(path.c_str())) return true;
@@ -77,10 +85,7 @@ bool DeleteIfThere(const std::string& path) {
 
 }  // namespace
 
-void CutWindow::TakePath(const std::string& path) {
-  cut_->SetPath(path);
-  UpdateTitle();
-}
+void CutWindow::TakePath(const std::string& path) { ChangePath(path); }
 
 bool MainFrame::RunFilmCommand(int id) {
   switch (id) {
@@ -192,7 +197,10 @@ bool MainFrame::AskSaveFilm() {
   if (!AskYesNo(frame_, instance_, IDS_ASK_SAVE, SaveQuestionName(film_->Path()))) return true;
   {
     WaitCursor wait;
-    if (film_->SaveToOwnPath(kSep)) return true;
+    if (film_->SaveToOwnPath(kSep)) {
+      recovery_->ForgetSaved();
+      return true;
+    }
   }
   return SaveFilmAs();
 }
@@ -203,6 +211,7 @@ bool MainFrame::SaveFilmAs() {
         return film_->Save(path, kSep, why);
       });
   UpdateTitle();
+  recovery_->ForgetSaved();
   return saved == ChosenSave::kSaved;
 }
 
@@ -218,6 +227,7 @@ void MainFrame::OnOverwriteFilm() {
     saved = film_->SaveToOwnPath(kSep, &why);
   }
   UpdateTitle();
+  recovery_->ForgetSaved();
   if (!saved) ShowFileFailure(frame_, film_->Path(), why);
 }
 
@@ -253,12 +263,16 @@ void MainFrame::OnOpenFilm() {
 bool MainFrame::OpenFilm(const std::string& path) {
   // A film that cannot be read leaves the film and its list as they were.
   if (!film_->Load(path, kSep)) return false;
+  ShowFilm();
+  return true;
+}
+
+void MainFrame::ShowFilm() {
   // Cuts open in windows are the documents of their rows again.
   for (HWND child = GetWindow(mdiClient_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
     if (CutWindow* window = CutWindow::FromWindow(child)) film_->AttachCut(&window->TheCut());
   FillCutList();
   UpdateTitle();
-  return true;
 }
 
 void MainFrame::OnFilmProperties() {
@@ -297,6 +311,7 @@ void MainFrame::OnPlaySelectedCuts() {
   BlockStream ov;
   bool made;
   {
+    const ExportRunning running(exports_);
     WaitCursor wait;
     FilmExporter exporter(anim_.Buffer());
     made = exporter.Export(*film_, rows, ov, nullptr, nullptr, nullptr);
@@ -319,6 +334,7 @@ void MainFrame::OnExportFilm() {
     Beep();
     return;
   }
+  const ExportRunning running(exports_);
   WaitCursor wait;
   StopAnimation();
   std::vector<int32_t> items;
@@ -426,19 +442,30 @@ void MainFrame::OnDeleteCuts() {
   if (rows.empty()) return;
   const bool withFiles =
       AskYesNo(frame_, instance_, IDS_ASK_DELETE_FILES, std::string(), MB_ICONQUESTION);
-  std::vector<int32_t> removed;
+  // The selected rows go; with their files, so does every other row naming a deleted file.
+  std::vector<bool> goes(size_t(film_->Count()), false), selected(goes);
   bool kept = false;
   for (auto r = rows.rbegin(); r != rows.rend(); ++r) {
-    const int32_t i = *r;
-    FilmItem* item = film_->ItemAt(i);
-    if (!item) continue;
+    const std::string path = film_->PathAt(*r);
+    selected[size_t(*r)] = true;
+    if (!withFiles) {
+      goes[size_t(*r)] = true;
+      continue;
+    }
     // A cut whose file stays keeps its row.
-    if (withFiles && !DeleteIfThere(item->path)) {
+    if (!DeleteIfThere(path)) {
       kept = true;
       continue;
     }
-    if (withFiles) DeleteIfThere(CachePathOf(item->path));
-    CutWindow* window = withFiles ? WindowOfCut(item->cut) : nullptr;
+    DeleteIfThere(CachePathOf(path));
+    for (int32_t i = 0; i < film_->Count(); ++i)
+      if (film_->PathAt(i) == path) goes[size_t(i)] = true;
+  }
+  std::vector<int32_t> removed;
+  for (int32_t i = film_->Count() - 1; i >= 0; --i) {
+    if (!goes[size_t(i)]) continue;
+    // Only a window still showing the deleted file closes.
+    CutWindow* window = withFiles ? WindowOfCut(film_->DocumentAt(i)) : nullptr;
     film_->RemoveCut(i);
     removed.push_back(i);
     if (window) {
@@ -453,6 +480,7 @@ void MainFrame::OnDeleteCuts() {
   SendMessageW(cutList_, WM_SETREDRAW, FALSE, 0);
   for (const int32_t i : removed) {
     SendMessageW(cutList_, LB_DELETESTRING, WPARAM(i), 0);
+    if (!selected[size_t(i)]) continue;
     SendMessageW(cutList_, LB_SETCARETINDEX, WPARAM(i), FALSE);
     SendMessageW(cutList_, LB_SETSEL, TRUE, i);
   }
@@ -471,8 +499,9 @@ void MainFrame::OnRenameCut() {
   if (!dialog.Run(instance_, frame_) || dialog.name == BaseNameOf(old)) return;
   const PathParts parts = SplitPath(old);
   const std::string renamed = parts.folder + dialog.name + parts.extension;
-  // The file is renamed first: when that fails, nothing changes.
-  if (!UsableFileName(dialog.name) || !MoveFileA(old.c_str(), renamed.c_str())) {
+  Cut* open = film_->DocumentAt(i);
+  // The file is renamed first, its compile cache with it: when that fails, nothing changes.
+  if (!UsableFileName(dialog.name) || !RenameCutWithCache(old, renamed)) {
     Beep();
     return;
   }
@@ -487,8 +516,8 @@ void MainFrame::OnRenameCut() {
   SendMessageW(cutList_, LB_SETCARETINDEX, WPARAM(i), FALSE);
   SendMessageW(cutList_, WM_SETREDRAW, TRUE, 0);
   InvalidateRect(cutList_, nullptr, TRUE);
-  if (CutWindow* window = WindowOfCut(film_->ItemAt(i)->cut)) window->TakePath(renamed);
   film_->RenamePath(i, renamed);
+  if (CutWindow* window = WindowOfCut(open)) window->TakePath(renamed);
 }
 
 void MainFrame::OnCloseAll() {

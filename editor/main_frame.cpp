@@ -4,10 +4,14 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <new>
 
+#include "edit/tool_dispatch.h"
 #include "editor/cut_window.h"
+#include "editor/editor_tools.h"
 #include "editor/pen_chooser.h"
 #include "editor/program_state.h"
+#include "editor/recovery_copies.h"
 #include "editor/resource.h"
 #include "editor/ui_text.h"
 #include "files/film.h"
@@ -24,6 +28,8 @@ constexpr int kSplitterWidth = 2;
 constexpr int kToolbarImages = 27;
 constexpr int kToolbarImage = 16;
 constexpr int kTooltipChars = 80;
+constexpr UINT_PTR kRecoveryTimer = 1;
+constexpr UINT kRecoveryTimerMs = 1000;
 
 MainFrame* gMainFrame = nullptr;
 
@@ -90,7 +96,8 @@ MainFrame::MainFrame(HINSTANCE instance)
     : instance_(instance),
       currentTool_(ID_TOOL_FREE_PEN),
       previousTool_(ID_TOOL_FREE_PEN),
-      film_(std::make_unique<Film>()) {
+      film_(std::make_unique<Film>()),
+      recovery_(std::make_unique<RecoveryCopies>(*this)) {
   film_->SetSize(320, 240);
 }
 
@@ -124,7 +131,13 @@ LRESULT CALLBACK MainFrame::WindowProc(HWND window, UINT message, WPARAM wParam,
   }
   auto* self = reinterpret_cast<MainFrame*>(GetWindowLongPtrW(window, 0));
   if (!self) return DefFrameProcW(window, nullptr, message, wParam, lParam);
-  return self->OnMessage(message, wParam, lParam);
+  try {
+    return self->OnMessage(message, wParam, lParam);
+  } catch (const std::bad_alloc&) {
+    // What the memory cannot hold is not done; the editor and its documents stay.
+    MessageBeep(MB_ICONHAND);
+    return 0;
+  }
 }
 
 LRESULT MainFrame::Default(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -176,6 +189,16 @@ LRESULT MainFrame::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DROPFILES:
       OnDropFiles(reinterpret_cast<HDROP>(wParam));
       return 0;
+    case WM_TIMER:
+      OnTimer(wParam);
+      return 0;
+    case WM_ACTIVATEAPP:
+      if (!wParam) recovery_->OnDeactivated();
+      break;
+    case WM_ENTERMENULOOP:
+    case WM_EXITMENULOOP:
+      menuLoop_ = message == WM_ENTERMENULOOP;
+      break;
   }
   return Default(message, wParam, lParam);
 }
@@ -230,6 +253,7 @@ bool MainFrame::OnCreate() {
   layoutFlags_ = kStatusBarShown | kToolbarShown | kPanelsShown | kNormalLayout;
   // Cuts opened before the frame is first shown get a client of the right size.
   Layout();
+  SetTimer(frame_, kRecoveryTimer, kRecoveryTimerMs, nullptr);
   return true;
 }
 
@@ -242,6 +266,7 @@ bool MainFrame::CreateToolbar() {
 }
 
 void MainFrame::OnDestroy() {
+  KillTimer(frame_, kRecoveryTimer);
   anim_.Stop();
   if (toolPopup_) DestroyMenu(toolPopup_);
   toolPopup_ = nullptr;
@@ -393,6 +418,24 @@ void MainFrame::OnDropFiles(HDROP drop) {
   SetForegroundWindow(frame_);
 }
 
+void MainFrame::OnTimer(UINT_PTR id) {
+  if (id == kRecoveryTimer) recovery_->OnTimer();
+}
+
+bool MainFrame::AtRest() {
+  if (menuLoop_ || exports_ > 0 || splitterDragging_ || !IsWindowEnabled(frame_) || GetCapture())
+    return false;
+  for (const int button : {VK_LBUTTON, VK_RBUTTON, VK_MBUTTON})
+    if (GetAsyncKeyState(button) & 0x8000) return false;
+  if (GestureInProgress(EditorTools())) return false;
+  // A floating paste is not put down yet.
+  for (HWND child = GetWindow(mdiClient_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    CutWindow* cut = CutWindow::FromWindow(child);
+    if (cut && cut->TheSelection().floating) return false;
+  }
+  return true;
+}
+
 void MainFrame::DrawSplitterTrack() {
   RECT client;
   GetClientRect(frame_, &client);
@@ -541,7 +584,7 @@ void MainFrame::OpenCutAtCaret() {
   if (!item) return;
   for (HWND child = GetWindow(mdiClient_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
     CutWindow* cut = CutWindow::FromWindow(child);
-    if (cut && &cut->TheCut() == item->cut) {
+    if (cut && &cut->TheCut() == item->Document()) {
       SendMessageW(mdiClient_, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(child), 0);
       return;
     }

@@ -16,6 +16,7 @@ class BlockStream;
 class Cut;
 class CutWindow;
 class Film;
+class RecoveryCopies;
 struct NewCutValues;
 
 // The cut window's first user message: the current tool drops its feedback on the window.
@@ -66,6 +67,15 @@ class MainFrame {
   bool OpenCutFile(const std::string& path);
   // Replaces the film with the film file; false, keeping the film, when it cannot be read.
   bool OpenFilm(const std::string& path);
+  // After the film was replaced: its rows link the open cut windows again, the cut list
+  // shows them, the caption names the film.
+  void ShowFilm();
+
+  // The recovery copies of the documents not saved.
+  RecoveryCopies& Recovery() { return *recovery_; }
+  // Nothing is being drawn, dragged, asked, chosen from a menu or exported: a moment in
+  // which every document is whole.
+  bool AtRest();
 
   // The close question of a cut window (the cut's file name, or "untitled.cut"): saves when
   // answered yes. False when the window must stay open: the cut could not be saved and the
@@ -118,6 +128,7 @@ class MainFrame {
   void OnInitMenu(HMENU menu);
   void OnInitMenuPopup(HMENU menu);
   void OnDropFiles(HDROP drop);
+  void OnTimer(UINT_PTR id);
   void OnSplitterDown(int x);
   void OnSplitterMove(int x);
   void OnSplitterUp(int x);
@@ -219,6 +230,9 @@ class MainFrame {
   HWND panelWindow_ = nullptr;
   // The comment field's own input-method state, swapped in while it has the focus.
   bool commentImeOpen_ = false;
+  bool menuLoop_ = false;
+  int exports_ = 0;  // exports and previews running
+  std::unique_ptr<RecoveryCopies> recovery_;
 };
 
 // The one main frame, set at start-up (null before and after).

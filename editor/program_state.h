@@ -35,6 +35,7 @@ struct ProgramState {
   bool clipTransparent = false;     // clipboard pictures: one colour becomes transparent
   uint32_t clipColor = 0x00FF00;    // 0x00RRGGBB
   NewCutValues newCut;
+  int32_t recoveryInterval = 30;    // seconds between recovery copies, 0 for none
 };
 
 ProgramState& Program();

@@ -27,6 +27,7 @@
 #define IDD_FRAME_SIZE 123
 #define IDD_RENAME_CUT 126
 #define IDD_RANDOM_DOTS 127
+#define IDD_RECOVERY 128
 
 // Dialog controls. Several ids serve in more than one dialog.
 #define IDC_NAME 1000
@@ -75,6 +76,9 @@
 #define IDC_FOLLOW_FRAME 1060
 #define IDC_DOT_SPACING_SPIN 1061
 #define IDC_END_FRAME 1065
+#define IDC_RECOVERY_LIST 1070
+#define IDC_RECOVERY_RESTORE 1071
+#define IDC_RECOVERY_DISCARD 1072
 
 // Child windows of the main frame.
 #define IDC_MDI_CLIENT 10001

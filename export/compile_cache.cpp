@@ -11,6 +11,7 @@
 #include "io/cp932.h"
 #include "io/failure.h"
 #include "io/file_stream.h"
+#include "io/file_system.h"
 #include "io/file_time.h"
 #include "io/safe_save.h"
 #include "io/whole_file.h"
@@ -19,6 +20,19 @@
 std::string CachePathOf(const std::string& cutPath) {
   const PathParts parts = SplitPath(cutPath);
   return parts.folder + parts.name + ".tl";
+}
+
+bool RenameCutWithCache(const std::string& from, const std::string& to) {
+  // A name that differs only in case may name the same file: renaming to it is allowed.
+  if (from.empty() || to.empty() || (FileExists(to) && !SameFile(from, to))) return false;
+  if (std::rename(from.c_str(), to.c_str()) != 0) return false;
+  const std::string oldCache = CachePathOf(from), newCache = CachePathOf(to);
+  if (oldCache == newCache) return true;
+  if (!SameFile(oldCache, newCache)) std::remove(newCache.c_str());
+  // A cache that cannot move goes: the cut compiles afresh.
+  if (FileExists(oldCache) && std::rename(oldCache.c_str(), newCache.c_str()) != 0)
+    std::remove(oldCache.c_str());
+  return true;
 }
 
 bool CacheIsNewer(const std::string& cachePath, const std::string& cutPath) {

@@ -16,6 +16,11 @@ class FrameSurface;
 // The cut file's path with its extension replaced by "tl" (added when it has none).
 std::string CachePathOf(const std::string& cutPath);
 
+// Renames a cut file, and its cache with it: a cache left behind would stand in for a cut
+// later given the old name, and one already at the new name belongs to no cut. False,
+// changing nothing, when the new name is taken or the cut file cannot be renamed.
+bool RenameCutWithCache(const std::string& from, const std::string& to);
+
 // A cache may stand in for its cut file only when it was written after it: a cut saved
 // since is compiled again. False when either time cannot be learnt.
 bool CacheIsNewer(const std::string& cachePath, const std::string& cutPath);

@@ -12,7 +12,7 @@ bool FilmExporter::AddCutToOv(FilmItem& item, int32_t n, ov::OvWriter& ov, Expor
   result = ExportedCut{};
   result.index = n;
   result.path = item.path;
-  if (!CompileThroughCache(item.path, item.cut, buffer_, work_, compiled_, &result.use, why))
+  if (!CompileThroughCache(item.path, item.Document(), buffer_, work_, compiled_, &result.use, why))
     return false;
   result.frames = WholeTlFrameCount(compiled_);
   if (!ov.BeginCut(n) || !ov.AppendTl(compiled_, &result.imageWidth, &result.imageHeight))

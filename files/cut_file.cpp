@@ -55,9 +55,7 @@ std::optional<std::string> CheckCutLimits(Cut& cut) {
   return std::nullopt;
 }
 
-bool WriteCut(Cut& cut, ByteStream& stream, std::string* error) {
-  if (auto why = CheckCutLimits(cut)) return Fail(error, *why);
-  FieldWriter w;
+void WriteCutHead(Cut& cut, FieldWriter& w) {
   w.String(kCutTag);
   w.U16(uint32_t(cut.CanvasWidth()));
   w.U16(uint32_t(cut.CanvasHeight()));
@@ -69,24 +67,33 @@ bool WriteCut(Cut& cut, ByteStream& stream, std::string* error) {
   w.U8(aa == AntiAlias::kHalf ? 1 : aa == AntiAlias::kQuarter ? 2 : 0);
   w.U8(uint32_t(cut.LayerCount()));
   w.U16(uint32_t(cut.FrameCount()));
+}
+
+void WriteFrameRecord(Cut& cut, Frame& frame, FieldWriter& w) {
+  w.U16(uint32_t(frame.X()));
+  w.U16(uint32_t(frame.Y()));
+  w.U16(uint32_t(frame.Time()));
+  w.U16(uint32_t(frame.Loop()));
+  w.U8(uint32_t(frame.ToneKey()));
+  w.String(frame.Comment());
+  w.U8(uint32_t(frame.EntryCount()));
+  for (int32_t e = 0; e < frame.EntryCount(); ++e) {
+    LayerEntry entry = *frame.EntryAt(e);
+    w.U8(uint32_t(entry.layer ? cut.IndexOfLayer(entry.layer) : -1));
+    w.U16(uint32_t(entry.x));
+    w.U16(uint32_t(entry.y));
+    w.U16(uint32_t(entry.cell));
+  }
+}
+
+bool WriteCut(Cut& cut, ByteStream& stream, std::string* error) {
+  if (auto why = CheckCutLimits(cut)) return Fail(error, *why);
+  FieldWriter w;
+  WriteCutHead(cut, w);
   bool ok = w.FlushTo(stream);
   for (int32_t i = 0; i < cut.LayerCount(); ++i) ok = ok && WriteLayerRecord(*cut.LayerAt(i), stream);
   for (int32_t i = 0; i < cut.FrameCount() && ok; ++i) {
-    Frame& frame = *cut.FrameAt(i);
-    w.U16(uint32_t(frame.X()));
-    w.U16(uint32_t(frame.Y()));
-    w.U16(uint32_t(frame.Time()));
-    w.U16(uint32_t(frame.Loop()));
-    w.U8(uint32_t(frame.ToneKey()));
-    w.String(frame.Comment());
-    w.U8(uint32_t(frame.EntryCount()));
-    for (int32_t e = 0; e < frame.EntryCount(); ++e) {
-      LayerEntry entry = *frame.EntryAt(e);
-      w.U8(uint32_t(entry.layer ? cut.IndexOfLayer(entry.layer) : -1));
-      w.U16(uint32_t(entry.x));
-      w.U16(uint32_t(entry.y));
-      w.U16(uint32_t(entry.cell));
-    }
+    WriteFrameRecord(cut, *cut.FrameAt(i), w);
     if (w.Bytes().size() >= (1u << 16)) ok = w.FlushTo(stream);
   }
   ok = ok && w.FlushTo(stream);

@@ -25,6 +25,8 @@
 
 class ByteStream;
 class Cut;
+class FieldWriter;
+class Frame;
 class RasterSurface;
 
 inline constexpr char kCutTag[] = "Orvinade Cut";
@@ -35,6 +37,11 @@ std::optional<std::string> CheckCutLimits(Cut& cut);
 // Writes the whole cut. Refuses (writing nothing) a cut beyond the file's limits; false
 // also when a write failed. Clears the unsaved flag on success.
 bool WriteCut(Cut& cut, ByteStream& stream, std::string* error = nullptr);
+
+// The pieces WriteCut writes around the layer records, for writers that take a cut apart:
+// the tag and header up to the frame count, and one frame record.
+void WriteCutHead(Cut& cut, FieldWriter& w);
+void WriteFrameRecord(Cut& cut, Frame& frame, FieldWriter& w);
 
 // Reads a cut; on any failure the cut is left as it was and `error` says why ("not a cut
 // file" for a wrong tag). Every layer made gets `prototype` for its cells.

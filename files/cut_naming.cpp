@@ -1,5 +1,6 @@
 #include "files/cut_naming.h"
 
+#include <cctype>
 #include <cstdio>
 #include <vector>
 
@@ -33,13 +34,29 @@ std::string Replaced(const std::string& text, size_t from, char was, char now) {
 bool IsFolderSeparator(char c) { return c == '\\' || c == '/'; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
+bool HasDriveLetter(const std::string& path) {
+  return path.size() >= 2 && path[1] == ':' && std::isalpha(uint8_t(path[0]));
+}
+
+// Drive letters name the same drive in either case.
+bool SameDrive(const std::string& a, const std::string& b) {
+  return HasDriveLetter(a) && HasDriveLetter(b) &&
+         std::tolower(uint8_t(a[0])) == std::tolower(uint8_t(b[0]));
+}
+
 }  // namespace
+
+bool SamePathText(const std::string& a, const std::string& b) {
+  if (a == b) return true;
+  return a.size() == b.size() && SameDrive(a, b) && a.compare(1, std::string::npos, b, 1) == 0;
+}
 
 std::string RelativePath(const std::string& cutPath, const std::string& filmPath, char sep) {
   size_t common = 0;
   for (size_t i = 0; i < cutPath.size() && i < filmPath.size();) {
     const size_t n = Cp932CharLength(cutPath, i);
-    if (cutPath.compare(i, n, filmPath, i, n) != 0) break;
+    const bool drive = i == 0 && SameDrive(cutPath, filmPath);
+    if (!drive && cutPath.compare(i, n, filmPath, i, n) != 0) break;
     if (cutPath[i] == sep) common = i + 1;
     i += n;
   }

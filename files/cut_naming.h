@@ -7,13 +7,18 @@
 
 // `cutPath` relative to the folder of `filmPath`: "../" for each folder of the film below
 // the folder both share, then the rest of the cut path, with "/" between folders. `sep` is
-// the separator the two paths use.
+// the separator the two paths use. Drive letters are compared without case. Paths that
+// share nothing (other drives) give a line that ResolvePath cannot follow back.
 std::string RelativePath(const std::string& cutPath, const std::string& filmPath, char sep);
 
 // The full path of a film line: the film's folder, one folder higher for each leading
 // "../", then the rest of the line with "/" turned into `sep`. Empty when the film path
 // has too few separators to climb that far, or the climb ends on its first character.
 std::string ResolvePath(const std::string& relative, const std::string& filmPath, char sep);
+
+// Whether two paths name one file by their text alone: the same bytes, the drive letter in
+// either case.
+bool SamePathText(const std::string& a, const std::string& b);
 
 // The parts of a path: folder (with the drive and the trailing separator), file name and
 // extension (with its dot). Both "\" and "/" separate folders.

@@ -98,6 +98,13 @@ void Film::DetachCut(const Cut* cut) {
   });
 }
 
+Cut* FilmItem::Document() const { return cut && cut->Path() == path ? cut : nullptr; }
+
+Cut* Film::DocumentAt(int32_t index) {
+  FilmItem* item = items_.At(index);
+  return item ? item->Document() : nullptr;
+}
+
 int32_t Film::IndexOfCut(const Cut* cut) {
   if (!cut) return -1;
   int32_t index = 0, found = -1;
@@ -116,7 +123,7 @@ void Film::Clear() {
   modified_ = false;
 }
 
-bool Film::Save(const std::string& path, char sep, std::string* error) {
+bool Film::ToText(const std::string& base, char sep, FilmText* out, std::string* error) {
   FilmText text{title_, author_, width_, height_, {}};
   int32_t index = 0;
   std::string why;
@@ -128,12 +135,40 @@ bool Film::Save(const std::string& path, char sep, std::string* error) {
       why = "cut " + std::to_string(index) + " has no file name";
       return;
     }
-    std::string line = RelativePath(item->path, path, sep);
-    if (line.empty()) why = cut + "its film line is empty";
-    else if (auto bad = CheckFilmLine(line)) why = cut + "its film line " + *bad;
+    std::string line = RelativePath(item->path, base, sep);
+    const std::string back = ResolvePath(line, base, sep);
+    if (line.empty()) {
+      why = cut + "its film line is empty";
+    } else if (auto bad = CheckFilmLine(line)) {
+      why = cut + "its film line " + *bad;
+    } else if (!SamePathText(back, item->path) && !SameFile(back, item->path)) {
+      // Another drive, or a path the film's folder cannot reach: the line would read back
+      // as another file or none, and the cut would drop out of the film.
+      why = cut + "it cannot be reached from the film's folder";
+    }
     text.lines.push_back(std::move(line));
   });
   if (!why.empty()) return Fail(error, why);
+  *out = std::move(text);
+  return true;
+}
+
+void Film::Take(FilmText text, const std::string& base, const std::string& path, char sep) {
+  Clear();
+  title_ = std::move(text.title);
+  author_ = std::move(text.author);
+  width_ = text.width;
+  height_ = text.height;
+  for (const std::string& line : text.lines) {
+    items_.Last();
+    items_.InsertAfterCurrent(new FilmItem{nullptr, ResolvePath(line, base, sep)});
+  }
+  path_ = path;
+}
+
+bool Film::Save(const std::string& path, char sep, std::string* error) {
+  FilmText text;
+  if (!ToText(path, sep, &text, error)) return false;
   if (!WriteFilmFile(path, text, error)) return false;
   path_ = path;
   modified_ = false;
@@ -148,16 +183,7 @@ bool Film::SaveToOwnPath(char sep, std::string* error) {
 bool Film::Load(const std::string& path, char sep, std::string* error) {
   FilmText text;
   if (!ReadFilmFile(path, &text, error)) return false;
-  Clear();
-  title_ = std::move(text.title);
-  author_ = std::move(text.author);
-  width_ = text.width;
-  height_ = text.height;
-  for (const std::string& line : text.lines) {
-    items_.Last();
-    items_.InsertAfterCurrent(new FilmItem{nullptr, ResolvePath(line, path, sep)});
-  }
-  path_ = path;
+  Take(std::move(text), path, path, sep);
   modified_ = false;
   return true;
 }

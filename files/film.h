@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "files/film_text.h"
 #include "model/cursor_list.h"
 
 class Cut;
@@ -13,6 +14,9 @@ class Cut;
 struct FilmItem {
   Cut* cut = nullptr;
   std::string path;
+  // The linked document while it is open under this item's path; null otherwise (a window
+  // whose cut was saved under another name no longer stands for the item).
+  Cut* Document() const;
 };
 
 // What Extract did with one selected cut.
@@ -67,6 +71,8 @@ class Film {
   void DetachCut(const Cut* cut);
   // The first item linked to the cut, or -1.
   int32_t IndexOfCut(const Cut* cut);
+  // Item `index`'s Document(), or null.
+  Cut* DocumentAt(int32_t index);
   // Removes every item; empties title, author and path.
   void Clear();
 
@@ -78,6 +84,13 @@ class Film {
   // Reads a film file, resolving its lines against `path`. A file that cannot be read
   // leaves the film as it was.
   bool Load(const std::string& path, char sep, std::string* error = nullptr);
+
+  // The film file's text with the cut lines relative to the folder of `base`. Refused, with
+  // `error` naming the cut, when a line would not lead back to its cut file.
+  bool ToText(const std::string& base, char sep, FilmText* text, std::string* error = nullptr);
+  // Replaces the items, title, author and size by those of `text`, its lines resolved
+  // against `base`, and takes `path` as the film's path; the film is then unmodified.
+  void Take(FilmText text, const std::string& base, const std::string& path, char sep);
 
   // Writes a new film file with this film's title, author and size and one line per
   // selected item (indices, in the order given), and copies each selected cut file beside it

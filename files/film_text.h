@@ -27,6 +27,7 @@ struct FilmText {
   int32_t width = 0;
   int32_t height = 0;
   std::vector<std::string> lines;  // the cut lines as stored, none empty
+  bool operator==(const FilmText&) const = default;
 };
 
 // Why `text` cannot be stored as one film line, or nothing when it can.

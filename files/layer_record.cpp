@@ -5,13 +5,17 @@
 #include "io/field_io.h"
 #include "model/layer.h"
 
-bool WriteLayerRecord(Layer& layer, ByteStream& stream) {
-  FieldWriter w;
+void WriteLayerHead(Layer& layer, FieldWriter& w) {
   w.String(layer.Name() ? *layer.Name() : std::string("UNTITLED"));
   w.U16(uint32_t(layer.Width()));
   w.U16(uint32_t(layer.Height()));
   w.U8(layer.FollowFrame() ? 1 : 0);
   w.U16(uint32_t(layer.CellCount()));
+}
+
+bool WriteLayerRecord(Layer& layer, ByteStream& stream) {
+  FieldWriter w;
+  WriteLayerHead(layer, w);
   CellEncoder encoder;
   bool ok = true;
   layer.Cells().ForEach([&](RasterSurface* cell) {

@@ -14,8 +14,11 @@
 
 class ByteStream;
 class FieldReader;
+class FieldWriter;
 class Layer;
 
+// The record up to its cells.
+void WriteLayerHead(Layer& layer, FieldWriter& w);
 // False when a write failed.
 bool WriteLayerRecord(Layer& layer, ByteStream& stream);
 

@@ -4,6 +4,7 @@
 #include <new>
 
 void CellSurface::Clear(int value) {
+  touched_ = true;
   if (pixels_) std::memset(pixels_, (value & 0x0F) * 17, ByteSize());
 }
 
@@ -40,5 +41,6 @@ bool CellSurface::Create(int32_t width, int32_t height, int fill) {
   width_ = width;
   height_ = height;
   stride_ = stride;
+  touched_ = true;
   return true;
 }

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <new>
 
 Cut::Cut(int32_t canvasWidth, int32_t canvasHeight, int32_t fps, std::string credit,
          AntiAlias antiAlias)
@@ -255,6 +256,12 @@ void Cut::Clear() {
   stateFlags_ = kStateContentChanged;
 }
 
-void Cut::GrowUndoBuffer(size_t bytes) {
-  if (bytes > undoBuffer_.size()) undoBuffer_.resize(bytes);
+bool Cut::GrowUndoBuffer(size_t bytes) {
+  if (bytes <= undoBuffer_.size()) return true;
+  try {
+    undoBuffer_.resize(bytes);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  return true;
 }

@@ -87,8 +87,9 @@ class Cut {
   void SetUndoCell(RasterSurface* cell) { undoCell_ = cell; }
   std::vector<uint8_t>& UndoBuffer() { return undoBuffer_; }
   void DropUndo() { undoCell_ = nullptr; }
-  // The undo buffer never shrinks.
-  void GrowUndoBuffer(size_t bytes);
+  // The undo buffer never shrinks. False, the buffer as it was, when the memory cannot be
+  // had: the next SaveUndo asks again and refuses its edit.
+  bool GrowUndoBuffer(size_t bytes);
 
  private:
   bool MoveTo(int32_t index);

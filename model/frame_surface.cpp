@@ -3,6 +3,7 @@
 #include <algorithm>
 
 void FrameSurface::Clear(int value) {
+  touched_ = true;
   if (pixels_) std::memset(pixels_, value & 0xFF, ByteSize());
 }
 

@@ -1,5 +1,7 @@
 #include "model/layer.h"
 
+#include <vector>
+
 #include "model/cell_surface.h"
 
 Layer::Layer(int32_t width, int32_t height, std::optional<std::string> name,
@@ -51,10 +53,23 @@ bool Layer::RemoveCell(int32_t index) {
 
 RasterSurface* Layer::CellAt(int32_t index) { return cells_.At(index); }
 
-void Layer::Resize(int32_t width, int32_t height) {
+bool Layer::Resize(int32_t width, int32_t height) {
+  // Every cell takes the size or none does: a cell of another size than its layer would be
+  // written into a damaged file.
+  std::vector<RasterSurface*> resized;
+  bool failed = false;
+  cells_.ForEach([&](RasterSurface* cell) {
+    if (failed) return;
+    if (cell->Create(width, height, 0)) resized.push_back(cell);
+    else failed = true;
+  });
+  if (failed) {
+    for (RasterSurface* cell : resized) cell->Create(width_, height_, 0);
+    return false;
+  }
   width_ = width;
   height_ = height;
-  cells_.ForEach([&](RasterSurface* cell) { cell->Create(width, height, 0); });
+  return true;
 }
 
 void Layer::Clear() {

@@ -35,8 +35,9 @@ class Layer {
                         std::unique_ptr<RasterSurface> surface = nullptr);
   bool RemoveCell(int32_t index);
   RasterSurface* CellAt(int32_t index);
-  // Stores the size and re-creates every cell (content kept top-left).
-  void Resize(int32_t width, int32_t height);
+  // Stores the size and re-creates every cell (content kept top-left). False, the layer
+  // as it was, when the memory for a cell cannot be had.
+  bool Resize(int32_t width, int32_t height);
   // Resize(0, 0), no name, all cells destroyed.
   void Clear();
   // Bytes of one cell's pixels (stride × height).

@@ -77,14 +77,25 @@ class RasterSurface {
   int32_t Height() const { return height_; }
   int32_t ColorCount() const { return colorCount_; }
   int32_t Stride() const { return stride_; }
-  uint8_t* Bits() { return pixels_; }
+  // The writable pixels mark the surface as touched.
+  uint8_t* Bits() {
+    touched_ = true;
+    return pixels_;
+  }
   const uint8_t* Bits() const { return pixels_; }
-  uint8_t* Row(int32_t y) { return pixels_ + size_t(y) * size_t(stride_); }
+  uint8_t* Row(int32_t y) {
+    touched_ = true;
+    return pixels_ + size_t(y) * size_t(stride_);
+  }
   const uint8_t* Row(int32_t y) const { return pixels_ + size_t(y) * size_t(stride_); }
   size_t ByteSize() const { return size_t(stride_) * size_t(height_); }
   bool Contains(int32_t x, int32_t y) const {
     return x >= 0 && y >= 0 && x < width_ && y < height_;
   }
+  // Whether the pixels may have changed since the mark was last forgotten: every way to
+  // write them (the writable Bits and Row, Clear, Create) sets it. Reading never does.
+  bool Touched() const { return touched_; }
+  void ForgetTouch() { touched_ = false; }
 
  protected:
   explicit RasterSurface(int32_t colorCount) : colorCount_(colorCount) {}
@@ -94,6 +105,7 @@ class RasterSurface {
   int32_t colorCount_;
   uint8_t* pixels_ = nullptr;
   int32_t stride_ = 0;
+  bool touched_ = true;
 };
 
 // Blit mode bits.

@@ -15,7 +15,7 @@ bool SaveUndo(Cut& cut) {
   const auto current = CurrentCell(cut);
   if (!current) return false;
   RasterSurface* cell = current->cell;
-  cut.GrowUndoBuffer(cell->ByteSize());
+  if (!cut.GrowUndoBuffer(cell->ByteSize())) return false;
   if (cell->ByteSize()) std::memcpy(cut.UndoBuffer().data(), cell->Bits(), cell->ByteSize());
   cut.SetUndoCell(cell);
   cut.MarkChanged(kChangeContent);

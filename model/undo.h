@@ -12,7 +12,8 @@ class RasterSurface;
 std::optional<ResolvedEntry> CurrentCell(Cut& cut);
 
 // One-step undo. SaveUndo copies every pixel byte of the current cell (padding included)
-// into the cut's undo buffer; false when there is no current cell.
+// into the cut's undo buffer; false, refusing the edit, when there is no current cell or no
+// memory for the copy.
 bool SaveUndo(Cut& cut);
 // Exchanges the snapshotted cell's bytes with the buffer, so a second undo redoes; false
 // when nothing is snapshotted.

@@ -1,7 +1,6 @@
 #include "raster/region_move.h"
 
 #include <new>
-#include <vector>
 
 #include "raster/stroke.h"
 
@@ -9,25 +8,21 @@ void MoveRegion(RasterSurface& surface, Rect source, Point to, ProtectMask mask)
   const Rect r = IntersectRect(source, Rect{0, 0, surface.Width(), surface.Height()});
   if (r.IsEmpty()) return;
   const int64_t dx = int64_t(to.x) - source.x, dy = int64_t(to.y) - source.y;
-  // Lifting everything before putting anything down lets source and destination overlap.
-  std::vector<uint8_t> lifted(size_t(r.width) * size_t(r.height));
-  size_t i = 0;
-  for (int32_t y = r.y; y < r.Bottom(); ++y) {
-    for (int32_t x = r.x; x < r.Right(); ++x, ++i) {
+  // No lifted copy: pixels are taken up starting from the side the move goes to, so every
+  // destination inside the rectangle has been taken up before anything lands on it, as if
+  // all were lifted first. A move of any size needs no memory.
+  const bool bottomUp = dy > 0, rightToLeft = dy == 0 && dx > 0;
+  for (int32_t row = 0; row < r.height; ++row) {
+    const int32_t y = bottomUp ? r.Bottom() - 1 - row : r.y + row;
+    for (int32_t column = 0; column < r.width; ++column) {
+      const int32_t x = rightToLeft ? r.Right() - 1 - column : r.x + column;
       const int v = surface.GetPixel(x, y);
       if (v < 1 || IsProtected(mask, v)) continue;
-      lifted[i] = uint8_t(v);
       surface.SetPixel(x, y, 0);
-    }
-  }
-  i = 0;
-  for (int32_t y = r.y; y < r.Bottom(); ++y) {
-    for (int32_t x = r.x; x < r.Right(); ++x, ++i) {
-      if (!lifted[i]) continue;
       const int64_t tx = x + dx, ty = y + dy;
       if (tx < 0 || ty < 0 || tx >= surface.Width() || ty >= surface.Height()) continue;
       if (IsProtected(mask, surface.GetPixel(int32_t(tx), int32_t(ty)))) continue;
-      surface.SetPixel(int32_t(tx), int32_t(ty), lifted[i]);
+      surface.SetPixel(int32_t(tx), int32_t(ty), v);
     }
   }
 }

@@ -21,7 +21,7 @@ want=(
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   mingw-w64-x86-64-dev
   wine64 xvfb xdotool xclip imagemagick fonts-noto-cjk locales
-  zip unzip jlha-utils lhasa
+  zip unzip jlha-utils lhasa procps
 )
 # 32-bit Wine only where it can start (or where that path is forced). The 64-bit path needs
 # Wine's own fonts as well: without them the caption buttons show letters, not symbols.

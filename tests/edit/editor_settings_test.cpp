@@ -72,6 +72,9 @@ TEST(EditorSettingsTest, EveryDamagedFieldFallsBackToItsOwnDefault) {
   EXPECT_EQ(ParseNumberSetting("3", kNewCutAntiAlias), 0);
   EXPECT_EQ(ParseNumberSetting("2", kNewCutAntiAlias), 2);
   EXPECT_EQ(ParseNumberSetting("1", kClipFlagSetting), 1);
+  EXPECT_EQ(ParseNumberSetting("0", kRecoveryInterval), 0);
+  EXPECT_EQ(ParseNumberSetting("-5", kRecoveryInterval), 30);
+  EXPECT_EQ(ParseNumberSetting("90 s", kRecoveryInterval), 90);
   // Texts keep their buffer's length without splitting a double-byte character.
   EXPECT_EQ(ParseTextSetting(std::string(78, 'a') + "\x83\x4e", kSettingTextMax),
             std::string(78, 'a'));

@@ -275,6 +275,26 @@ TEST_F(FilmExport, OpenCutsDecideByTheirChangeFlags) {
   EXPECT_EQ(a->StateFlags() & kStateContentChanged, 0u);
 }
 
+TEST_F(FilmExport, ARenamedCutTakesItsCacheAndNoStaleCacheIsReused) {
+  Cut* a = MakeCut("a", 7, AntiAlias::kFull, 40, 24);
+  Cut* b = MakeCut("b", 8, AntiAlias::kHalf, 40, 24);
+  MakeFilm({"a", "b"});
+  EXPECT_EQ(Export(), "rebuilt;rebuilt;");
+  const std::string aCache = Read("a.tl");
+  Write("x.tl", "left by a cut once called x");
+  ASSERT_TRUE(RenameCutWithCache(At("a.cut"), At("x.cut")));
+  EXPECT_FALSE(Exists("a.cut") || Exists("a.tl"));
+  EXPECT_EQ(Read("x.tl"), aCache);
+  // The old name, given to another cut, does not find the first one's pictures.
+  ASSERT_TRUE(RenameCutWithCache(At("b.cut"), At("a.cut")));
+  EXPECT_FALSE(RenameCutWithCache(At("x.cut"), At("a.cut")));
+  EXPECT_EQ(Read("x.tl"), aCache);
+  MakeFilm({"a", "x"});
+  std::vector<uint8_t> ov;
+  EXPECT_EQ(Export(&ov), "reused;reused;");
+  ExpectFilmAgreement(ov, {b, a});
+}
+
 TEST_F(FilmExport, ACutThatCannotBeLoadedStopsTheExport) {
   MakeCut("a", 5, AntiAlias::kFull, 40, 24);
   MakeCut("c", 6, AntiAlias::kHalf, 40, 24);

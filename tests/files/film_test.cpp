@@ -233,6 +233,31 @@ TEST_F(FilmFile, AFailedSaveKeepsTheOldFileAndSaysWhichCut) {
   EXPECT_FALSE(error.empty());
 }
 
+TEST_F(FilmFile, ALineThatWouldNotLeadBackToItsCutIsNeverWritten) {
+  // A drive letter in the other case names the same drive.
+  Film drives;
+  auto lower = CutAt("d:\\p\\q\\c.cut"), other = CutAt("E:\\x\\e.cut");
+  drives.AddCut(lower.get(), -1);
+  FilmText text;
+  ASSERT_TRUE(drives.ToText("D:\\p\\f.flm", '\\', &text));
+  EXPECT_EQ(text.lines, std::vector<std::string>{"q/c.cut"});
+  drives.AddCut(other.get(), -1);
+  std::string error;
+  EXPECT_FALSE(drives.ToText("D:\\p\\f.flm", '\\', &text, &error));
+  EXPECT_EQ(error, "cut 2 (E:\\x\\e.cut): it cannot be reached from the film's folder");
+
+  // A cut the film's folder cannot reach: the save names it and the old file stays.
+  Film film;
+  auto a = CutAt(At("a.cut")), away = CutAt("elsewhere/e.cut");
+  film.AddCut(a.get(), -1);
+  film.AddCut(away.get(), -1);
+  Write("f.flm", "old film");
+  EXPECT_FALSE(film.Save(At("f.flm"), '/', &error));
+  EXPECT_EQ(error, "cut 2 (elsewhere/e.cut): it cannot be reached from the film's folder");
+  EXPECT_EQ(Read("f.flm"), "old film");
+  EXPECT_TRUE(film.Modified());
+}
+
 TEST_F(FilmFile, AFailedLoadKeepsTheFilm) {
   Film film;
   auto a = CutAt(At("a.cut"));

@@ -71,8 +71,9 @@ void EditorSession::Activate(HWND cut) {
   Sync();
 }
 
-std::vector<std::wstring> EditorSession::Rows(int list) const {
-  HWND box = Control(list);
+std::vector<std::wstring> EditorSession::Rows(int list) const { return ListRows(Control(list)); }
+
+std::vector<std::wstring> ListRows(HWND box) {
   std::vector<std::wstring> rows;
   const LRESULT n = SendMessageW(box, LB_GETCOUNT, 0, 0);
   for (LRESULT i = 0; i < n; ++i) {

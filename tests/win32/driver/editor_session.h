@@ -18,6 +18,8 @@ class EditorSession : public ProgramSession {
  public:
   // A private folder with a copy of `editor` and, when not empty, this settings file.
   EditorSession(const std::wstring& editor, const std::wstring& folder, const std::string& settings = "");
+  // Another editor in the folder of a running one, with its settings and copies.
+  EditorSession(Beside, const EditorSession& running) : ProgramSession(Beside{}, running) {}
 
   // Starts the editor with `arguments` as its command line and waits for its frame (and,
   // when `cut`, for a cut window).
@@ -78,6 +80,8 @@ class EditorSession : public ProgramSession {
 
 // The rows joined with commas.
 std::wstring JoinRows(const std::vector<std::wstring>& rows);
+// The rows of a list box of any window of the program.
+std::vector<std::wstring> ListRows(HWND box);
 
 // A composed frame as `orvina cut compose` writes it: pixel values and the colour table.
 struct Composed {

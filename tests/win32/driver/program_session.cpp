@@ -167,6 +167,9 @@ ProgramSession::ProgramSession(const std::wstring& program, const std::wstring& 
   if (!settings.empty()) WriteFileBytes(SettingsPath(), std::vector<uint8_t>(settings.begin(), settings.end()));
 }
 
+ProgramSession::ProgramSession(Beside, const ProgramSession& running)
+    : folder_(running.folder_), name_(running.name_) {}
+
 ProgramSession::~ProgramSession() {
   if (Alive()) Close();
   if (process_.hProcess) CloseHandle(process_.hProcess);
@@ -211,6 +214,12 @@ void ProgramSession::Kill() {
   if (!Alive()) return;
   TerminateProcess(process_.hProcess, 99);
   WaitForSingleObject(process_.hProcess, 10000);
+}
+
+void ProgramSession::Detach() {
+  if (process_.hProcess) CloseHandle(process_.hProcess);
+  if (process_.hThread) CloseHandle(process_.hThread);
+  process_ = {};
 }
 
 int ProgramSession::Close(double ms) {

@@ -76,6 +76,9 @@ class ProgramSession {
   // A folder `folder` with a copy of `program` and, when not empty, its settings file with
   // this text.
   ProgramSession(const std::wstring& program, const std::wstring& folder, const std::string& settings);
+  // Another run of the program in the folder of `running`, whose files stay as they are.
+  struct Beside {};
+  ProgramSession(Beside, const ProgramSession& running);
   ~ProgramSession();
   ProgramSession(const ProgramSession&) = delete;
   ProgramSession& operator=(const ProgramSession&) = delete;
@@ -92,6 +95,8 @@ class ProgramSession {
   bool Responds() const;
   // Ends the program at once, asking nothing.
   void Kill();
+  // Lets the program run on when this session ends (something else ends it).
+  void Detach();
   // Waits until the program has handled what was sent to it so far; false when it hangs.
   bool Sync() const;
 

@@ -1,9 +1,12 @@
 // Drives OrvinaDeveloper.exe under Windows (Wine) as an animator makes a film: new film,
 // numbered cuts, drawing through the cell commands, timing in the panels, layers, the OV
 // export and the film preview; then the film window's and panels' cases that can break.
-//   film_driver --editor PATH\OrvinaDeveloper.exe --work FOLDER [--measure FILM.flm] [gtest flags]
+//   film_driver --editor PATH\OrvinaDeveloper.exe --work FOLDER [--orvina orvina.exe]
+//               [--measure FILM.flm] [gtest flags]
 // The made film is left in WORK\Made\film for tests/wine/editor_film.sh, which compiles it
 // with orvina and compares the OV files. --measure times the editor's export of FILM.
+// Recovery.BeforeTheCrash leaves an editor running for the script to kill;
+// Recovery.AfterTheCrash starts it again in the same folder.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -14,6 +17,8 @@
 #include "edit/cut_editing.h"
 #include "files/cut_file.h"
 #include "files/film.h"
+#include "files/recovery_store.h"
+#include "io/folder.h"
 #include "model/cut.h"
 #include "model/layer.h"
 #include "tests/win32/driver/editor_session.h"
@@ -45,9 +50,10 @@ constexpr int kLayerName = 1000, kLayerWidthSpin = 1004, kLayerHeightSpin = 1003
               kFollowFrame = 1060;
 constexpr int kGridWidthSpin = 1007, kGridHeightSpin = 1008, kDotSpacingSpin = 1061,
               kCutName = 1058;
+constexpr int kRecoveryList = 1070, kRestore = 1071, kDiscard = 1072;
 
 struct Environment {
-  std::wstring editor, work, measure;
+  std::wstring editor, work, measure, orvina;
 } gEnv;
 
 std::wstring TestFolder(const wchar_t* name) {
@@ -581,6 +587,196 @@ TEST(Panels, CommitPointsFocusCycleAndSaves) {
   EXPECT_EQ(s.FocusId(), kComment);
 }
 
+TEST(FilmWindow, RowsFollowTheirFilesNotAWindowSavedElsewhere) {
+  const std::wstring folder = TestFolder(L"Relink");
+  const std::wstring film = WriteFilm(folder, {L"a", L"b", L"a"});
+  const std::vector<uint8_t> original = ReadFileBytes(folder + L"\\a.cut");
+  EditorSession s(gEnv.editor, folder + L"\\editor");
+  ASSERT_TRUE(s.Start(Quoted(film), false));
+  s.Choose(kCutList, 0);
+  s.DoubleClick(kCutList);
+  ASSERT_TRUE(WaitFor(10000, [&] { return s.CutWindows().size() == 1; }));
+  DrawGrid(s, 4);
+  s.PostCommand(kCutSaveAs);
+  ASSERT_TRUE(s.ChooseFile(folder + L"\\v.cut"));
+  EXPECT_EQ(TextOf(s.Cut()), L"v.cut");
+
+  // The old rows rename the old file; the window keeps its own.
+  Rename(s, 0, L"c");
+  EXPECT_EQ(JoinRows(s.Rows(kCutList)), L"c,b,c");
+  EXPECT_EQ(TextOf(s.Cut()), L"v.cut");
+  EXPECT_EQ(ReadFileBytes(folder + L"\\c.cut"), original);
+
+  // Deleting the old file takes every row naming it, and the window stays.
+  s.Choose(kCutList, 0);
+  s.PostCommand(kDeleteCuts);
+  ASSERT_TRUE(s.Answer(IDYES));
+  ASSERT_TRUE(s.Sync());
+  EXPECT_EQ(JoinRows(s.Rows(kCutList)), L"b");
+  EXPECT_FALSE(FileExists(folder + L"\\c.cut"));
+  ASSERT_EQ(s.CutWindows().size(), 1u);
+  ASSERT_TRUE(s.Command(kCutOverwrite));
+  EXPECT_FALSE(FileExists(folder + L"\\c.cut"));
+  EXPECT_TRUE(FileExists(folder + L"\\v.cut"));
+  EXPECT_EQ(s.Quit(), 0);
+}
+
+// The documents an editor left in its recovery folder: caption → the entry and its folder.
+struct LeftEntry {
+  std::wstring session;
+  RecoveryEntry entry;
+};
+std::vector<LeftEntry> RecoveryEntries(const std::wstring& editorFolder) {
+  std::vector<LeftEntry> entries;
+  const std::string root = Ansi(editorFolder + L"\\OrvinaDeveloper.recovery");
+  for (const std::string& session : FoldersIn(root))
+    for (const std::string& file : FilesIn(root + "\\" + session)) {
+      if (file.size() < 4 || file.substr(file.size() - 4) != ".idx") continue;
+      const std::vector<uint8_t> bytes = ReadFileBytes(Utf16(root + "\\" + session + "\\" + file));
+      auto entry = ParseRecoveryEntry(std::string(bytes.begin(), bytes.end()));
+      if (entry && !entry->copies.empty())
+        entries.push_back({Utf16(root + "\\" + session), *entry});
+    }
+  return entries;
+}
+std::wstring NewestCopy(const LeftEntry& e) {
+  return e.session + L"\\" + Utf16(e.entry.copies.back().file);
+}
+
+constexpr char kRecoverySettings[] = "[Recovery]\r\nInterval=1\r\n";
+
+// A titled cut and an untitled one drawn in, the film changed; the editor is left running
+// once its copies hold all of it, for tests/wine/editor_film.sh to kill.
+TEST(Recovery, BeforeTheCrash) {
+  const std::wstring folder = TestFolder(L"Recovery");
+  const std::wstring film = WriteFilm(folder, {L"a"});
+  CopyFileW((folder + L"\\a.cut").c_str(), (folder + L"\\a.before").c_str(), FALSE);
+  EditorSession s(gEnv.editor, folder + L"\\editor", kRecoverySettings);
+  ASSERT_TRUE(s.Start(Quoted(film), false));
+  s.Choose(kCutList, 0);
+  s.DoubleClick(kCutList);
+  ASSERT_TRUE(WaitFor(10000, [&] { return s.CutWindows().size() == 1; }));
+  DrawGrid(s, 4);
+  s.PostCommand(kCutNew);
+  FillCutDialog(s, 64, 48, 24, L"");
+  FillLayerDialog(s, L"U", 40, 30);
+  DrawGrid(s, 6);
+  s.PostCommand(kFilmProperties);
+  HWND d = s.WaitForDialogWith(kFilmWidthSpin);
+  ASSERT_TRUE(d);
+  SetDialogText(d, kTitle, L"changed");
+  ASSERT_TRUE(s.Press(d, IDOK));
+
+  // The newest copies show every change: both drawings and the film's title.
+  auto drawn = [](const std::wstring& copy) {
+    Cut cut(1, 1, 24, "", AntiAlias::kFull);
+    if (!LoadCut(cut, Ansi(copy), nullptr) || cut.LayerCount() < 1) return false;
+    const RasterSurface& cell = *cut.LayerAt(0)->CellAt(0);
+    for (int32_t y = 0; y < cell.Height(); ++y)
+      for (int32_t x = 0; x < cell.Width(); ++x)
+        if (cell.GetPixel(x, y) != 0) return true;
+    return false;
+  };
+  auto retitled = [](const std::wstring& copy) {
+    const std::vector<uint8_t> bytes = ReadFileBytes(copy);
+    return std::string(bytes.begin(), bytes.end()).rfind("changed\r\n", 0) == 0;
+  };
+  const bool copied = WaitFor(30000, [&] {
+    int whole = 0;
+    for (const LeftEntry& e : RecoveryEntries(s.Folder()))
+      whole += e.entry.kind == DocumentKind::kCut ? drawn(NewestCopy(e)) : retitled(NewestCopy(e));
+    return whole == 3;
+  });
+  ASSERT_TRUE(copied) << RecoveryEntries(s.Folder()).size() << " documents copied";
+  s.Detach();
+}
+
+TEST(Recovery, AfterTheCrash) {
+  const std::wstring folder = gEnv.work + L"\\Recovery";
+  const std::vector<LeftEntry> left = RecoveryEntries(folder + L"\\editor");
+  ASSERT_EQ(left.size(), 3u) << "the killed editor's copies";
+  EditorSession s(gEnv.editor, folder + L"\\editor", kRecoverySettings);
+  const double started = NowMs();
+  ASSERT_TRUE(s.Launch(L""));
+  HWND dialog = s.WaitForDialogWith(kRecoveryList, 30000);
+  ASSERT_TRUE(dialog);
+  std::printf("start to the recovery dialog: %.0f ms\n", NowMs() - started);
+  ASSERT_TRUE(s.WaitForFrame());
+
+  // Newest first, each by its name, its own file or 無題, and the time of its copy.
+  const std::vector<std::wstring> rows = ListRows(GetDlgItem(dialog, kRecoveryList));
+  ASSERT_EQ(rows.size(), 3u);
+  int cutRow = -1, untitledRow = -1, filmRow = -1;
+  for (int i = 0; i < 3; ++i) {
+    if (rows[i].rfind(L"a.cut\t" + folder + L"\\a.cut\t", 0) == 0) cutRow = i;
+    if (rows[i].rfind(L"untitled.cut\t無題\t", 0) == 0) untitledRow = i;
+    if (rows[i].rfind(L"film.flm\t" + folder + L"\\film.flm\t", 0) == 0) filmRow = i;
+  }
+  ASSERT_TRUE(cutRow >= 0 && untitledRow >= 0 && filmRow >= 0) << Utf8(JoinRows(rows));
+
+  // What the view must show: the newest copy of the cut as orvina composes it.
+  std::wstring copy;
+  for (const LeftEntry& e : left)
+    if (e.entry.caption == "a.cut") copy = NewestCopy(e);
+  ASSERT_FALSE(gEnv.orvina.empty()) << "--orvina is needed";
+  const std::wstring composed = folder + L"\\copy.bmp";
+  ASSERT_EQ(RunProgram(gEnv.orvina, L"cut compose " + Quoted(copy) + L" -o " + Quoted(composed)),
+            0);
+  const Composed expected = ReadComposed(composed);
+  ASSERT_GT(expected.width, 0);
+
+  HWND list = GetDlgItem(dialog, kRecoveryList);
+  SendMessageW(list, LB_SETSEL, FALSE, -1);
+  SendMessageW(list, LB_SETSEL, TRUE, cutRow);
+  SendMessageW(list, LB_SETSEL, TRUE, filmRow);
+  PressButton(dialog, kRestore);
+  ASSERT_TRUE(s.Sync());
+  SendMessageW(list, LB_SETSEL, FALSE, -1);
+  SendMessageW(list, LB_SETSEL, TRUE, untitledRow);
+  PressButton(dialog, kDiscard);
+  ASSERT_TRUE(s.Sync());
+  EXPECT_NE(ListRows(list)[size_t(untitledRow)].find(L"破棄"), std::wstring::npos);
+  ASSERT_TRUE(s.Press(dialog, IDOK));
+
+  // The cut comes back changed, bound to its file, which is as it was before the drawing;
+  // the film brings its row back, linked to the window.
+  ASSERT_TRUE(WaitFor(10000, [&] {
+    return s.CutWindows().size() == 1 && s.Rows(kCutList).size() == 1;
+  })) << s.CutWindows().size() << " windows";
+  ASSERT_TRUE(s.Sync());
+  EXPECT_EQ(s.CutTitle(), L"a.cut");
+  const SIZE client = s.CutClientSize();
+  EXPECT_TRUE(ShowsImage(
+      s, {ExpectedView(expected, PaletteOf(expected), ViewState{}, client.cx, client.cy)}));
+  EXPECT_EQ(ReadFileBytes(folder + L"\\a.cut"), ReadFileBytes(folder + L"\\a.before"));
+  EXPECT_EQ(JoinRows(s.Rows(kCutList)), L"a");
+  s.Choose(kCutList, 0);
+  s.DoubleClick(kCutList);
+  ASSERT_TRUE(s.Sync());
+  EXPECT_EQ(s.CutWindows().size(), 1u);
+
+  // The killed editor's copies go once the restored documents have copies of their own.
+  EXPECT_TRUE(WaitFor(15000, [&] {
+    const std::vector<LeftEntry> now = RecoveryEntries(s.Folder());
+    return now.size() == 2 && now[0].session != left[0].session && !FileExists(left[0].session);
+  }));
+
+  // A second editor beside this one offers nothing of it.
+  {
+    EditorSession beside(ProgramSession::Beside{}, s);
+    ASSERT_TRUE(beside.Launch(L""));
+    ASSERT_TRUE(beside.WaitForFrame());
+    EXPECT_FALSE(beside.WaitForDialogWith(kRecoveryList, 2500));
+    EXPECT_EQ(beside.Quit(), 0);
+  }
+  EXPECT_EQ(RecoveryEntries(s.Folder()).size(), 2u);
+
+  // A clean exit leaves no copy behind, and the file is still as it was.
+  EXPECT_EQ(s.Quit(), 0);
+  EXPECT_TRUE(FoldersIn(Ansi(s.Folder() + L"\\OrvinaDeveloper.recovery")).empty());
+  EXPECT_EQ(ReadFileBytes(folder + L"\\a.cut"), ReadFileBytes(folder + L"\\a.before"));
+}
+
 // Not a test of behaviour: the editor's export of a prepared film, cold and then warm.
 TEST(Measure, EditorExport) {
   if (gEnv.measure.empty()) GTEST_SKIP() << "no --measure film";
@@ -603,8 +799,12 @@ TEST(Measure, EditorExport) {
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   if (!ReadDriverFlags(argc, argv,
-                       {{"--editor", &gEnv.editor, true}, {"--work", &gEnv.work, true}, {"--measure", &gEnv.measure}},
-                       "film_driver --editor OrvinaDeveloper.exe --work FOLDER [--measure FILM]"))
+                       {{"--editor", &gEnv.editor, true},
+                        {"--work", &gEnv.work, true},
+                        {"--measure", &gEnv.measure},
+                        {"--orvina", &gEnv.orvina}},
+                       "film_driver --editor OrvinaDeveloper.exe --work FOLDER [--orvina orvina.exe]"
+                       " [--measure FILM]"))
     return 2;
   return RUN_ALL_TESTS();
 }
