@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "model/cut_flags.h"
+
 class Cut;
 class RasterSurface;
 
@@ -31,6 +33,9 @@ void DrawLineArt(RasterSurface& cell, uint32_t seed, int inkedPercent = 15);
 // The film of the film-export benchmark: cuts of 48 frames of 960 × 720 at anti-aliasing 1/4,
 // two ticks each at 24 fps; four layers of drawn cells: a background held and panning
 // slowly, characters that walk, cycling their cells on twos. Each seed draws other cells.
+// Another canvas size scales the layers and their moves with it.
 inline constexpr int32_t kBenchFilmWidth = 960, kBenchFilmHeight = 720;
 inline constexpr int kBenchFilmFrames = 48, kBenchFilmCuts = 3;
-std::unique_ptr<Cut> MakeBenchFilmCut(uint32_t seed);
+std::unique_ptr<Cut> MakeBenchFilmCut(uint32_t seed, int32_t width = kBenchFilmWidth,
+                                      int32_t height = kBenchFilmHeight,
+                                      AntiAlias antiAlias = AntiAlias::kQuarter);
