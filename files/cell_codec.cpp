@@ -19,7 +19,8 @@ inline bool RefInside(int code, int32_t x, int32_t y) {
 }
 
 
-// Byte offset from a group to the group its code copies, for a row stride.
+// Byte offset from a group to the group its code copies, for a row stride (code 0: set per
+// row by the decoder).
 struct CodeOffsets {
   ptrdiff_t bytes[16];
   explicit CodeOffsets(int32_t stride) {
@@ -129,6 +130,12 @@ void CellEncoder::Encode(const RasterSurface& cell, std::vector<uint8_t>& out) {
   out.insert(out.end(), literals_.begin(), literals_.end());
 }
 
+// The unit `offset` bytes from `p`, as an address: a literal's offset leads from the row
+// into the staged literals, another block.
+inline const uint8_t* At(const uint8_t* p, ptrdiff_t offset) {
+  return reinterpret_cast<const uint8_t*>(reinterpret_cast<uintptr_t>(p) + uintptr_t(offset));
+}
+
 bool DecodeCell(RasterSurface& cell, const uint8_t* map, const uint8_t* codes,
                 uint32_t codesSize, const uint8_t* literals, uint32_t literalsSize) {
   const int32_t width = cell.Width();
@@ -136,101 +143,83 @@ bool DecodeCell(RasterSurface& cell, const uint8_t* map, const uint8_t* codes,
   const int32_t codeBytes = CellCodeBytesPerRow(width);
   const int32_t mapBytes = CellMapBytesPerRow(width);
   const int32_t groups = (width + 3) / 4;
-  const CodeOffsets offsets(cell.Stride());
   std::vector<uint8_t> codeRow(size_t(codeBytes) + 8, 0x11);
+  // Each row's literals, placed at their groups: a literal is then a copy from a fixed
+  // offset like every other code.
+  std::vector<uint8_t> staging(size_t(groups) * 2 + 2);
+  CodeOffsets offsets(cell.Stride());
+  // All bits for code 1, which keeps the source of the group before.
+  uintptr_t keep[16] = {};
+  keep[1] = ~uintptr_t(0);
   uint32_t nextCode = 0;
-  uint32_t nextLiteral = 0;
+  const uint8_t* lit = literals;
+  const uint8_t* const litEnd = literals + literalsSize;
 
   for (int32_t y = 0; y < height; ++y) {
     const uint8_t* mapRow = map + size_t(y) * size_t(mapBytes);
     for (int32_t m = 0; m < mapBytes; ++m) {
-      uint32_t bits = mapRow[m];
-      while (bits) {
+      for (uint32_t bits = mapRow[m]; bits; bits &= bits - 1) {
         const int32_t i = m * 8 + __builtin_ctz(bits);
-        bits &= bits - 1;
         if (i >= codeBytes) continue;  // bits past the row's code bytes mean nothing
         if (nextCode >= codesSize) return false;
         codeRow[size_t(i)] = codes[nextCode++];
       }
     }
+    for (int32_t g = 0; g < groups; g += 16) {
+      // A bit at the bottom of every zero nibble: the literals.
+      uint64_t z = ~Load64(codeRow.data() + g / 2);
+      z &= z >> 1;
+      z &= z >> 2;
+      z &= 0x1111111111111111ull;
+      if (groups - g < 16) z &= (uint64_t(1) << ((groups - g) * 4)) - 1;
+      for (; z; z &= z - 1) {
+        if (litEnd - lit < 2) return false;
+        std::memcpy(staging.data() + 2 * (g + __builtin_ctzll(z) / 4), lit, 2);
+        lit += 2;
+      }
+    }
     uint8_t* row = cell.Row(y);
-    const uint8_t* lit = literals + nextLiteral;
-    const uint8_t* litEnd = literals + literalsSize;
+    offsets.bytes[0] = ptrdiff_t(reinterpret_cast<uintptr_t>(staging.data()) - reinterpret_cast<uintptr_t>(row));
     int32_t g = 0;
     // Near the top and left edges a copy can refer outside the cell: check each group.
     const int32_t checkedGroups = y < 16 ? groups : std::min(groups, 4);
     for (; g < checkedGroups; ++g) {
       const int code = Nibble(codeRow.data(), g);
+      if (code != 0 && !RefInside(code, g * 4, y)) return false;
       uint8_t* dst = row + g * 2;
-      if (code == 0) {
-        if (litEnd - lit < 2) return false;
-        std::memcpy(dst, lit, 2);
-        lit += 2;
-      } else {
-        if (!RefInside(code, g * 4, y)) return false;
-        StoreUnit(dst, LoadUnit(dst + offsets.bytes[code]));
-      }
+      StoreUnit(dst, LoadUnit(At(dst, offsets.bytes[code])));
     }
-    if (g < groups) {
-      // Every literal the rest of the row needs must be there.
-      int32_t zeros = 0;
-      for (int32_t k = g; k < groups;) {
-        uint64_t word;
-        std::memcpy(&word, codeRow.data() + k / 2, 8);
-        word >>= (k & 1) * 4;
-        const int32_t span = std::min(groups - k, 16 - (k & 1));
-        // A bit at the bottom of every zero nibble, inside the span.
-        uint64_t z = ~word;
-        z &= z >> 1;
-        z &= z >> 2;
-        z &= 0x1111111111111111ull;
-        if (span < 16) z &= (uint64_t(1) << (span * 4)) - 1;
-        zeros += __builtin_popcountll(z);
-        k += span;
-      }
-      if (litEnd - lit < 2 * zeros) return false;
-    }
-    while (g < groups) {
-      uint64_t word;
-      std::memcpy(&word, codeRow.data() + g / 2, 8);
-      word >>= (g & 1) * 4;
-      const int32_t span = std::min(groups - g, 16 - (g & 1));
-      uint8_t* dst = row + g * 2;
+    // Every group copies the unit its code points at. Code 1 takes the source of the group
+    // before it instead of that group, so no unit waits for the one just stored.
+    uint8_t* dst = row + g * 2;
+    uintptr_t source = reinterpret_cast<uintptr_t>(dst - 2);
+    // Without a branch: which codes come next follows no pattern a predictor learns.
+    auto step = [&](int code) {
+      const uintptr_t from = reinterpret_cast<uintptr_t>(At(dst, offsets.bytes[code]));
+      source = from + ((source - from) & keep[code]);
+      StoreUnit(dst, LoadUnit(reinterpret_cast<const uint8_t*>(source)));
+      dst += 2;
+    };
+    for (; g < groups; g += 16) {
+      const uint64_t word = Load64(codeRow.data() + g / 2);  // g is even here
       const int first = int(word & 15);
-      if (span == 16 && word == uint64_t(first) * 0x1111111111111111ull && first != 2) {
+      if (groups - g < 16) {
+        for (int32_t k = 0; k < groups - g; ++k) step(int((word >> (4 * k)) & 15));
+      } else if (word == uint64_t(first) * 0x1111111111111111ull && (first < 2 || first > 3)) {
         // Sixteen groups of one code: a block copy.
-        if (first == 0) {
-          std::memcpy(dst, lit, 32);
-          lit += 32;
-        } else if (first == 1) {
-          const uint64_t v = uint64_t(LoadUnit(dst - 2)) * 0x0001000100010001ull;
+        if (first == 1) {
+          const uint64_t v = uint64_t(LoadUnit(reinterpret_cast<const uint8_t*>(source))) * 0x0001000100010001ull;
           for (int k = 0; k < 4; ++k) Store64(dst + 8 * k, v);
         } else {
-          const ptrdiff_t off = offsets.bytes[first];
-          for (int k = 0; k < 4; ++k) Store64(dst + 8 * k, Load64(dst + 8 * k + off));
+          const uint8_t* from = At(dst, offsets.bytes[first]);
+          for (int k = 0; k < 4; ++k) Store64(dst + 8 * k, Load64(from + 8 * k));
+          source = reinterpret_cast<uintptr_t>(from + 30);
         }
-        g += 16;
-        continue;
+        dst += 32;
+      } else {
+        for (int k = 0; k < 16; ++k) step(int((word >> (4 * k)) & 15));
       }
-      // Branch-free: a literal reads the literal stream, code 1 takes the unit just
-      // written from a register (no store-to-load wait), every other code its source.
-      uint16_t last = LoadUnit(dst - 2);
-      const uint8_t* const spare = dst;
-      for (int32_t k = 0; k < span; ++k, word >>= 4, dst += 2) {
-        const int code = int(word & 15);
-        const intptr_t isLiteral = -intptr_t(code == 0);
-        const intptr_t isOne = -intptr_t(code == 1);
-        const uint8_t* copyFrom = dst + offsets.bytes[code];
-        const intptr_t toLiteral = (lit - copyFrom) & isLiteral;
-        const intptr_t toSpare = (spare - copyFrom) & isOne;
-        const uint16_t loaded = LoadUnit(copyFrom + toLiteral + toSpare);
-        lit += 2 & isLiteral;
-        last = uint16_t((last & isOne) | (loaded & ~isOne));
-        StoreUnit(dst, last);
-      }
-      g += span;
     }
-    nextLiteral = uint32_t(lit - literals);
   }
-  return nextLiteral == literalsSize;
+  return lit == litEnd;
 }

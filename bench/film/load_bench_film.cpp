@@ -7,7 +7,6 @@
 
 #include "files/cut_file.h"
 #include "files/film.h"
-#include "model/cell_surface.h"
 #include "model/cut.h"
 #include "model/layer.h"
 
@@ -22,14 +21,12 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "%s: %s\n", argv[1], error.c_str());
     return 1;
   }
-  // The cut window's prototype: every cell a 16-colour surface.
-  const CellSurface prototype;
   int64_t cells = 0, pixels = 0;
   const auto start = std::chrono::steady_clock::now();
   for (int32_t i = 0; i < film.Count(); ++i) {
     Cut cut(0, 0, 0, "", AntiAlias::kFull);
     const std::string& path = film.ItemAt(i)->path;
-    if (!LoadCut(cut, path, &prototype, &error)) {
+    if (!LoadCut(cut, path, nullptr, &error)) {
       std::fprintf(stderr, "%s: %s\n", path.c_str(), error.c_str());
       return 1;
     }
