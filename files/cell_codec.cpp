@@ -37,13 +37,16 @@ void CellEncoder::Encode(const RasterSurface& cell, std::vector<uint8_t>& out) {
   const int32_t codeBytes = CellCodeBytesPerRow(width);
   const int32_t mapBytes = CellMapBytesPerRow(width);
   const int32_t groups = (width + 3) / 4;
-  const CodeOffsets offsets(cell.Stride());
+  CodeOffsets offsets(cell.Stride());
+  offsets.bytes[0] = 0;  // a literal never matches (checked apart); its load stays in place
+  uint32_t literal[16] = {1};
 
   map_.assign(size_t(mapBytes) * size_t(height), 0);
-  codes_.clear();
-  literals_.clear();
-  // Room for the worst case, so the row loop can append without checks.
-  codes_.reserve(size_t(codeBytes) * size_t(height));
+  // Room for the worst case, so the row loop writes without checks; kept between cells.
+  uint8_t* const codesStart = codes_.Room(size_t(codeBytes) * size_t(height) + 8);
+  uint8_t* const literalsStart = literals_.Room(size_t(groups) * size_t(height) * 2);
+  uint8_t* codesOut = codesStart;
+  uint8_t* literalsOut = literalsStart;
   previous_.assign(size_t(codeBytes) + 8, 0x11);
   current_.assign(size_t(codeBytes) + 8, 0);
 
@@ -51,33 +54,34 @@ void CellEncoder::Encode(const RasterSurface& cell, std::vector<uint8_t>& out) {
     const uint8_t* row = cell.Row(y);
     uint8_t* cur = current_.data();
     const uint8_t* prev = previous_.data();
-    // One group: the code above when it still matches, else the first match of the search.
-    auto codeFor = [&](int32_t g, int above, bool checked) {
+    // The first match in the search order; a literal when none matches.
+    auto search = [&](int32_t g, bool checked) {
       const int32_t x = g * 4;
       const uint8_t* p = row + x / 2;
       const uint16_t v = LoadUnit(p);
-      if (above != 0 && (!checked || RefInside(above, x, y)) &&
-          LoadUnit(p + offsets.bytes[above]) == v)
-        return above;
       for (uint8_t c : kCellCodeSearchOrder) {
         if ((!checked || RefInside(c, x, y)) && LoadUnit(p + offsets.bytes[c]) == v) return int(c);
       }
-      literals_.push_back(p[0]);
-      literals_.push_back(p[1]);
+      std::memcpy(literalsOut, p, 2);
+      literalsOut += 2;
       return 0;
     };
     // Near the top and left edges a copy can refer outside the cell: check each group.
     const int32_t checkedGroups = y < 16 ? groups : std::min(groups, 4);
     int32_t g = 0;
     for (; g < checkedGroups; ++g) {
-      const int code = codeFor(g, Nibble(prev, g), true);
+      const int above = Nibble(prev, g);
+      const uint8_t* p = row + g * 2;
+      const int code = above != 0 && RefInside(above, g * 4, y) && LoadUnit(p + offsets.bytes[above]) == LoadUnit(p)
+                           ? above
+                           : search(g, true);
       if (g & 1) cur[g >> 1] |= uint8_t(code << 4);
       else cur[g >> 1] = uint8_t(code);
     }
-    // The rest sixteen groups (eight code bytes) at a time, codes kept in a register.
+    // The rest sixteen groups (eight code bytes) at a time: every group is tried with the
+    // code above it without a branch, and only those it does not fit are searched.
     for (; g < groups; g += 16) {
-      uint64_t above;
-      std::memcpy(&above, prev + g / 2, 8);
+      const uint64_t above = Load64(prev + g / 2);  // g is even here
       const int32_t span = std::min(groups - g, 16);
       const uint8_t* block = row + g * 2;
       const int first = int(above & 15);
@@ -87,47 +91,56 @@ void CellEncoder::Encode(const RasterSurface& cell, std::vector<uint8_t>& out) {
         if (Load64(block + off) == Load64(block) && Load64(block + 8 + off) == Load64(block + 8) &&
             Load64(block + 16 + off) == Load64(block + 16) &&
             Load64(block + 24 + off) == Load64(block + 24)) {
-          std::memcpy(cur + g / 2, &above, 8);
+          Store64(cur + g / 2, above);
           continue;
         }
       }
-      uint64_t codes = 0;
-      for (int32_t k = 0; k < span; ++k) {
+      uint32_t misfits = 0;
+      auto tryAbove = [&](int k) {
         const int c = int((above >> (4 * k)) & 15);
-        const uint8_t* p = row + (g + k) * 2;
-        const int code = (c != 0 && LoadUnit(p + offsets.bytes[c]) == LoadUnit(p))
-                             ? c
-                             : codeFor(g + k, 0, false);
-        codes |= uint64_t(code) << (4 * k);
+        const uint8_t* p = block + 2 * k;
+        const uint32_t differs = uint32_t(LoadUnit(p + offsets.bytes[c]) ^ LoadUnit(p)) | literal[c];
+        misfits |= uint32_t(differs != 0) << k;
+      };
+      if (span == 16) {
+        for (int k = 0; k < 16; ++k) tryAbove(k);
+      } else {
+        for (int32_t k = 0; k < span; ++k) tryAbove(k);
       }
-      std::memcpy(cur + g / 2, &codes, 8);
+      uint64_t codes = span == 16 ? above : above & ((uint64_t(1) << (4 * span)) - 1);
+      for (; misfits; misfits &= misfits - 1) {
+        const int k = __builtin_ctz(misfits);
+        codes = (codes & ~(uint64_t(15) << (4 * k))) | uint64_t(search(g + k, false)) << (4 * k);
+      }
+      Store64(cur + g / 2, codes);
     }
+    // The change map and the changed code bytes, eight code bytes a map byte.
     uint8_t* mapRow = map_.data() + size_t(y) * size_t(mapBytes);
-    int32_t i = 0;
-    // Eight code bytes at a time while nothing changed.
-    for (; i < codeBytes; ++i) {
-      if ((i & 7) == 0 && i + 8 <= codeBytes && Load64(cur + i) == Load64(prev + i)) {
-        i += 7;
-        continue;
-      }
-      if (cur[i] != prev[i]) {
-        codes_.push_back(cur[i]);
-        mapRow[i >> 3] |= uint8_t(1u << (i & 7));
+    for (int32_t i = 0; i < codeBytes; i += 8) {
+      uint64_t d = Load64(cur + i) ^ Load64(prev + i);
+      if (codeBytes - i < 8) d &= (uint64_t(1) << (8 * (codeBytes - i))) - 1;
+      // The top bit of every byte that differs, gathered into one byte.
+      const uint64_t tops = (((d & 0x7F7F7F7F7F7F7F7Full) + 0x7F7F7F7F7F7F7F7Full) | d) & 0x8080808080808080ull;
+      const uint32_t changed = uint32_t((tops >> 7) * 0x0102040810204080ull >> 56);
+      mapRow[i >> 3] = uint8_t(changed);
+      for (int j = 0; j < 8; ++j) {
+        *codesOut = cur[i + j];
+        codesOut += (changed >> j) & 1;
       }
     }
     previous_.swap(current_);
   }
 
-  const uint32_t codesSize = uint32_t(codes_.size());
-  const uint32_t literalsSize = uint32_t(literals_.size());
+  const uint32_t codesSize = uint32_t(codesOut - codesStart);
+  const uint32_t literalsSize = uint32_t(literalsOut - literalsStart);
   const uint8_t sizes[8] = {uint8_t(codesSize),        uint8_t(codesSize >> 8),
                             uint8_t(codesSize >> 16),  uint8_t(codesSize >> 24),
                             uint8_t(literalsSize),     uint8_t(literalsSize >> 8),
                             uint8_t(literalsSize >> 16), uint8_t(literalsSize >> 24)};
   out.insert(out.end(), sizes, sizes + 8);
   out.insert(out.end(), map_.begin(), map_.end());
-  out.insert(out.end(), codes_.begin(), codes_.end());
-  out.insert(out.end(), literals_.begin(), literals_.end());
+  out.insert(out.end(), codesStart, codesOut);
+  out.insert(out.end(), literalsStart, literalsOut);
 }
 
 // The unit `offset` bytes from `p`, as an address: a literal's offset leads from the row
