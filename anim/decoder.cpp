@@ -49,7 +49,117 @@ struct PixelJob {
   uint8_t* bits;        // the frame buffer's pixel bytes
   int32_t stride;
   Rect rect;            // inside the image, the image inside the buffer
+  uint32_t* staging;    // a block a word, for every block of a row and 16 more
 };
+
+// A bit at the bottom of every nibble of `w` that is 0.
+inline uint64_t ZeroNibbles(uint64_t w) {
+  uint64_t z = ~w;
+  z &= z >> 1;
+  z &= z >> 2;
+  return z & 0x1111111111111111ull;
+}
+
+// The set bits of a word whose bits lie at the bottoms of nibbles.
+inline int NibbleBits(uint64_t z) {
+  z = (z + (z >> 4)) & 0x0F0F0F0F0F0F0F0Full;
+  return int((z * 0x0101010101010101ull) >> 56);
+}
+
+// The unit `offset` bytes from `p`, as an address: an offset may lead from the frame
+// buffer's row into the staged blocks, another block of memory.
+inline uintptr_t At(const uint8_t* p, ptrdiff_t offset) {
+  return reinterpret_cast<uintptr_t>(p) + uintptr_t(offset);
+}
+
+// One row of blocks whose literals all lie in the record, below the first 8 rows: the
+// literals and the previous frame's blocks are first staged as current-page words, so
+// every block is then a masked copy from an address; code 1 takes the address of the block
+// before it (no block waits for the one just stored), and nothing branches on a code.
+// Returns the literal bytes used.
+template <int kShift, bool kWide>
+int64_t DecodeRowStaged(uint8_t* row, const uint8_t* codes, int32_t blocks, const uint8_t* literals,
+                        int32_t rectX, const ptrdiff_t* delta, uint32_t* staging) {
+  constexpr uint32_t kCurrent = 0x0F0F0F0Fu << kShift, kOther = ~kCurrent;
+  constexpr uint64_t kCurrent2 = 0x0F0F0F0F0F0F0F0Full << kShift, kOther2 = ~kCurrent2;
+  constexpr int kLiteralBytes = kWide ? 2 : 1;
+  const uint8_t* lit = literals;
+  auto spread = [](const uint8_t* b) {
+    return (kWide ? Spread16(uint32_t(b[0]) | uint32_t(b[1]) << 16) : kLiteral4.word[b[0]]) << kShift;
+  };
+  for (int32_t n0 = 0; n0 < blocks; n0 += 16) {
+    const uint64_t w = Load64(codes + n0 / 2);
+    if (w == 0 && n0 >= 16 && blocks - n0 >= 16) {
+      // Sixteen literals in a row (past the first blocks, which go one by one) are read
+      // where they lie; the first slot says where.
+      staging[n0] = uint32_t(lit - literals);
+      lit += 16 * kLiteralBytes;
+      continue;
+    }
+    const uint64_t valid = blocks - n0 >= 16 ? ~uint64_t(0) : (uint64_t(1) << (4 * (blocks - n0))) - 1;
+    for (uint64_t z = ZeroNibbles(w) & valid; z; z &= z - 1) {
+      const int32_t n = n0 + __builtin_ctzll(z) / 4;
+      staging[n] = spread(lit);
+      lit += kLiteralBytes;
+    }
+    for (uint64_t f = ZeroNibbles(~w) & valid; f; f &= f - 1) {
+      const int32_t n = n0 + __builtin_ctzll(f) / 4;
+      const uint32_t word = Load32(row + 4 * n);
+      staging[n] = (kShift ? word << 4 : word >> 4) & kCurrent;
+    }
+  }
+  ptrdiff_t offset[16];
+  for (int c = 1; c < 15; ++c) offset[c] = delta[c];
+  offset[0] = offset[15] = ptrdiff_t(reinterpret_cast<uintptr_t>(staging) - reinterpret_cast<uintptr_t>(row));
+  uintptr_t keep[16] = {};
+  keep[1] = ~uintptr_t(0);
+  auto code = [codes](int32_t n) { return (codes[n >> 1] >> (4 * (n & 1))) & 15; };
+  uint8_t* dst = row;
+  int32_t n = 0;
+  // The first blocks may reach left of column 0, which reads black.
+  for (; n < 4; ++n, dst += 4) {
+    const int c = code(n);
+    const bool outside = c >= 1 && c <= 14 && rectX + 4 * n + ov::kBlockOffsets[c].dx < 0;
+    const uint32_t value = outside ? 0 : Load32(reinterpret_cast<const uint8_t*>(At(dst, offset[c]))) & kCurrent;
+    Store32(dst, (Load32(dst) & kOther) | value);
+  }
+  uintptr_t source = reinterpret_cast<uintptr_t>(dst - 4);
+  auto step = [&](int c) {
+    const uintptr_t from = At(dst, offset[c]);
+    source = from + ((source - from) & keep[c]);
+    Store32(dst, (Load32(dst) & kOther) | (Load32(reinterpret_cast<const uint8_t*>(source)) & kCurrent));
+    dst += 4;
+  };
+  for (; n < blocks && (n & 15); ++n) step(code(n));
+  for (; n < blocks; n += 16) {
+    const uint64_t w = Load64(codes + n / 2);
+    const int first = int(w & 15);
+    if (blocks - n < 16) {
+      for (int32_t k = 0; k < blocks - n; ++k) step(int((w >> (4 * k)) & 15));
+    } else if (w == uint64_t(first) * 0x1111111111111111ull && (first < 2 || first > 3)) {
+      // Sixteen blocks of one code: eight bytes at a time.
+      if (first == 1) {
+        const uint64_t value = uint64_t(Load32(reinterpret_cast<const uint8_t*>(source)) & kCurrent) * 0x100000001ull;
+        for (int k = 0; k < 8; ++k) Store64(dst + 8 * k, (Load64(dst + 8 * k) & kOther2) | value);
+      } else if (first == ov::kLiteralCode) {
+        const uint8_t* from = literals + staging[n];
+        for (int k = 0; k < 8; ++k, from += 2 * kLiteralBytes) {
+          const uint64_t value = spread(from) | uint64_t(spread(from + kLiteralBytes)) << 32;
+          Store64(dst + 8 * k, (Load64(dst + 8 * k) & kOther2) | value);
+        }
+        source = reinterpret_cast<uintptr_t>(dst + 60);
+      } else {
+        const uint8_t* from = reinterpret_cast<const uint8_t*>(At(dst, offset[first]));
+        for (int k = 0; k < 8; ++k) Store64(dst + 8 * k, (Load64(dst + 8 * k) & kOther2) | (Load64(from + 8 * k) & kCurrent2));
+        source = reinterpret_cast<uintptr_t>(from + 60);
+      }
+      dst += 64;
+    } else {
+      for (int k = 0; k < 16; ++k) step(int((w >> (4 * k)) & 15));
+    }
+  }
+  return lit - literals;
+}
 
 // Decodes the blocks of the changed rectangle into the page whose nibbles start at bit
 // kShift of every pixel byte, with literals of 2 bytes (kWide) or 1. Blocks are worked on
@@ -69,11 +179,11 @@ void DecodeRows(const PixelJob& job) {
   const int32_t blocks = (r.width + 3) / 4;
   uint8_t* codes = job.codes;
   auto byteAt = [data, have](int64_t i) -> uint32_t { return i < have ? data[i] : 0; };
-  int32_t delta[16] = {};
+  ptrdiff_t delta[16] = {};
   for (int c = 1; c < 15; ++c) delta[c] = ov::kBlockOffsets[c].dy * stride + ov::kBlockOffsets[c].dx;
   // The same for the codes loaded from the buffer; codes 1-3 are taken from the row's last
   // blocks instead, codes 0 and 15 read the block's own bytes.
-  int32_t reach[16] = {};
+  ptrdiff_t reach[16] = {};
   for (int c = 4; c < 15; ++c) reach[c] = delta[c];
 
   // The three positions: the row's presence bytes, the next code byte, the next literal.
@@ -106,6 +216,17 @@ void DecodeRows(const PixelJob& job) {
     presenceAt += p;
 
     uint8_t* row = job.bits + size_t(y) * size_t(stride) + r.x;
+    if (y >= 8 && blocks >= 4) {
+      int32_t literalBlocks = 0;
+      for (int32_t n0 = 0; n0 < blocks; n0 += 16) {
+        const uint64_t valid = blocks - n0 >= 16 ? ~uint64_t(0) : (uint64_t(1) << (4 * (blocks - n0))) - 1;
+        literalBlocks += NibbleBits(ZeroNibbles(Load64(codes + n0 / 2)) & valid);
+      }
+      if (literalAt + int64_t(literalBlocks) * kLiteralBytes <= have) {
+        literalAt += DecodeRowStaged<kShift, kWide>(row, codes, blocks, data + literalAt, r.x, delta, job.staging);
+        continue;
+      }
+    }
     const uint8_t* literals = data + literalAt;
     const bool literalsInside = literalAt + int64_t(blocks) * kLiteralBytes <= have;
     // Below row 8 and from block 4 on every source of codes 1-14 lies inside the buffer.
@@ -370,9 +491,11 @@ void Decoder::DecodePixels(const ov::FrameHeader& record, int64_t dataAt) {
                    stream_->Read(data_.data(), int32_t(have)) != 1)) {
     std::fill(data_.begin(), data_.end(), 0);
   }
-  codeRow_.assign(size_t(ov::CodeBytesPerRow(changed_.width)), ov::kFirstRowCodes);
+  // Eight more bytes: the code row is read eight bytes at a time.
+  codeRow_.assign(size_t(ov::CodeBytesPerRow(changed_.width)) + 8, ov::kFirstRowCodes);
+  staging_.resize(size_t(changed_.width) / 4 + 17);
   PixelJob job{data_.data(), have, record.codeBytes, codeRow_.data(), buffer_.Bits(),
-               buffer_.Stride(), changed_};
+               buffer_.Stride(), changed_, staging_.data()};
   const bool wide = ov::LiteralBytes(cut_.levelCount) == 2;
   if (buffer_.CurrentPage() == 0) {
     wide ? DecodeRows<0, true>(job) : DecodeRows<0, false>(job);

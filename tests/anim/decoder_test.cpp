@@ -99,6 +99,35 @@ TEST(Decoder, DecodesWhatWasCodedWithEveryCodeAtBothLevelCounts) {
   for (int k = 0; k < 16; ++k) EXPECT_GT(used[k], 0) << "code " << k;
 }
 
+TEST(Decoder, WideFramesWithLongRunsOfOneCodeDecodeAsCoded) {
+  // Rows of many blocks: runs of sixteen blocks of one code (copies, literals, the previous
+  // frame) between mixed ones, at both page parities.
+  std::mt19937 rng(13);
+  for (int levels : {4, 13}) {
+    for (int16_t w : {150, 301}) {
+      for (Policy policy : {Policy::kGreedy, Policy::kRotate, Policy::kLiterals}) {
+        const int16_t h = 21;
+        // Flat areas first, then grain.
+        Picture flat(w, h, uint8_t(levels - 1));
+        flat.FillRect(40, 9, 70, 12, 1);
+        flat.FillRect(0, 12, 33, 5, uint8_t(levels / 2));
+        std::vector<Picture> frames = {flat, Drawing(w, h, levels, rng)};
+        for (int i = 0; i < 3; ++i) frames.push_back(Change(frames.back(), levels, rng));
+        const auto tl = ovtest::BuildTl(Header(w, h, levels), [&](CutCoder& c) {
+          for (const Picture& p : frames) c.Frame(Fields(1), p, policy);
+        });
+        Player player(tl);
+        ASSERT_TRUE(player.opened);
+        for (size_t i = 0; i < frames.size(); ++i) {
+          player.decoder.NextFrame();
+          ASSERT_TRUE(Shows(player.buffer, frames[i], i > 0 ? &frames[i - 1] : nullptr))
+              << "levels " << levels << " width " << w << " frame " << i;
+        }
+      }
+    }
+  }
+}
+
 TEST(Decoder, TwoCutsPlayInTurnAndCutJumpsWrapAround) {
   // Cut 0: 3 frames at 4 levels; cut 1: 2 frames at 13 levels of another size.
   std::mt19937 rng(3);
