@@ -73,13 +73,28 @@ inline uintptr_t At(const uint8_t* p, ptrdiff_t offset) {
 }
 
 // One row of blocks whose literals all lie in the record, below the first 8 rows: the
-// literals and the previous frame's blocks are first staged as current-page words, so
-// every block is then a masked copy from an address; code 1 takes the address of the block
-// before it (no block waits for the one just stored), and nothing branches on a code.
+// literals are first staged as current-page words, so every block is then a masked copy
+// from an address (the previous frame's from its own, shifted); code 1 takes the address
+// of the block before it (no block waits for the one just stored), and nothing branches on
+// a code.
 // Returns the literal bytes used.
+// Per code: the byte offset to its source (a literal's is set for each row), all bits when
+// it keeps the source of the block before (code 1), and the shift that brings the source's
+// nibbles to the current page (the previous frame's).
+struct StagedCodes {
+  ptrdiff_t offset[16] = {};
+  uintptr_t keep[16] = {};
+  int shift[16] = {};
+  explicit StagedCodes(const ptrdiff_t* delta) {
+    for (int c = 1; c < 15; ++c) offset[c] = delta[c];
+    keep[1] = ~uintptr_t(0);
+    shift[ov::kPreviousCode] = 4;
+  }
+};
+
 template <int kShift, bool kWide>
 int64_t DecodeRowStaged(uint8_t* row, const uint8_t* codes, int32_t blocks, const uint8_t* literals,
-                        int32_t rectX, const ptrdiff_t* delta, uint32_t* staging) {
+                        int32_t rectX, StagedCodes& table, uint32_t* staging) {
   constexpr uint32_t kCurrent = 0x0F0F0F0Fu << kShift, kOther = ~kCurrent;
   constexpr uint64_t kCurrent2 = 0x0F0F0F0F0F0F0F0Full << kShift, kOther2 = ~kCurrent2;
   constexpr int kLiteralBytes = kWide ? 2 : 1;
@@ -102,17 +117,12 @@ int64_t DecodeRowStaged(uint8_t* row, const uint8_t* codes, int32_t blocks, cons
       staging[n] = spread(lit);
       lit += kLiteralBytes;
     }
-    for (uint64_t f = ZeroNibbles(~w) & valid; f; f &= f - 1) {
-      const int32_t n = n0 + __builtin_ctzll(f) / 4;
-      const uint32_t word = Load32(row + 4 * n);
-      staging[n] = (kShift ? word << 4 : word >> 4) & kCurrent;
-    }
   }
-  ptrdiff_t offset[16];
-  for (int c = 1; c < 15; ++c) offset[c] = delta[c];
-  offset[0] = offset[15] = ptrdiff_t(reinterpret_cast<uintptr_t>(staging) - reinterpret_cast<uintptr_t>(row));
-  uintptr_t keep[16] = {};
-  keep[1] = ~uintptr_t(0);
+  ptrdiff_t* const offset = table.offset;
+  const uintptr_t* const keep = table.keep;
+  const int* const shift = table.shift;
+  offset[0] = ptrdiff_t(reinterpret_cast<uintptr_t>(staging) - reinterpret_cast<uintptr_t>(row));
+  auto page = [](uint32_t word, int s) { return (kShift ? word << s : word >> s) & kCurrent; };
   auto code = [codes](int32_t n) { return (codes[n >> 1] >> (4 * (n & 1))) & 15; };
   uint8_t* dst = row;
   int32_t n = 0;
@@ -120,14 +130,16 @@ int64_t DecodeRowStaged(uint8_t* row, const uint8_t* codes, int32_t blocks, cons
   for (; n < 4; ++n, dst += 4) {
     const int c = code(n);
     const bool outside = c >= 1 && c <= 14 && rectX + 4 * n + ov::kBlockOffsets[c].dx < 0;
-    const uint32_t value = outside ? 0 : Load32(reinterpret_cast<const uint8_t*>(At(dst, offset[c]))) & kCurrent;
+    const uint32_t value = outside ? 0 : page(Load32(reinterpret_cast<const uint8_t*>(At(dst, offset[c]))), shift[c]);
     Store32(dst, (Load32(dst) & kOther) | value);
   }
   uintptr_t source = reinterpret_cast<uintptr_t>(dst - 4);
+  // A block of the previous frame becomes the source of the blocks after it once stored.
   auto step = [&](int c) {
     const uintptr_t from = At(dst, offset[c]);
     source = from + ((source - from) & keep[c]);
-    Store32(dst, (Load32(dst) & kOther) | (Load32(reinterpret_cast<const uint8_t*>(source)) & kCurrent));
+    const uint32_t word = Load32(dst);
+    Store32(dst, (word & kOther) | page(Load32(reinterpret_cast<const uint8_t*>(source)), shift[c]));
     dst += 4;
   };
   for (; n < blocks && (n & 15); ++n) step(code(n));
@@ -141,6 +153,12 @@ int64_t DecodeRowStaged(uint8_t* row, const uint8_t* codes, int32_t blocks, cons
       if (first == 1) {
         const uint64_t value = uint64_t(Load32(reinterpret_cast<const uint8_t*>(source)) & kCurrent) * 0x100000001ull;
         for (int k = 0; k < 8; ++k) Store64(dst + 8 * k, (Load64(dst + 8 * k) & kOther2) | value);
+      } else if (first == ov::kPreviousCode) {
+        for (int k = 0; k < 8; ++k) {
+          const uint64_t word = Load64(dst + 8 * k);
+          Store64(dst + 8 * k, (word & kOther2) | ((kShift ? word << 4 : word >> 4) & kCurrent2));
+        }
+        source = reinterpret_cast<uintptr_t>(dst + 60);
       } else if (first == ov::kLiteralCode) {
         const uint8_t* from = literals + staging[n];
         for (int k = 0; k < 8; ++k, from += 2 * kLiteralBytes) {
@@ -183,6 +201,7 @@ void DecodeRows(const PixelJob& job) {
   for (int c = 1; c < 15; ++c) delta[c] = ov::kBlockOffsets[c].dy * stride + ov::kBlockOffsets[c].dx;
   // The same for the codes loaded from the buffer; codes 1-3 are taken from the row's last
   // blocks instead, codes 0 and 15 read the block's own bytes.
+  StagedCodes staged(delta);
   ptrdiff_t reach[16] = {};
   for (int c = 4; c < 15; ++c) reach[c] = delta[c];
 
@@ -223,7 +242,7 @@ void DecodeRows(const PixelJob& job) {
         literalBlocks += NibbleBits(ZeroNibbles(Load64(codes + n0 / 2)) & valid);
       }
       if (literalAt + int64_t(literalBlocks) * kLiteralBytes <= have) {
-        literalAt += DecodeRowStaged<kShift, kWide>(row, codes, blocks, data + literalAt, r.x, delta, job.staging);
+        literalAt += DecodeRowStaged<kShift, kWide>(row, codes, blocks, data + literalAt, r.x, staged, job.staging);
         continue;
       }
     }
