@@ -78,16 +78,13 @@ inline uintptr_t At(const uint8_t* p, ptrdiff_t offset) {
 // of the block before it (no block waits for the one just stored), and nothing branches on
 // a code.
 // Returns the literal bytes used.
-// Per code: the byte offset to its source (a literal's is set for each row), all bits when
-// it keeps the source of the block before (code 1), and the shift that brings the source's
-// nibbles to the current page (the previous frame's).
+// Per code: the byte offset to its source (a literal's is set for each row) and the shift
+// that brings the source's nibbles to the current page (the previous frame's).
 struct StagedCodes {
   ptrdiff_t offset[16] = {};
-  uintptr_t keep[16] = {};
   int shift[16] = {};
   explicit StagedCodes(const ptrdiff_t* delta) {
     for (int c = 1; c < 15; ++c) offset[c] = delta[c];
-    keep[1] = ~uintptr_t(0);
     shift[ov::kPreviousCode] = 4;
   }
 };
@@ -119,7 +116,6 @@ int64_t DecodeRowStaged(uint8_t* row, const uint8_t* codes, int32_t blocks, cons
     }
   }
   ptrdiff_t* const offset = table.offset;
-  const uintptr_t* const keep = table.keep;
   const int* const shift = table.shift;
   offset[0] = ptrdiff_t(reinterpret_cast<uintptr_t>(staging) - reinterpret_cast<uintptr_t>(row));
   auto page = [](uint32_t word, int s) { return (kShift ? word << s : word >> s) & kCurrent; };
@@ -135,19 +131,21 @@ int64_t DecodeRowStaged(uint8_t* row, const uint8_t* codes, int32_t blocks, cons
   }
   uintptr_t source = reinterpret_cast<uintptr_t>(dst - 4);
   // A block of the previous frame becomes the source of the blocks after it once stored.
-  auto step = [&](int c) {
+  auto step = [&](uint64_t c) {
     const uintptr_t from = At(dst, offset[c]);
-    source = from + ((source - from) & keep[c]);
+    // A choice of two addresses, not a branch: which codes come next follows no pattern a
+    // predictor could learn.
+    source = __builtin_expect_with_probability(c == 1, 1, 0.5) ? source : from;
     const uint32_t word = Load32(dst);
     Store32(dst, (word & kOther) | page(Load32(reinterpret_cast<const uint8_t*>(source)), shift[c]));
     dst += 4;
   };
-  for (; n < blocks && (n & 15); ++n) step(code(n));
+  for (; n < blocks && (n & 15); ++n) step(uint64_t(code(n)));
   for (; n < blocks; n += 16) {
     const uint64_t w = Load64(codes + n / 2);
     const int first = int(w & 15);
     if (blocks - n < 16) {
-      for (int32_t k = 0; k < blocks - n; ++k) step(int((w >> (4 * k)) & 15));
+      for (int32_t k = 0; k < blocks - n; ++k) step((w >> (4 * k)) & 15);
     } else if (w == uint64_t(first) * 0x1111111111111111ull && (first < 2 || first > 3)) {
       // Sixteen blocks of one code: eight bytes at a time.
       if (first == 1) {
@@ -173,7 +171,7 @@ int64_t DecodeRowStaged(uint8_t* row, const uint8_t* codes, int32_t blocks, cons
       }
       dst += 64;
     } else {
-      for (int k = 0; k < 16; ++k) step(int((w >> (4 * k)) & 15));
+      for (int k = 0; k < 16; ++k) step((w >> (4 * k)) & 15);
     }
   }
   return lit - literals;

@@ -161,9 +161,6 @@ bool DecodeCell(RasterSurface& cell, const uint8_t* map, const uint8_t* codes,
   // offset like every other code.
   std::vector<uint8_t> staging(size_t(groups) * 2 + 2);
   CodeOffsets offsets(cell.Stride());
-  // All bits for code 1, which keeps the source of the group before.
-  uintptr_t keep[16] = {};
-  keep[1] = ~uintptr_t(0);
   uint32_t nextCode = 0;
   const uint8_t* lit = literals;
   const uint8_t* const litEnd = literals + literalsSize;
@@ -206,10 +203,11 @@ bool DecodeCell(RasterSurface& cell, const uint8_t* map, const uint8_t* codes,
     // before it instead of that group, so no unit waits for the one just stored.
     uint8_t* dst = row + g * 2;
     uintptr_t source = reinterpret_cast<uintptr_t>(dst - 2);
-    // Without a branch: which codes come next follows no pattern a predictor learns.
-    auto step = [&](int code) {
+    auto step = [&](uint64_t code) {
       const uintptr_t from = reinterpret_cast<uintptr_t>(At(dst, offsets.bytes[code]));
-      source = from + ((source - from) & keep[code]);
+      // A choice of two addresses, not a branch: which codes come next follows no pattern a
+      // predictor could learn.
+      source = __builtin_expect_with_probability(code == 1, 1, 0.5) ? source : from;
       StoreUnit(dst, LoadUnit(reinterpret_cast<const uint8_t*>(source)));
       dst += 2;
     };
@@ -217,7 +215,7 @@ bool DecodeCell(RasterSurface& cell, const uint8_t* map, const uint8_t* codes,
       const uint64_t word = Load64(codeRow.data() + g / 2);  // g is even here
       const int first = int(word & 15);
       if (groups - g < 16) {
-        for (int32_t k = 0; k < groups - g; ++k) step(int((word >> (4 * k)) & 15));
+        for (int32_t k = 0; k < groups - g; ++k) step((word >> (4 * k)) & 15);
       } else if (word == uint64_t(first) * 0x1111111111111111ull && (first < 2 || first > 3)) {
         // Sixteen groups of one code: a block copy.
         if (first == 1) {
@@ -230,7 +228,7 @@ bool DecodeCell(RasterSurface& cell, const uint8_t* map, const uint8_t* codes,
         }
         dst += 32;
       } else {
-        for (int k = 0; k < 16; ++k) step(int((word >> (4 * k)) & 15));
+        for (int k = 0; k < 16; ++k) step((word >> (4 * k)) & 15);
       }
     }
   }
