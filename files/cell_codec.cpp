@@ -97,7 +97,7 @@ void CellEncoder::Encode(const RasterSurface& cell, std::vector<uint8_t>& out) {
       }
       uint32_t misfits = 0;
       auto tryAbove = [&](int k) {
-        const int c = int((above >> (4 * k)) & 15);
+        const uint64_t c = (above >> (4 * k)) & 15;
         const uint8_t* p = block + 2 * k;
         const uint32_t differs = uint32_t(LoadUnit(p + offsets.bytes[c]) ^ LoadUnit(p)) | literal[c];
         misfits |= uint32_t(differs != 0) << k;
