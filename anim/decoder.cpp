@@ -72,14 +72,9 @@ inline uintptr_t At(const uint8_t* p, ptrdiff_t offset) {
   return reinterpret_cast<uintptr_t>(p) + uintptr_t(offset);
 }
 
-// One row of blocks whose literals all lie in the record, below the first 8 rows: the
-// literals are first staged as current-page words, so every block is then a masked copy
-// from an address (the previous frame's from its own, shifted); code 1 takes the address
-// of the block before it (no block waits for the one just stored), and nothing branches on
-// a code.
-// Returns the literal bytes used.
-// Per code: the byte offset to its source (a literal's is set for each row) and the shift
-// that brings the source's nibbles to the current page (the previous frame's).
+// Per code: the byte offset to its source (a literal's is set for each row; the previous
+// frame's is the block itself) and the shift that brings the source's nibbles to the
+// current page.
 struct StagedCodes {
   ptrdiff_t offset[16] = {};
   int shift[16] = {};
@@ -89,6 +84,11 @@ struct StagedCodes {
   }
 };
 
+// One row of blocks whose literals all lie in the record, below the first 8 rows: the
+// literals are first staged as current-page words, so every block is then a masked copy
+// from an address (the previous frame's from its own, shifted), and code 1 takes the
+// address of the block before it, so no block waits for the one just stored. Only runs of
+// sixteen blocks of one code are told apart. Returns the literal bytes used.
 template <int kShift, bool kWide>
 int64_t DecodeRowStaged(uint8_t* row, const uint8_t* codes, int32_t blocks, const uint8_t* literals,
                         int32_t rectX, StagedCodes& table, uint32_t* staging) {
