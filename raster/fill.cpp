@@ -175,11 +175,11 @@ class PackedAccess {
   // Pixels x .. x + 15 of a row (x even) as Members16. Pixels outside the row may come out
   // either way; bytes outside the buffer are not read.
   uint32_t Window(const uint8_t* row, int32_t x, const uint8_t* t) const {
-    const uint8_t* p = row + (x >> 1);
-    if (p >= bits_ && end_ - p >= 8) return Members16(p, t);
+    const ptrdiff_t at = (row - bits_) + (x >> 1), size = end_ - bits_;
+    if (at >= 0 && size - at >= 8) return Members16(bits_ + at, t);
     uint8_t bytes[8] = {};
-    for (int k = 0; k < 8; ++k)
-      if (p + k >= bits_ && p + k < end_) bytes[k] = p[k];
+    for (ptrdiff_t k = 0; k < 8; ++k)
+      if (at + k >= 0 && at + k < size) bytes[k] = bits_[at + k];
     return Members16(bytes, t);
   }
   // The window bits of its first n pixels (all for n ≥ 16, none for n ≤ 0).
