@@ -9,6 +9,7 @@
 // Pixel words are loaded 4 bytes at a time; byte k of a load is pixel k.
 static_assert(std::endian::native == std::endian::little);
 
+
 namespace {
 
 
@@ -88,7 +89,7 @@ struct StagedCodes {
 // literals are first staged as current-page words, so every block is then a masked copy
 // from an address (the previous frame's from its own, shifted), and code 1 takes the
 // address of the block before it, so no block waits for the one just stored. Only runs of
-// sixteen blocks of one code are told apart. Returns the literal bytes used.
+// eight or sixteen blocks of one code are told apart. Returns the literal bytes used.
 template <int kShift, bool kWide>
 int64_t DecodeRowStaged(uint8_t* row, const uint8_t* codes, int32_t blocks, const uint8_t* literals,
                         int32_t rectX, StagedCodes& table, uint32_t* staging) {
@@ -141,37 +142,54 @@ int64_t DecodeRowStaged(uint8_t* row, const uint8_t* codes, int32_t blocks, cons
     dst += 4;
   };
   for (; n < blocks && (n & 15); ++n) step(uint64_t(code(n)));
+  // Blocks of one code (not 2 or 3, which copy from blocks of the run): eight bytes at a time.
+  auto run = [&](int c, int count) {
+    if (c == 1) {
+      const uint64_t value = uint64_t(page(Load32(reinterpret_cast<const uint8_t*>(source)), 0)) * 0x100000001ull;
+      for (int k = 0; k < count / 2; ++k) Store64(dst + 8 * k, (Load64(dst + 8 * k) & kOther2) | value);
+    } else if (c == ov::kPreviousCode) {
+      for (int k = 0; k < count / 2; ++k) {
+        const uint64_t word = Load64(dst + 8 * k);
+        Store64(dst + 8 * k, (word & kOther2) | ((kShift ? word << 4 : word >> 4) & kCurrent2));
+      }
+      source = reinterpret_cast<uintptr_t>(dst + 4 * count - 4);
+    } else {
+      const uint8_t* from = reinterpret_cast<const uint8_t*>(At(dst, offset[c]));
+      for (int k = 0; k < count / 2; ++k)
+        Store64(dst + 8 * k, (Load64(dst + 8 * k) & kOther2) | (Load64(from + 8 * k) & kCurrent2));
+      source = reinterpret_cast<uintptr_t>(from + 4 * count - 4);
+    }
+    dst += 4 * count;
+  };
+  // `count` codes from the bottom of `codes` all `c`, a code that `run` takes.
+  auto uniform = [](uint64_t codes, int count, int c) {
+    const uint64_t all = count == 16 ? ~uint64_t(0) : (uint64_t(1) << (4 * count)) - 1;
+    return codes == (uint64_t(c) * 0x1111111111111111ull & all) && (c < 2 || c > 3);
+  };
   for (; n < blocks; n += 16) {
     const uint64_t w = Load64(codes + n / 2);
-    const int first = int(w & 15);
     if (blocks - n < 16) {
       for (int32_t k = 0; k < blocks - n; ++k) step((w >> (4 * k)) & 15);
-    } else if (w == uint64_t(first) * 0x1111111111111111ull && (first < 2 || first > 3)) {
-      // Sixteen blocks of one code: eight bytes at a time.
-      if (first == 1) {
-        const uint64_t value = uint64_t(Load32(reinterpret_cast<const uint8_t*>(source)) & kCurrent) * 0x100000001ull;
-        for (int k = 0; k < 8; ++k) Store64(dst + 8 * k, (Load64(dst + 8 * k) & kOther2) | value);
-      } else if (first == ov::kPreviousCode) {
-        for (int k = 0; k < 8; ++k) {
-          const uint64_t word = Load64(dst + 8 * k);
-          Store64(dst + 8 * k, (word & kOther2) | ((kShift ? word << 4 : word >> 4) & kCurrent2));
-        }
-        source = reinterpret_cast<uintptr_t>(dst + 60);
-      } else if (first == ov::kLiteralCode) {
-        const uint8_t* from = literals + staging[n];
-        for (int k = 0; k < 8; ++k, from += 2 * kLiteralBytes) {
-          const uint64_t value = spread(from) | uint64_t(spread(from + kLiteralBytes)) << 32;
-          Store64(dst + 8 * k, (Load64(dst + 8 * k) & kOther2) | value);
-        }
-        source = reinterpret_cast<uintptr_t>(dst + 60);
-      } else {
-        const uint8_t* from = reinterpret_cast<const uint8_t*>(At(dst, offset[first]));
-        for (int k = 0; k < 8; ++k) Store64(dst + 8 * k, (Load64(dst + 8 * k) & kOther2) | (Load64(from + 8 * k) & kCurrent2));
-        source = reinterpret_cast<uintptr_t>(from + 60);
+    } else if (w == 0) {
+      // Sixteen literals, read where they lie.
+      const uint8_t* from = literals + staging[n];
+      for (int k = 0; k < 8; ++k, from += 2 * kLiteralBytes) {
+        const uint64_t value = spread(from) | uint64_t(spread(from + kLiteralBytes)) << 32;
+        Store64(dst + 8 * k, (Load64(dst + 8 * k) & kOther2) | value);
       }
+      source = reinterpret_cast<uintptr_t>(dst + 60);
       dst += 64;
     } else {
-      for (int k = 0; k < 16; ++k) step((w >> (4 * k)) & 15);
+      // Each half: eight blocks of one code, or one by one.
+      for (int half = 0; half < 2; ++half) {
+        const uint64_t h = (w >> (32 * half)) & 0xFFFFFFFFu;
+        const int c = int(h & 15);
+        if (uniform(h, 8, c)) {
+          run(c, 8);
+        } else {
+          for (int k = 0; k < 8; ++k) step((h >> (4 * k)) & 15);
+        }
+      }
     }
   }
   return lit - literals;

@@ -107,11 +107,24 @@ TEST(Decoder, WideFramesWithLongRunsOfOneCodeDecodeAsCoded) {
     for (int16_t w : {150, 301}) {
       for (Policy policy : {Policy::kGreedy, Policy::kRotate, Policy::kLiterals}) {
         const int16_t h = 21;
-        // Flat areas first, then grain.
+        // Flat areas; vertical stripes (rows that copy the row above); noise, and the same
+        // noise again but for a few columns (blocks of the previous frame); then grain.
+        // Lower down, the block at column 96 repeats the one before it, right after a run.
         Picture flat(w, h, uint8_t(levels - 1));
         flat.FillRect(40, 9, 70, 12, 1);
         flat.FillRect(0, 12, 33, 5, uint8_t(levels / 2));
-        std::vector<Picture> frames = {flat, Drawing(w, h, levels, rng)};
+        Picture stripes(w, h), noise(w, h);
+        for (int32_t x = 0; x < w; ++x) stripes.FillRect(x, 0, 1, h, uint8_t(rng() % uint32_t(levels)));
+        for (int32_t y = 0; y < h; ++y)
+          for (int32_t x = 0; x < w; ++x) noise.Set(x, y, uint8_t(rng() % uint32_t(levels)));
+        Picture again = noise;
+        for (Picture* p : {&stripes, &again})
+          for (int32_t y = 9; y < h; ++y) {
+            for (int32_t x = 96; x < 100; ++x) p->Set(x, y, p->At(x - 4, y));
+            p->Set(0, y, uint8_t(levels - 1 - p->At(0, y)));
+            p->Set(w - 1, y, uint8_t(levels - 1 - p->At(w - 1, y)));
+          }
+        std::vector<Picture> frames = {flat, stripes, flat, noise, again, Drawing(w, h, levels, rng)};
         for (int i = 0; i < 3; ++i) frames.push_back(Change(frames.back(), levels, rng));
         const auto tl = ovtest::BuildTl(Header(w, h, levels), [&](CutCoder& c) {
           for (const Picture& p : frames) c.Frame(Fields(1), p, policy);
