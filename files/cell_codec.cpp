@@ -211,24 +211,33 @@ bool DecodeCell(RasterSurface& cell, const uint8_t* map, const uint8_t* codes,
       StoreUnit(dst, LoadUnit(reinterpret_cast<const uint8_t*>(source)));
       dst += 2;
     };
+    // Groups of one code (not 2 or 3, which copy from groups of the run): a block copy.
+    auto run = [&](int code, int count) {
+      if (code == 1) {
+        const uint64_t v = uint64_t(LoadUnit(reinterpret_cast<const uint8_t*>(source))) * 0x0001000100010001ull;
+        for (int k = 0; k < count / 4; ++k) Store64(dst + 8 * k, v);
+      } else {
+        const uint8_t* from = At(dst, offsets.bytes[code]);
+        for (int k = 0; k < count / 4; ++k) Store64(dst + 8 * k, Load64(from + 8 * k));
+        source = reinterpret_cast<uintptr_t>(from + 2 * count - 2);
+      }
+      dst += 2 * count;
+    };
     for (; g < groups; g += 16) {
       const uint64_t word = Load64(codeRow.data() + g / 2);  // g is even here
-      const int first = int(word & 15);
       if (groups - g < 16) {
         for (int32_t k = 0; k < groups - g; ++k) step((word >> (4 * k)) & 15);
-      } else if (word == uint64_t(first) * 0x1111111111111111ull && (first < 2 || first > 3)) {
-        // Sixteen groups of one code: a block copy.
-        if (first == 1) {
-          const uint64_t v = uint64_t(LoadUnit(reinterpret_cast<const uint8_t*>(source))) * 0x0001000100010001ull;
-          for (int k = 0; k < 4; ++k) Store64(dst + 8 * k, v);
+        continue;
+      }
+      // Each half: eight groups of one code, or one by one.
+      for (int half = 0; half < 2; ++half) {
+        const uint64_t h = (word >> (32 * half)) & 0xFFFFFFFFu;
+        const int first = int(h & 15);
+        if (h == uint64_t(first) * 0x11111111u && (first < 2 || first > 3)) {
+          run(first, 8);
         } else {
-          const uint8_t* from = At(dst, offsets.bytes[first]);
-          for (int k = 0; k < 4; ++k) Store64(dst + 8 * k, Load64(from + 8 * k));
-          source = reinterpret_cast<uintptr_t>(from + 30);
+          for (int k = 0; k < 8; ++k) step((h >> (4 * k)) & 15);
         }
-        dst += 32;
-      } else {
-        for (int k = 0; k < 16; ++k) step((word >> (4 * k)) & 15);
       }
     }
   }
