@@ -9,6 +9,7 @@
 // Pixel words are loaded 4 bytes at a time; byte k of a load is pixel k.
 static_assert(std::endian::native == std::endian::little);
 
+
 namespace {
 
 
@@ -49,7 +50,150 @@ struct PixelJob {
   uint8_t* bits;        // the frame buffer's pixel bytes
   int32_t stride;
   Rect rect;            // inside the image, the image inside the buffer
+  uint32_t* staging;    // a block a word, for every block of a row and 16 more
 };
+
+// A bit at the bottom of every nibble of `w` that is 0.
+inline uint64_t ZeroNibbles(uint64_t w) {
+  uint64_t z = ~w;
+  z &= z >> 1;
+  z &= z >> 2;
+  return z & 0x1111111111111111ull;
+}
+
+// The set bits of a word whose bits lie at the bottoms of nibbles.
+inline int NibbleBits(uint64_t z) {
+  z = (z + (z >> 4)) & 0x0F0F0F0F0F0F0F0Full;
+  return int((z * 0x0101010101010101ull) >> 56);
+}
+
+// The unit `offset` bytes from `p`, as an address: an offset may lead from the frame
+// buffer's row into the staged blocks, another block of memory.
+inline uintptr_t At(const uint8_t* p, ptrdiff_t offset) {
+  return reinterpret_cast<uintptr_t>(p) + uintptr_t(offset);
+}
+
+// Per code: the byte offset to its source (a literal's is set for each row; the previous
+// frame's is the block itself) and the shift that brings the source's nibbles to the
+// current page.
+struct StagedCodes {
+  ptrdiff_t offset[16] = {};
+  int shift[16] = {};
+  explicit StagedCodes(const ptrdiff_t* delta) {
+    for (int c = 1; c < 15; ++c) offset[c] = delta[c];
+    shift[ov::kPreviousCode] = 4;
+  }
+};
+
+// One row of blocks whose literals all lie in the record, below the first 8 rows: the
+// literals are first staged as current-page words, so every block is then a masked copy
+// from an address (the previous frame's from its own, shifted), and code 1 takes the
+// address of the block before it, so no block waits for the one just stored. Only runs of
+// eight or sixteen blocks of one code are told apart. Returns the literal bytes used.
+template <int kShift, bool kWide>
+int64_t DecodeRowStaged(uint8_t* row, const uint8_t* codes, int32_t blocks, const uint8_t* literals,
+                        int32_t rectX, StagedCodes& table, uint32_t* staging) {
+  constexpr uint32_t kCurrent = 0x0F0F0F0Fu << kShift, kOther = ~kCurrent;
+  constexpr uint64_t kCurrent2 = 0x0F0F0F0F0F0F0F0Full << kShift, kOther2 = ~kCurrent2;
+  constexpr int kLiteralBytes = kWide ? 2 : 1;
+  const uint8_t* lit = literals;
+  auto spread = [](const uint8_t* b) {
+    return (kWide ? Spread16(uint32_t(b[0]) | uint32_t(b[1]) << 16) : kLiteral4.word[b[0]]) << kShift;
+  };
+  for (int32_t n0 = 0; n0 < blocks; n0 += 16) {
+    const uint64_t w = Load64(codes + n0 / 2);
+    if (w == 0 && n0 >= 16 && blocks - n0 >= 16) {
+      // Sixteen literals in a row (past the first blocks, which go one by one) are read
+      // where they lie; the first slot says where.
+      staging[n0] = uint32_t(lit - literals);
+      lit += 16 * kLiteralBytes;
+      continue;
+    }
+    const uint64_t valid = blocks - n0 >= 16 ? ~uint64_t(0) : (uint64_t(1) << (4 * (blocks - n0))) - 1;
+    for (uint64_t z = ZeroNibbles(w) & valid; z; z &= z - 1) {
+      const int32_t n = n0 + __builtin_ctzll(z) / 4;
+      staging[n] = spread(lit);
+      lit += kLiteralBytes;
+    }
+  }
+  ptrdiff_t* const offset = table.offset;
+  const int* const shift = table.shift;
+  offset[0] = ptrdiff_t(reinterpret_cast<uintptr_t>(staging) - reinterpret_cast<uintptr_t>(row));
+  auto page = [](uint32_t word, int s) { return (kShift ? word << s : word >> s) & kCurrent; };
+  auto code = [codes](int32_t n) { return (codes[n >> 1] >> (4 * (n & 1))) & 15; };
+  uint8_t* dst = row;
+  int32_t n = 0;
+  // The first blocks may reach left of column 0, which reads black.
+  for (; n < 4; ++n, dst += 4) {
+    const int c = code(n);
+    const bool outside = c >= 1 && c <= 14 && rectX + 4 * n + ov::kBlockOffsets[c].dx < 0;
+    const uint32_t value = outside ? 0 : page(Load32(reinterpret_cast<const uint8_t*>(At(dst, offset[c]))), shift[c]);
+    Store32(dst, (Load32(dst) & kOther) | value);
+  }
+  uintptr_t source = reinterpret_cast<uintptr_t>(dst - 4);
+  // A block of the previous frame becomes the source of the blocks after it once stored.
+  auto step = [&](uint64_t c) {
+    const uintptr_t from = At(dst, offset[c]);
+    // A choice of two addresses, not a branch: which codes come next follows no pattern a
+    // predictor could learn.
+    source = __builtin_expect_with_probability(c == 1, 1, 0.5) ? source : from;
+    const uint32_t word = Load32(dst);
+    Store32(dst, (word & kOther) | page(Load32(reinterpret_cast<const uint8_t*>(source)), shift[c]));
+    dst += 4;
+  };
+  for (; n < blocks && (n & 15); ++n) step(uint64_t(code(n)));
+  // Blocks of one code (not 2 or 3, which copy from blocks of the run): eight bytes at a time.
+  auto run = [&](int c, int count) {
+    if (c == 1) {
+      const uint64_t value = uint64_t(page(Load32(reinterpret_cast<const uint8_t*>(source)), 0)) * 0x100000001ull;
+      for (int k = 0; k < count / 2; ++k) Store64(dst + 8 * k, (Load64(dst + 8 * k) & kOther2) | value);
+    } else if (c == ov::kPreviousCode) {
+      for (int k = 0; k < count / 2; ++k) {
+        const uint64_t word = Load64(dst + 8 * k);
+        Store64(dst + 8 * k, (word & kOther2) | ((kShift ? word << 4 : word >> 4) & kCurrent2));
+      }
+      source = reinterpret_cast<uintptr_t>(dst + 4 * count - 4);
+    } else {
+      const uint8_t* from = reinterpret_cast<const uint8_t*>(At(dst, offset[c]));
+      for (int k = 0; k < count / 2; ++k)
+        Store64(dst + 8 * k, (Load64(dst + 8 * k) & kOther2) | (Load64(from + 8 * k) & kCurrent2));
+      source = reinterpret_cast<uintptr_t>(from + 4 * count - 4);
+    }
+    dst += 4 * count;
+  };
+  // `count` codes from the bottom of `codes` all `c`, a code that `run` takes.
+  auto uniform = [](uint64_t codes, int count, int c) {
+    const uint64_t all = count == 16 ? ~uint64_t(0) : (uint64_t(1) << (4 * count)) - 1;
+    return codes == (uint64_t(c) * 0x1111111111111111ull & all) && (c < 2 || c > 3);
+  };
+  for (; n < blocks; n += 16) {
+    const uint64_t w = Load64(codes + n / 2);
+    if (blocks - n < 16) {
+      for (int32_t k = 0; k < blocks - n; ++k) step((w >> (4 * k)) & 15);
+    } else if (w == 0) {
+      // Sixteen literals, read where they lie.
+      const uint8_t* from = literals + staging[n];
+      for (int k = 0; k < 8; ++k, from += 2 * kLiteralBytes) {
+        const uint64_t value = spread(from) | uint64_t(spread(from + kLiteralBytes)) << 32;
+        Store64(dst + 8 * k, (Load64(dst + 8 * k) & kOther2) | value);
+      }
+      source = reinterpret_cast<uintptr_t>(dst + 60);
+      dst += 64;
+    } else {
+      // Each half: eight blocks of one code, or one by one.
+      for (int half = 0; half < 2; ++half) {
+        const uint64_t h = (w >> (32 * half)) & 0xFFFFFFFFu;
+        const int c = int(h & 15);
+        if (uniform(h, 8, c)) {
+          run(c, 8);
+        } else {
+          for (int k = 0; k < 8; ++k) step((h >> (4 * k)) & 15);
+        }
+      }
+    }
+  }
+  return lit - literals;
+}
 
 // Decodes the blocks of the changed rectangle into the page whose nibbles start at bit
 // kShift of every pixel byte, with literals of 2 bytes (kWide) or 1. Blocks are worked on
@@ -69,11 +213,12 @@ void DecodeRows(const PixelJob& job) {
   const int32_t blocks = (r.width + 3) / 4;
   uint8_t* codes = job.codes;
   auto byteAt = [data, have](int64_t i) -> uint32_t { return i < have ? data[i] : 0; };
-  int32_t delta[16] = {};
+  ptrdiff_t delta[16] = {};
   for (int c = 1; c < 15; ++c) delta[c] = ov::kBlockOffsets[c].dy * stride + ov::kBlockOffsets[c].dx;
   // The same for the codes loaded from the buffer; codes 1-3 are taken from the row's last
   // blocks instead, codes 0 and 15 read the block's own bytes.
-  int32_t reach[16] = {};
+  StagedCodes staged(delta);
+  ptrdiff_t reach[16] = {};
   for (int c = 4; c < 15; ++c) reach[c] = delta[c];
 
   // The three positions: the row's presence bytes, the next code byte, the next literal.
@@ -106,6 +251,17 @@ void DecodeRows(const PixelJob& job) {
     presenceAt += p;
 
     uint8_t* row = job.bits + size_t(y) * size_t(stride) + r.x;
+    if (y >= 8 && blocks >= 4) {
+      int32_t literalBlocks = 0;
+      for (int32_t n0 = 0; n0 < blocks; n0 += 16) {
+        const uint64_t valid = blocks - n0 >= 16 ? ~uint64_t(0) : (uint64_t(1) << (4 * (blocks - n0))) - 1;
+        literalBlocks += NibbleBits(ZeroNibbles(Load64(codes + n0 / 2)) & valid);
+      }
+      if (literalAt + int64_t(literalBlocks) * kLiteralBytes <= have) {
+        literalAt += DecodeRowStaged<kShift, kWide>(row, codes, blocks, data + literalAt, r.x, staged, job.staging);
+        continue;
+      }
+    }
     const uint8_t* literals = data + literalAt;
     const bool literalsInside = literalAt + int64_t(blocks) * kLiteralBytes <= have;
     // Below row 8 and from block 4 on every source of codes 1-14 lies inside the buffer.
@@ -370,9 +526,11 @@ void Decoder::DecodePixels(const ov::FrameHeader& record, int64_t dataAt) {
                    stream_->Read(data_.data(), int32_t(have)) != 1)) {
     std::fill(data_.begin(), data_.end(), 0);
   }
-  codeRow_.assign(size_t(ov::CodeBytesPerRow(changed_.width)), ov::kFirstRowCodes);
+  // Eight more bytes: the code row is read eight bytes at a time.
+  codeRow_.assign(size_t(ov::CodeBytesPerRow(changed_.width)) + 8, ov::kFirstRowCodes);
+  staging_.resize(size_t(changed_.width) / 4 + 17);
   PixelJob job{data_.data(), have, record.codeBytes, codeRow_.data(), buffer_.Bits(),
-               buffer_.Stride(), changed_};
+               buffer_.Stride(), changed_, staging_.data()};
   const bool wide = ov::LiteralBytes(cut_.levelCount) == 2;
   if (buffer_.CurrentPage() == 0) {
     wide ? DecodeRows<0, true>(job) : DecodeRows<0, false>(job);

@@ -98,4 +98,5 @@ class Decoder {
   // The presence, code and literal bytes of one record, and the code row.
   std::vector<uint8_t> data_;
   std::vector<uint8_t> codeRow_;
+  std::vector<uint32_t> staging_;  // a row's literals and previous-frame blocks
 };

@@ -48,8 +48,15 @@ void DrawLineArt(RasterSurface& cell, uint32_t seed, int inkedPercent) {
   long inked = 0;
   auto count = [&] {
     long n = 0;
-    for (int y = 0; y < h; ++y)
-      for (int x = 0; x < w; ++x) n += cell.GetPixel(x, y) != 0;
+    for (int y = 0; y < h; ++y) {
+      const uint8_t* row = cell.Row(y);
+      if (cell.ColorCount() != 16) {
+        for (int x = 0; x < w; ++x) n += row[x] != 0;
+        continue;
+      }
+      for (int x = 0; x + 1 < w; x += 2) n += (row[x / 2] >> 4 != 0) + ((row[x / 2] & 15) != 0);
+      if (w & 1) n += row[w / 2] >> 4 != 0;
+    }
     return n;
   };
   while (inked < target) {
@@ -83,10 +90,12 @@ void DrawLineArt(RasterSurface& cell, uint32_t seed, int inkedPercent) {
   }
 }
 
-std::unique_ptr<Cut> MakeBenchFilmCut(uint32_t seed) {
-  auto cut = std::make_unique<Cut>(kBenchFilmWidth, kBenchFilmHeight, 24, "bench", AntiAlias::kQuarter);
+std::unique_ptr<Cut> MakeBenchFilmCut(uint32_t seed, int32_t width, int32_t height, AntiAlias antiAlias) {
+  auto cut = std::make_unique<Cut>(width, height, 24, "bench", antiAlias);
+  auto sx = [width](int32_t v) { return int32_t(int64_t(v) * width / kBenchFilmWidth); };
+  auto sy = [height](int32_t v) { return int32_t(int64_t(v) * height / kBenchFilmHeight); };
   struct Shape { int32_t w, h, cells; };
-  const Shape shapes[4] = {{kBenchFilmWidth, kBenchFilmHeight, 2}, {420, 560, 4}, {360, 480, 4}, {240, 300, 3}};
+  const Shape shapes[4] = {{width, height, 2}, {sx(420), sy(560), 4}, {sx(360), sy(480), 4}, {sx(240), sy(300), 3}};
   for (int l = 0; l < 4; ++l) {
     Layer* layer = cut->AddLayer(std::nullopt, shapes[l].w, shapes[l].h, nullptr);
     for (int c = 1; c < shapes[l].cells; ++c) layer->InsertCellAfter(layer->CellCount() - 1, 0);
@@ -95,10 +104,10 @@ std::unique_ptr<Cut> MakeBenchFilmCut(uint32_t seed) {
   }
   for (int k = 0; k < kBenchFilmFrames; ++k) {
     Frame* f = cut->AddFrame();
-    f->InsertEntryAfter(cut->LayerAt(0), (k / 24) % 2, -(k / 6), 0);
-    f->InsertEntryAfter(cut->LayerAt(1), (k / 2) % 4, 60 + 5 * k, 120 + (k % 4));
-    f->InsertEntryAfter(cut->LayerAt(2), (k / 3) % 4, 700 - 7 * k, 200);
-    f->InsertEntryAfter(cut->LayerAt(3), k % 3, 400, 380 - 2 * (k % 8));
+    f->InsertEntryAfter(cut->LayerAt(0), (k / 24) % 2, -sx(k / 6), 0);
+    f->InsertEntryAfter(cut->LayerAt(1), (k / 2) % 4, sx(60 + 5 * k), sy(120 + (k % 4)));
+    f->InsertEntryAfter(cut->LayerAt(2), (k / 3) % 4, sx(700 - 7 * k), sy(200));
+    f->InsertEntryAfter(cut->LayerAt(3), k % 3, sx(400), sy(380 - 2 * (k % 8)));
     f->SetTime(2);
   }
   return cut;

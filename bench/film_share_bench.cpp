@@ -84,7 +84,7 @@ void RunShare(benchmark::State& state, MakeWriter make) {
     const double t0 = ThreadSeconds();
     benchmark::DoNotOptimize(DecodePass(ov));
     const double t1 = ThreadSeconds();
-    std::vector<uint8_t> out;
+    BlockStream out;
     std::unique_ptr<PictureWriter> writer = make(out);
     PictureSequence sequence(*writer);
     MemoryStream stream(const_cast<uint8_t*>(ov.data()), int32_t(ov.size()), int32_t(ov.size()));
@@ -92,7 +92,7 @@ void RunShare(benchmark::State& state, MakeWriter make) {
     const double t2 = ThreadSeconds();
     decodeSeconds += t1 - t0;
     exportSeconds += t2 - t1;
-    bytes = out.size();
+    bytes = size_t(out.Length());
     pictures = sequence.Stored();
   }
   const double n = double(state.iterations());
@@ -106,12 +106,12 @@ void RunShare(benchmark::State& state, MakeWriter make) {
 }
 
 void BM_ShareGif(benchmark::State& state) {
-  RunShare(state, [](std::vector<uint8_t>& out) { return NewGifWriter(WriterOptions{}, out); });
+  RunShare(state, [](ByteStream& out) { return NewGifWriter(WriterOptions{}, out); });
 }
 BENCHMARK(BM_ShareGif)->Unit(benchmark::kMillisecond)->Iterations(10);
 
 void BM_ShareWebp(benchmark::State& state) {
-  RunShare(state, [](std::vector<uint8_t>& out) { return NewWebpWriter(WriterOptions{}, out); });
+  RunShare(state, [](ByteStream& out) { return NewWebpWriter(WriterOptions{}, out); });
 }
 BENCHMARK(BM_ShareWebp)->Unit(benchmark::kMillisecond)->Iterations(3);
 

@@ -14,7 +14,8 @@
 #include "anim/ov_layout.h"
 #include "cli/cli_files.h"
 #include "cli/command_registry.h"
-#include "io/memory_stream.h"
+#include "io/file_stream.h"
+#include "io/safe_save.h"
 #include "share/film_recorder.h"
 #include "share/picture_sequence.h"
 #include "share/picture_writers.h"
@@ -62,7 +63,7 @@ VideoKind VideoKindOf(OutputKind kind) {
 
 // The video's rate and quality from the film's cuts (only `cut` when it is 0 or more) and
 // the options.
-VideoOptions VideoSettings(const ExportArgs& args, OutputKind kind, MemoryStream& film, const ov::FileHeader& header) {
+VideoOptions VideoSettings(const ExportArgs& args, OutputKind kind, ByteStream& film, const ov::FileHeader& header) {
   VideoOptions video;
   video.kind = VideoKindOf(kind);
   std::vector<int> rates;
@@ -123,9 +124,14 @@ void Export(const ExportArgs& args) {
   if (!args.highlight.empty()) record.highlight = ParseHighlight(args.highlight);
   record.cut = args.cut;
 
-  std::vector<uint8_t> bytes = ReadWholeFile(args.input);
-  if (bytes.size() > size_t(INT32_MAX)) throw CliError(args.input, "file too large");
-  MemoryStream film(bytes.data(), int32_t(bytes.size()), int32_t(bytes.size()));
+  // The film is read as it plays, not whole: memory holds one frame's data.
+  std::error_code ec;
+  const uintmax_t length = fs::file_size(args.input, ec);
+  if (ec) throw CliError(args.input, "cannot open the file");
+  if (length > uintmax_t(INT32_MAX)) throw CliError(args.input, "file too large");
+  std::FILE* file = std::fopen(args.input.c_str(), "rb");
+  if (!file) throw CliError(args.input, "cannot open the file");
+  FileStream film(file);
   ov::FileHeader header;
   if (!ov::ReadFileHeader(film, header)) throw CliError(args.input, "not a playable OV or TL file");
   // What the recorder would refuse is refused before anything is made.
@@ -148,39 +154,54 @@ void Export(const ExportArgs& args) {
   WriterOptions options;
   options.scale = args.scale;
   options.loopCount = args.loopCount;
-  std::vector<uint8_t> out;
-  std::unique_ptr<PictureWriter> writer;
-  std::error_code ec;
-  const bool made = kind == OutputKind::kFolder && !fs::exists(args.output, ec);
-  if (kind == OutputKind::kFolder) {
-    fs::create_directories(args.output, ec);
-    if (!fs::is_directory(args.output, ec)) throw CliError(args.output, "cannot make the folder");
-    writer = NewPngFolderWriter(options, args.output);
-  } else if (IsVideo(kind)) {
-    writer = NewVideoWriter(options, video, args.output);
-  } else {
-    writer = kind == OutputKind::kGif ? NewGifWriter(options, out) : NewWebpWriter(options, out);
-  }
-
   if (args.progress) {
     record.cutStarted = [cuts](int32_t cut) {
       std::printf("cut %d of %d\n", int(cut + 1), int(cuts));
       std::fflush(stdout);
     };
   }
-  PictureSequence sequence(*writer);
+  std::unique_ptr<PictureWriter> writer;
+  std::unique_ptr<PictureSequence> sequence;
   std::string error;
-  if (!RecordFilm(film, record, sequence, &error)) {
+  bool recorded = false;
+  auto run = [&](std::unique_ptr<PictureWriter> made) {
+    writer = std::move(made);
+    sequence = std::make_unique<PictureSequence>(*writer);
+    recorded = RecordFilm(film, record, *sequence, &error);
+    return recorded;
+  };
+  bool made = false;
+  std::string saveError;
+  bool saved = true;
+  if (kind == OutputKind::kFolder) {
+    made = !fs::exists(args.output, ec);
+    fs::create_directories(args.output, ec);
+    if (!fs::is_directory(args.output, ec)) throw CliError(args.output, "cannot make the folder");
+    run(NewPngFolderWriter(options, args.output));
+  } else if (IsVideo(kind)) {
+    // The video writer keeps its own file beside the output until it is complete.
+    run(NewVideoWriter(options, video, args.output));
+  } else {
+    // The file grows as the pictures are made, beside the output until it is complete.
+    saved = SaveFileSafely(
+        args.output,
+        [&](ByteStream& out) {
+          return run(kind == OutputKind::kGif ? NewGifWriter(options, out) : NewWebpWriter(options, out));
+        },
+        &saveError);
+  }
+  if (!recorded && writer) {
     // The writer's failures are the output's; the rest the film's.
     const std::string& subject = writer->Error().empty() ? args.input : args.output;
+    sequence.reset();
     writer.reset();
     if (made) fs::remove(args.output, ec);  // only while empty
     throw CliError(subject, error);
   }
-  if (kind == OutputKind::kGif || kind == OutputKind::kWebp) WriteWholeFile(args.output, out);
+  if (!saved) throw CliError(args.output, saveError);
   if (args.progress) {
-    const double seconds = double(sequence.EndTime()) / double(writer->UnitsPerSecond());
-    std::printf("%lld pictures, %.2f s\n", static_cast<long long>(sequence.Stored()), seconds);
+    const double seconds = double(sequence->EndTime()) / double(writer->UnitsPerSecond());
+    std::printf("%lld pictures, %.2f s\n", static_cast<long long>(sequence->Stored()), seconds);
   }
 }
 

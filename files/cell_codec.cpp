@@ -19,7 +19,8 @@ inline bool RefInside(int code, int32_t x, int32_t y) {
 }
 
 
-// Byte offset from a group to the group its code copies, for a row stride.
+// Byte offset from a group to the group its code copies, for a row stride (code 0: set per
+// row by the decoder).
 struct CodeOffsets {
   ptrdiff_t bytes[16];
   explicit CodeOffsets(int32_t stride) {
@@ -36,13 +37,16 @@ void CellEncoder::Encode(const RasterSurface& cell, std::vector<uint8_t>& out) {
   const int32_t codeBytes = CellCodeBytesPerRow(width);
   const int32_t mapBytes = CellMapBytesPerRow(width);
   const int32_t groups = (width + 3) / 4;
-  const CodeOffsets offsets(cell.Stride());
+  CodeOffsets offsets(cell.Stride());
+  offsets.bytes[0] = 0;  // a literal never matches (checked apart); its load stays in place
+  uint32_t literal[16] = {1};
 
   map_.assign(size_t(mapBytes) * size_t(height), 0);
-  codes_.clear();
-  literals_.clear();
-  // Room for the worst case, so the row loop can append without checks.
-  codes_.reserve(size_t(codeBytes) * size_t(height));
+  // Room for the worst case, so the row loop writes without checks; kept between cells.
+  uint8_t* const codesStart = codes_.Room(size_t(codeBytes) * size_t(height) + 8);
+  uint8_t* const literalsStart = literals_.Room(size_t(groups) * size_t(height) * 2);
+  uint8_t* codesOut = codesStart;
+  uint8_t* literalsOut = literalsStart;
   previous_.assign(size_t(codeBytes) + 8, 0x11);
   current_.assign(size_t(codeBytes) + 8, 0);
 
@@ -50,33 +54,34 @@ void CellEncoder::Encode(const RasterSurface& cell, std::vector<uint8_t>& out) {
     const uint8_t* row = cell.Row(y);
     uint8_t* cur = current_.data();
     const uint8_t* prev = previous_.data();
-    // One group: the code above when it still matches, else the first match of the search.
-    auto codeFor = [&](int32_t g, int above, bool checked) {
+    // The first match in the search order; a literal when none matches.
+    auto search = [&](int32_t g, bool checked) {
       const int32_t x = g * 4;
       const uint8_t* p = row + x / 2;
       const uint16_t v = LoadUnit(p);
-      if (above != 0 && (!checked || RefInside(above, x, y)) &&
-          LoadUnit(p + offsets.bytes[above]) == v)
-        return above;
       for (uint8_t c : kCellCodeSearchOrder) {
         if ((!checked || RefInside(c, x, y)) && LoadUnit(p + offsets.bytes[c]) == v) return int(c);
       }
-      literals_.push_back(p[0]);
-      literals_.push_back(p[1]);
+      std::memcpy(literalsOut, p, 2);
+      literalsOut += 2;
       return 0;
     };
     // Near the top and left edges a copy can refer outside the cell: check each group.
     const int32_t checkedGroups = y < 16 ? groups : std::min(groups, 4);
     int32_t g = 0;
     for (; g < checkedGroups; ++g) {
-      const int code = codeFor(g, Nibble(prev, g), true);
+      const int above = Nibble(prev, g);
+      const uint8_t* p = row + g * 2;
+      const int code = above != 0 && RefInside(above, g * 4, y) && LoadUnit(p + offsets.bytes[above]) == LoadUnit(p)
+                           ? above
+                           : search(g, true);
       if (g & 1) cur[g >> 1] |= uint8_t(code << 4);
       else cur[g >> 1] = uint8_t(code);
     }
-    // The rest sixteen groups (eight code bytes) at a time, codes kept in a register.
+    // The rest sixteen groups (eight code bytes) at a time: every group is tried with the
+    // code above it without a branch, and only those it does not fit are searched.
     for (; g < groups; g += 16) {
-      uint64_t above;
-      std::memcpy(&above, prev + g / 2, 8);
+      const uint64_t above = Load64(prev + g / 2);  // g is even here
       const int32_t span = std::min(groups - g, 16);
       const uint8_t* block = row + g * 2;
       const int first = int(above & 15);
@@ -86,47 +91,62 @@ void CellEncoder::Encode(const RasterSurface& cell, std::vector<uint8_t>& out) {
         if (Load64(block + off) == Load64(block) && Load64(block + 8 + off) == Load64(block + 8) &&
             Load64(block + 16 + off) == Load64(block + 16) &&
             Load64(block + 24 + off) == Load64(block + 24)) {
-          std::memcpy(cur + g / 2, &above, 8);
+          Store64(cur + g / 2, above);
           continue;
         }
       }
-      uint64_t codes = 0;
-      for (int32_t k = 0; k < span; ++k) {
-        const int c = int((above >> (4 * k)) & 15);
-        const uint8_t* p = row + (g + k) * 2;
-        const int code = (c != 0 && LoadUnit(p + offsets.bytes[c]) == LoadUnit(p))
-                             ? c
-                             : codeFor(g + k, 0, false);
-        codes |= uint64_t(code) << (4 * k);
+      uint32_t misfits = 0;
+      auto tryAbove = [&](int k) {
+        const uint64_t c = (above >> (4 * k)) & 15;
+        const uint8_t* p = block + 2 * k;
+        const uint32_t differs = uint32_t(LoadUnit(p + offsets.bytes[c]) ^ LoadUnit(p)) | literal[c];
+        misfits |= uint32_t(differs != 0) << k;
+      };
+      if (span == 16) {
+        for (int k = 0; k < 16; ++k) tryAbove(k);
+      } else {
+        for (int32_t k = 0; k < span; ++k) tryAbove(k);
       }
-      std::memcpy(cur + g / 2, &codes, 8);
+      uint64_t codes = span == 16 ? above : above & ((uint64_t(1) << (4 * span)) - 1);
+      for (; misfits; misfits &= misfits - 1) {
+        const int k = __builtin_ctz(misfits);
+        codes = (codes & ~(uint64_t(15) << (4 * k))) | uint64_t(search(g + k, false)) << (4 * k);
+      }
+      Store64(cur + g / 2, codes);
     }
+    // The change map and the changed code bytes, eight code bytes a map byte.
     uint8_t* mapRow = map_.data() + size_t(y) * size_t(mapBytes);
-    int32_t i = 0;
-    // Eight code bytes at a time while nothing changed.
-    for (; i < codeBytes; ++i) {
-      if ((i & 7) == 0 && i + 8 <= codeBytes && Load64(cur + i) == Load64(prev + i)) {
-        i += 7;
-        continue;
-      }
-      if (cur[i] != prev[i]) {
-        codes_.push_back(cur[i]);
-        mapRow[i >> 3] |= uint8_t(1u << (i & 7));
+    for (int32_t i = 0; i < codeBytes; i += 8) {
+      uint64_t d = Load64(cur + i) ^ Load64(prev + i);
+      if (codeBytes - i < 8) d &= (uint64_t(1) << (8 * (codeBytes - i))) - 1;
+      // The top bit of every byte that differs, gathered into one byte.
+      const uint64_t tops = (((d & 0x7F7F7F7F7F7F7F7Full) + 0x7F7F7F7F7F7F7F7Full) | d) & 0x8080808080808080ull;
+      const uint32_t changed = uint32_t((tops >> 7) * 0x0102040810204080ull >> 56);
+      mapRow[i >> 3] = uint8_t(changed);
+      for (int j = 0; j < 8; ++j) {
+        *codesOut = cur[i + j];
+        codesOut += (changed >> j) & 1;
       }
     }
     previous_.swap(current_);
   }
 
-  const uint32_t codesSize = uint32_t(codes_.size());
-  const uint32_t literalsSize = uint32_t(literals_.size());
+  const uint32_t codesSize = uint32_t(codesOut - codesStart);
+  const uint32_t literalsSize = uint32_t(literalsOut - literalsStart);
   const uint8_t sizes[8] = {uint8_t(codesSize),        uint8_t(codesSize >> 8),
                             uint8_t(codesSize >> 16),  uint8_t(codesSize >> 24),
                             uint8_t(literalsSize),     uint8_t(literalsSize >> 8),
                             uint8_t(literalsSize >> 16), uint8_t(literalsSize >> 24)};
   out.insert(out.end(), sizes, sizes + 8);
   out.insert(out.end(), map_.begin(), map_.end());
-  out.insert(out.end(), codes_.begin(), codes_.end());
-  out.insert(out.end(), literals_.begin(), literals_.end());
+  out.insert(out.end(), codesStart, codesOut);
+  out.insert(out.end(), literalsStart, literalsOut);
+}
+
+// The unit `offset` bytes from `p`, as an address: a literal's offset leads from the row
+// into the staged literals, another block.
+inline const uint8_t* At(const uint8_t* p, ptrdiff_t offset) {
+  return reinterpret_cast<const uint8_t*>(reinterpret_cast<uintptr_t>(p) + uintptr_t(offset));
 }
 
 bool DecodeCell(RasterSurface& cell, const uint8_t* map, const uint8_t* codes,
@@ -136,101 +156,90 @@ bool DecodeCell(RasterSurface& cell, const uint8_t* map, const uint8_t* codes,
   const int32_t codeBytes = CellCodeBytesPerRow(width);
   const int32_t mapBytes = CellMapBytesPerRow(width);
   const int32_t groups = (width + 3) / 4;
-  const CodeOffsets offsets(cell.Stride());
   std::vector<uint8_t> codeRow(size_t(codeBytes) + 8, 0x11);
+  // Each row's literals, placed at their groups: a literal is then a copy from a fixed
+  // offset like every other code.
+  std::vector<uint8_t> staging(size_t(groups) * 2 + 2);
+  CodeOffsets offsets(cell.Stride());
   uint32_t nextCode = 0;
-  uint32_t nextLiteral = 0;
+  const uint8_t* lit = literals;
+  const uint8_t* const litEnd = literals + literalsSize;
 
   for (int32_t y = 0; y < height; ++y) {
     const uint8_t* mapRow = map + size_t(y) * size_t(mapBytes);
     for (int32_t m = 0; m < mapBytes; ++m) {
-      uint32_t bits = mapRow[m];
-      while (bits) {
+      for (uint32_t bits = mapRow[m]; bits; bits &= bits - 1) {
         const int32_t i = m * 8 + __builtin_ctz(bits);
-        bits &= bits - 1;
         if (i >= codeBytes) continue;  // bits past the row's code bytes mean nothing
         if (nextCode >= codesSize) return false;
         codeRow[size_t(i)] = codes[nextCode++];
       }
     }
+    for (int32_t g = 0; g < groups; g += 16) {
+      // A bit at the bottom of every zero nibble: the literals.
+      uint64_t z = ~Load64(codeRow.data() + g / 2);
+      z &= z >> 1;
+      z &= z >> 2;
+      z &= 0x1111111111111111ull;
+      if (groups - g < 16) z &= (uint64_t(1) << ((groups - g) * 4)) - 1;
+      for (; z; z &= z - 1) {
+        if (litEnd - lit < 2) return false;
+        std::memcpy(staging.data() + 2 * (g + __builtin_ctzll(z) / 4), lit, 2);
+        lit += 2;
+      }
+    }
     uint8_t* row = cell.Row(y);
-    const uint8_t* lit = literals + nextLiteral;
-    const uint8_t* litEnd = literals + literalsSize;
+    offsets.bytes[0] = ptrdiff_t(reinterpret_cast<uintptr_t>(staging.data()) - reinterpret_cast<uintptr_t>(row));
     int32_t g = 0;
     // Near the top and left edges a copy can refer outside the cell: check each group.
     const int32_t checkedGroups = y < 16 ? groups : std::min(groups, 4);
     for (; g < checkedGroups; ++g) {
       const int code = Nibble(codeRow.data(), g);
+      if (code != 0 && !RefInside(code, g * 4, y)) return false;
       uint8_t* dst = row + g * 2;
-      if (code == 0) {
-        if (litEnd - lit < 2) return false;
-        std::memcpy(dst, lit, 2);
-        lit += 2;
+      StoreUnit(dst, LoadUnit(At(dst, offsets.bytes[code])));
+    }
+    // Every group copies the unit its code points at. Code 1 takes the source of the group
+    // before it instead of that group, so no unit waits for the one just stored.
+    uint8_t* dst = row + g * 2;
+    uintptr_t source = reinterpret_cast<uintptr_t>(dst - 2);
+    auto step = [&](uint64_t code) {
+      const uintptr_t from = reinterpret_cast<uintptr_t>(At(dst, offsets.bytes[code]));
+      // A choice of two addresses, not a branch: which codes come next follows no pattern a
+      // predictor could learn.
+      source = __builtin_expect_with_probability(code == 1, 1, 0.5) ? source : from;
+      StoreUnit(dst, LoadUnit(reinterpret_cast<const uint8_t*>(source)));
+      dst += 2;
+    };
+    // Groups of one code (not 2 or 3, which copy from groups of the run): a block copy.
+    auto run = [&](int code, int count) {
+      if (code == 1) {
+        const uint64_t v = uint64_t(LoadUnit(reinterpret_cast<const uint8_t*>(source))) * 0x0001000100010001ull;
+        for (int k = 0; k < count / 4; ++k) Store64(dst + 8 * k, v);
       } else {
-        if (!RefInside(code, g * 4, y)) return false;
-        StoreUnit(dst, LoadUnit(dst + offsets.bytes[code]));
+        const uint8_t* from = At(dst, offsets.bytes[code]);
+        for (int k = 0; k < count / 4; ++k) Store64(dst + 8 * k, Load64(from + 8 * k));
+        source = reinterpret_cast<uintptr_t>(from + 2 * count - 2);
       }
-    }
-    if (g < groups) {
-      // Every literal the rest of the row needs must be there.
-      int32_t zeros = 0;
-      for (int32_t k = g; k < groups;) {
-        uint64_t word;
-        std::memcpy(&word, codeRow.data() + k / 2, 8);
-        word >>= (k & 1) * 4;
-        const int32_t span = std::min(groups - k, 16 - (k & 1));
-        // A bit at the bottom of every zero nibble, inside the span.
-        uint64_t z = ~word;
-        z &= z >> 1;
-        z &= z >> 2;
-        z &= 0x1111111111111111ull;
-        if (span < 16) z &= (uint64_t(1) << (span * 4)) - 1;
-        zeros += __builtin_popcountll(z);
-        k += span;
-      }
-      if (litEnd - lit < 2 * zeros) return false;
-    }
-    while (g < groups) {
-      uint64_t word;
-      std::memcpy(&word, codeRow.data() + g / 2, 8);
-      word >>= (g & 1) * 4;
-      const int32_t span = std::min(groups - g, 16 - (g & 1));
-      uint8_t* dst = row + g * 2;
-      const int first = int(word & 15);
-      if (span == 16 && word == uint64_t(first) * 0x1111111111111111ull && first != 2) {
-        // Sixteen groups of one code: a block copy.
-        if (first == 0) {
-          std::memcpy(dst, lit, 32);
-          lit += 32;
-        } else if (first == 1) {
-          const uint64_t v = uint64_t(LoadUnit(dst - 2)) * 0x0001000100010001ull;
-          for (int k = 0; k < 4; ++k) Store64(dst + 8 * k, v);
-        } else {
-          const ptrdiff_t off = offsets.bytes[first];
-          for (int k = 0; k < 4; ++k) Store64(dst + 8 * k, Load64(dst + 8 * k + off));
-        }
-        g += 16;
+      dst += 2 * count;
+    };
+    for (; g < groups; g += 16) {
+      const uint64_t word = Load64(codeRow.data() + g / 2);  // g is even here
+      if (groups - g < 16) {
+        for (int32_t k = 0; k < groups - g; ++k) step((word >> (4 * k)) & 15);
         continue;
       }
-      // Branch-free: a literal reads the literal stream, code 1 takes the unit just
-      // written from a register (no store-to-load wait), every other code its source.
-      uint16_t last = LoadUnit(dst - 2);
-      const uint8_t* const spare = dst;
-      for (int32_t k = 0; k < span; ++k, word >>= 4, dst += 2) {
-        const int code = int(word & 15);
-        const intptr_t isLiteral = -intptr_t(code == 0);
-        const intptr_t isOne = -intptr_t(code == 1);
-        const uint8_t* copyFrom = dst + offsets.bytes[code];
-        const intptr_t toLiteral = (lit - copyFrom) & isLiteral;
-        const intptr_t toSpare = (spare - copyFrom) & isOne;
-        const uint16_t loaded = LoadUnit(copyFrom + toLiteral + toSpare);
-        lit += 2 & isLiteral;
-        last = uint16_t((last & isOne) | (loaded & ~isOne));
-        StoreUnit(dst, last);
+      // Each half: eight groups of one code, or one by one.
+      for (int half = 0; half < 2; ++half) {
+        const uint64_t h = (word >> (32 * half)) & 0xFFFFFFFFu;
+        const int first = int(h & 15);
+        if (h == uint64_t(first) * 0x11111111u && (first < 2 || first > 3)) {
+          run(first, 8);
+        } else {
+          for (int k = 0; k < 8; ++k) step((h >> (4 * k)) & 15);
+        }
       }
-      g += span;
     }
-    nextLiteral = uint32_t(lit - literals);
   }
-  return nextLiteral == literalsSize;
+  return lit == litEnd;
 }

@@ -18,6 +18,7 @@
 // first row is taken as all code 1 (0x11 bytes).
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 class RasterSurface;
@@ -46,7 +47,18 @@ class CellEncoder {
   void Encode(const RasterSurface& cell, std::vector<uint8_t>& out);
 
  private:
-  std::vector<uint8_t> map_, codes_, literals_, previous_, current_;
+  // Room for the worst case of a cell's codes or literals, not cleared: only what is
+  // written is read.
+  struct Scratch {
+    std::unique_ptr<uint8_t[]> bytes;
+    size_t size = 0;
+    uint8_t* Room(size_t n) {
+      if (n > size) bytes.reset(new uint8_t[n]), size = n;
+      return bytes.get();
+    }
+  };
+  std::vector<uint8_t> map_, previous_, current_;
+  Scratch codes_, literals_;
 };
 
 // Decodes one record's parts into `cell` (already of the record's size). False when the

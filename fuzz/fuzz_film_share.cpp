@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "anim/ov_layout.h"
+#include "io/block_stream.h"
 #include "io/memory_stream.h"
 #include "share/film_recorder.h"
 #include "share/picture_sequence.h"
@@ -29,10 +30,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   WriterOptions options;
   options.scale = 1 + steer % 2;
   options.loopCount = steer % 3;
-  std::vector<uint8_t> gif;
+  BlockStream gif;
   auto writer = NewGifWriter(options, gif);
   PictureSequence sequence(*writer, 300);
   std::string error;
-  if (RecordFilm(stream, record, sequence, &error) && (gif.size() < 14 || gif.back() != ';')) std::abort();
+  if (!RecordFilm(stream, record, sequence, &error)) return 0;
+  uint8_t last = 0;
+  if (gif.Length() < 14 || !gif.Seek(-1, kSeekEnd) || gif.Read(&last, 1) != 1 || last != ';') std::abort();
   return 0;
 }

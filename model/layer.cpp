@@ -21,8 +21,10 @@ void Layer::DestroyCells() {
 
 std::unique_ptr<RasterSurface> Layer::MakeCell(std::unique_ptr<RasterSurface> surface, int fill) {
   if (!surface) surface = prototype_ ? prototype_->CloneEmpty() : std::make_unique<CellSurface>();
-  if (!surface->Create(width_, height_, 0)) return nullptr;
-  surface->Clear(fill);
+  // A surface with no pixels to keep is made filled at once; one with pixels is also cleared.
+  const bool blank = int64_t(surface->Width()) * surface->Height() == 0;
+  if (!surface->Create(width_, height_, blank ? fill : 0)) return nullptr;
+  if (!blank) surface->Clear(fill);
   return surface;
 }
 

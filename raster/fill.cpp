@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "model/raster_surface.h"
+#include "model/unaligned.h"
 
 namespace {
 
@@ -31,16 +32,23 @@ struct ValueSet {
 struct Span {
   int32_t xl, xr, y;
   int32_t parentL = 1, parentR = 0, parentY = -1;
+  // False when the pixel beyond that end was seen outside the area as the run was found:
+  // painting never brings a pixel into the area, so the run cannot grow that way.
+  bool openLeft = true, openRight = true;
 };
 
 // Pixel access through the surface's virtual get and set.
 class GenericAccess {
  public:
+  using Members = ValueSet;
+
   explicit GenericAccess(RasterSurface& s) : s_(s) {}
   int32_t Width() const { return s_.Width(); }
   int32_t Height() const { return s_.Height(); }
   int Get(int32_t x, int32_t y) const { return s_.Contains(x, y) ? s_.GetPixel(x, y) : -1; }
   void Set(int32_t x, int32_t y, int v) { s_.SetPixel(x, y, v); }
+  Members Prepare(const ValueSet& set) const { return set; }
+  bool Has(const Members& set, int32_t x, int32_t y) const { return set.Has(Get(x, y)); }
   // From the member x, walks while the neighbour is a member; the last member.
   int32_t ExtendLeft(int32_t y, int32_t x, const ValueSet& set) const {
     while (x > 0 && set.Has(s_.GetPixel(x - 1, y))) --x;
@@ -63,11 +71,15 @@ class GenericAccess {
   RasterSurface& s_;
 };
 
-// Direct nibble access to a cell's packed rows, two pixels per byte where it can.
+// Direct nibble access to a cell's packed rows, two pixels per byte where it can. A set of
+// values is a table of the memberships of a byte's two pixels.
 class PackedAccess {
  public:
+  using Members = const uint8_t*;
+
   explicit PackedAccess(RasterSurface& s)
-      : bits_(s.Bits()), stride_(s.Stride()), width_(s.Width()), height_(s.Height()) {}
+      : bits_(s.Bits()), end_(s.Bits() + s.ByteSize()), stride_(s.Stride()), width_(s.Width()),
+        height_(s.Height()) {}
   int32_t Width() const { return width_; }
   int32_t Height() const { return height_; }
   int Get(int32_t x, int32_t y) const {
@@ -75,83 +87,76 @@ class PackedAccess {
     return Nibble(Row(y), x);
   }
   void Set(int32_t x, int32_t y, int v) { SetNibble(Row(y), x, v); }
+  Members Prepare(const ValueSet& set) const { return Table(set.Cell()); }
+  bool Has(Members t, int32_t x, int32_t y) const {
+    return x >= 0 && y >= 0 && x < width_ && y < height_ && In(t, Row(y), x);
+  }
 
-  // Runs are walked sixteen pixels (eight bytes) at a time where they can.
-  int32_t ExtendLeft(int32_t y, int32_t x, const ValueSet& values) const {
+  // Runs are walked sixteen pixels (eight bytes) at a time, in windows that start on a
+  // byte; a window's first pixel is in bit 15.
+  int32_t ExtendLeft(int32_t y, int32_t x, Members t) const {
     const uint8_t* row = Row(y);
-    const uint8_t* t = Table(values.Cell());
-    int32_t i = x - 1;
-    if (i >= 0 && !(i & 1)) {
-      if (!(t[row[i >> 1]] & 2)) return x;
-      --i;
+    // The window ends at x - 1 or, when x is an odd column, at x (a member).
+    uint32_t known = uint32_t(x & 1);
+    for (int32_t from = (x - 15) & ~1; from + 15 >= 0; from -= 16) {
+      const uint32_t outside = ~(Window(row, from, t) | known) & Inside(from, 0) & 0xFFFF;
+      if (outside) return from + 15 - __builtin_ctz(outside) + 1;
+      known = 0;
     }
-    while (i >= 15) {  // pixels i - 15 .. i, starting on a byte
-      const uint32_t outside = ~Members16(row + ((i - 15) >> 1), t) & 0xFFFF;
-      if (outside) return i - __builtin_ctz(outside) + 1;
-      i -= 16;
-    }
-    while (i >= 1 && t[row[i >> 1]] == 3) i -= 2;
-    while (i >= 0 && In(t, row, i)) --i;
-    return i + 1;
+    return 0;
   }
-  int32_t ExtendRight(int32_t y, int32_t x, int32_t limit, const ValueSet& values) const {
+  int32_t ExtendRight(int32_t y, int32_t x, int32_t limit, Members t) const {
     const uint8_t* row = Row(y);
-    const uint8_t* t = Table(values.Cell());
-    int32_t i = x + 1;
-    if (i <= limit && (i & 1)) {
-      if (!(t[row[i >> 1]] & 1)) return x;
-      ++i;
+    // The first window starts at x + 1 or, when that is an odd column, at x (a member).
+    uint32_t known = uint32_t(~x & 1) << 15;
+    for (int32_t from = (x + 1) & ~1; from <= limit; from += 16) {
+      const uint32_t outside = ~(Window(row, from, t) | known) & 0xFFFF;
+      known = 0;
+      if (outside) return std::min(from + (__builtin_clz(outside) - 16), limit + 1) - 1;
     }
-    while (i + 15 <= limit) {
-      const uint32_t outside = ~Members16(row + (i >> 1), t) & 0xFFFF;
-      if (outside) return i + (__builtin_clz(outside) - 16) - 1;
-      i += 16;
-    }
-    while (i + 1 <= limit && t[row[i >> 1]] == 3) i += 2;
-    while (i <= limit && In(t, row, i)) ++i;
-    return i - 1;
+    return limit;
   }
-  int32_t FindMember(int32_t y, int32_t x, int32_t limit, const ValueSet& values) const {
+  // The first member in [x, limit], or limit + 1.
+  int32_t FindMember(int32_t y, int32_t x, int32_t limit, Members t) const {
     const uint8_t* row = Row(y);
-    const uint8_t* t = Table(values.Cell());
-    if (x <= limit && (x & 1)) {
-      if (t[row[x >> 1]] & 1) return x;
-      ++x;
+    uint32_t skip = 0xFFFFu >> (x & 1);
+    for (int32_t from = x & ~1; from <= limit; from += 16) {
+      const uint32_t inside = Window(row, from, t) & skip & Below(limit - from + 1);
+      skip = 0xFFFF;
+      if (inside) return from + (__builtin_clz(inside) - 16);
     }
-    while (x + 15 <= limit) {
-      const uint32_t inside = Members16(row + (x >> 1), t);
-      if (inside) return x + (__builtin_clz(inside) - 16);
-      x += 16;
-    }
-    while (x + 1 <= limit && t[row[x >> 1]] == 0) x += 2;
-    while (x <= limit && !In(t, row, x)) ++x;
-    return x;
+    return limit + 1;
   }
   void PaintTile(int32_t y, int32_t xl, int32_t xr, const PenTile& tile) {
     uint8_t* row = Row(y);
-    const int16_t* c = tile.color[y & 3];
-    // A byte at an even index holds columns 0, 1 of the tile, at an odd index 2, 3.
-    const uint8_t pair[2] = {uint8_t((c[0] & 15) << 4 | (c[1] & 15)),
-                             uint8_t((c[2] & 15) << 4 | (c[3] & 15))};
-    int32_t x = xl;
-    if (x & 1) {
-      SetNibble(row, x, c[x & 3]);
-      ++x;
+    const uint64_t pattern = Pattern(tile, y);
+    const int32_t k0 = xl >> 4, k1 = xr >> 4;
+    const uint64_t first = ~PixelsBelow(xl - 16 * k0), last = PixelsBelow(xr - 16 * k1 + 1);
+    for (int32_t k = k0; k <= k1; ++k) {
+      const uint64_t inside = (k == k0 ? first : ~uint64_t(0)) & (k == k1 ? last : ~uint64_t(0));
+      Blend(row + 8 * k, [&](uint64_t w) { return (w & ~inside) | (pattern & inside); });
     }
-    if (x + 15 <= xr) {
-      // Whole words: the pattern repeats every two bytes.
-      const int phase = (x >> 1) & 1;
-      const uint16_t two = uint16_t(pair[phase] | pair[phase ^ 1] << 8);
-      const uint64_t word = 0x0001000100010001ull * two;
-      for (; x + 15 <= xr; x += 16) std::memcpy(row + (x >> 1), &word, 8);
+  }
+  // Every marker pixel inside `box` takes the tile's colour: sixteen pixels at a time,
+  // without a branch on what they hold.
+  void PaintMarkers(const Rect& box, const PenTile& tile) {
+    const int32_t x1 = box.Right() - 1;
+    const int32_t k0 = box.x >> 4, k1 = x1 >> 4;
+    const uint64_t first = ~PixelsBelow(box.x - 16 * k0), last = PixelsBelow(x1 - 16 * k1 + 1);
+    for (int32_t y = box.y; y < box.Bottom(); ++y) {
+      uint8_t* row = Row(y);
+      const uint64_t pattern = Pattern(tile, y);
+      for (int32_t k = k0; k <= k1; ++k) {
+        const uint64_t inside = (k == k0 ? first : ~uint64_t(0)) & (k == k1 ? last : ~uint64_t(0));
+        Blend(row + 8 * k, [&](uint64_t w) { return PaintMarkers(w, pattern, inside); });
+      }
     }
-    for (; x + 1 <= xr; x += 2) row[x >> 1] = pair[(x >> 1) & 1];
-    if (x == xr) SetNibble(row, x, c[x & 3]);
   }
 
  private:
   // Membership of a byte's two pixels: bit 1 the even (high) nibble, bit 0 the odd one.
-  // A few tables are kept; a fill uses two or three sets.
+  // A few tables are kept, enough that a table stays put while a fill uses it (a fill uses
+  // up to five sets).
   const uint8_t* Table(uint16_t set) const {
     for (Lookup& l : tables_)
       if (l.built && l.set == set) return l.bits;
@@ -166,6 +171,54 @@ class PackedAccess {
     return uint32_t(t[p[0]]) << 14 | uint32_t(t[p[1]]) << 12 | uint32_t(t[p[2]]) << 10 |
            uint32_t(t[p[3]]) << 8 | uint32_t(t[p[4]]) << 6 | uint32_t(t[p[5]]) << 4 |
            uint32_t(t[p[6]]) << 2 | uint32_t(t[p[7]]);
+  }
+  // Pixels x .. x + 15 of a row (x even) as Members16. Pixels outside the row may come out
+  // either way; bytes outside the buffer are not read.
+  uint32_t Window(const uint8_t* row, int32_t x, const uint8_t* t) const {
+    const ptrdiff_t at = (row - bits_) + (x >> 1), size = end_ - bits_;
+    if (at >= 0 && size - at >= 8) return Members16(bits_ + at, t);
+    uint8_t bytes[8] = {};
+    for (ptrdiff_t k = 0; k < 8; ++k)
+      if (at + k >= 0 && at + k < size) bytes[k] = bits_[at + k];
+    return Members16(bytes, t);
+  }
+  // The window bits of its first n pixels (all for n ≥ 16, none for n ≤ 0).
+  static uint32_t Below(int32_t n) { return 0xFFFFu << (16 - std::clamp(n, 0, 16)) & 0xFFFF; }
+  // The window bits of the pixels from column `first` on, for a window starting at `from`.
+  static uint32_t Inside(int32_t from, int32_t first) { return 0xFFFFu >> std::clamp(first - from, 0, 16); }
+  // A tile row as a word loaded from an even byte (a column that is a multiple of 4).
+  static uint64_t Pattern(const PenTile& tile, int32_t y) {
+    const int16_t* c = tile.color[y & 3];
+    return 0x0001000100010001ull *
+           uint16_t(((c[0] & 15) << 4 | (c[1] & 15)) | ((c[2] & 15) << 4 | (c[3] & 15)) << 8);
+  }
+  // The 8 bytes at p replaced by f(them), the part outside the buffer left alone.
+  template <class F>
+  void Blend(uint8_t* p, F f) {
+    if (end_ - p >= 8) {
+      Store64(p, f(Load64(p)));
+      return;
+    }
+    uint64_t w = 0;
+    std::memcpy(&w, p, size_t(end_ - p));
+    w = f(w);
+    std::memcpy(p, &w, size_t(end_ - p));
+  }
+  // The marker nibbles of `w` inside `inside` replaced by those of `pattern`.
+  static uint64_t PaintMarkers(uint64_t w, uint64_t pattern, uint64_t inside) {
+    constexpr uint64_t kLow3 = 0x7777777777777777ull, kTops = 0x8888888888888888ull;
+    const uint64_t inverse = ~w;  // a marker nibble becomes 0
+    const uint64_t marker = ~(((inverse & kLow3) + kLow3) | inverse) & kTops;
+    const uint64_t mask = ((marker >> 3) * 15) & inside;
+    return (w & ~mask) | (pattern & mask);
+  }
+  // The nibbles of pixels 0 .. n - 1 of a word loaded from a byte (pixel 0 the high nibble
+  // of byte 0).
+  static uint64_t PixelsBelow(int32_t n) {
+    const int bits = (n >> 1) * 8;
+    uint64_t m = bits >= 64 ? ~uint64_t(0) : (uint64_t(1) << bits) - 1;
+    if (n & 1) m |= uint64_t(0xF0) << bits;
+    return m;
   }
   static bool In(const uint8_t* t, const uint8_t* row, int32_t x) {
     return (t[row[x >> 1]] >> (~x & 1)) & 1;
@@ -185,10 +238,11 @@ class PackedAccess {
     bool built = false;
     uint8_t bits[256];
   };
-  static constexpr int kTables = 4;
+  static constexpr int kTables = 8;
   mutable Lookup tables_[kTables];
   mutable int next_ = 0;
   uint8_t* bits_;
+  const uint8_t* end_;
   int32_t stride_;
   int32_t width_;
   int32_t height_;
@@ -238,9 +292,10 @@ class SpanFiller {
   }
 
  private:
-  void Run(Span seed, const ValueSet& match, const ValueSet& absorb, std::vector<Span>& work) {
-    const ValueSet wanted = match | absorb;
+  void Run(Span seed, const ValueSet& matchSet, const ValueSet& absorb, std::vector<Span>& work) {
     const bool absorbing = !absorb.Empty();
+    const auto match = a_.Prepare(matchSet);
+    const auto wanted = a_.Prepare(matchSet | absorb);
     work.clear();
     work.push_back(seed);
     bool first = true;
@@ -248,11 +303,11 @@ class SpanFiller {
       const Span s = work.back();
       work.pop_back();
       // A run already painted from another seed.
-      if (!first && !match.Has(a_.Get(s.xl, s.y))) continue;
+      if (!first && !a_.Has(match, s.xl, s.y)) continue;
       first = false;
-      const int32_t xl = a_.ExtendLeft(s.y, s.xl, match);
+      const int32_t xl = s.openLeft ? a_.ExtendLeft(s.y, s.xl, match) : s.xl;
       if (absorbing) Absorb(xl - 1, s.y, absorb);
-      const int32_t xr = a_.ExtendRight(s.y, s.xr, a_.Width() - 1, match);
+      const int32_t xr = s.openRight ? a_.ExtendRight(s.y, s.xr, a_.Width() - 1, match) : s.xr;
       if (absorbing) Absorb(xr + 1, s.y, absorb);
       if (dirty_) {
         GrowDirty(*dirty_, xl, s.y);
@@ -264,9 +319,9 @@ class SpanFiller {
         for (int32_t x = from;;) {
           x = a_.FindMember(ny, x, to, wanted);
           if (x > to) break;
-          if (match.Has(a_.Get(x, ny))) {
+          if (a_.Has(match, x, ny)) {
             const int32_t end = a_.ExtendRight(ny, x, to, match);
-            work.push_back(Span{x, end, ny, xl, xr, s.y});
+            work.push_back(Span{x, end, ny, xl, xr, s.y, x == from, end == to});
             x = end + 1;
           } else {
             Absorb(x, ny, absorb);
@@ -347,6 +402,22 @@ bool PaintsInOnePass(const TilePaint& paint, const ValueSet& match) {
   return true;
 }
 
+// Pass 2 after a pass 1 that found no marker before it: the runs it painted.
+template <class Access, class Paint>
+void Repaint(Access& a, const std::vector<Span>& runs, const Paint& paint) {
+  for (const Span& r : runs) paint(a, r.y, r.xl, r.xr);
+}
+// A pen of its own tile: every marker in the runs' bounding box, which are exactly the runs'.
+void Repaint(PackedAccess& a, const std::vector<Span>& runs, const TilePaint& paint) {
+  if (runs.empty()) return;
+  int32_t x0 = runs[0].xl, x1 = runs[0].xr, y0 = runs[0].y, y1 = runs[0].y;
+  for (const Span& r : runs) {
+    x0 = std::min(x0, r.xl), x1 = std::max(x1, r.xr);
+    y0 = std::min(y0, r.y), y1 = std::max(y1, r.y);
+  }
+  a.PaintMarkers(Rect{x0, y0, x1 - x0 + 1, y1 - y0 + 1}, paint.tile);
+}
+
 template <class Access, class Paint>
 void TwoPassFill(Access& a, int32_t x, int32_t y, const ValueSet& match, const ValueSet& absorb,
                  const Paint& paint, Rect* dirty, bool markerFree) {
@@ -359,7 +430,7 @@ void TwoPassFill(Access& a, int32_t x, int32_t y, const ValueSet& match, const V
   SpanFiller<Access, TilePaint>(a, marker, dirty, markerFree ? &runs : nullptr)
       .Fill(x, y, match, absorb);
   if (markerFree) {
-    for (const Span& r : runs) paint(a, r.y, r.xl, r.xr);
+    Repaint(a, runs, paint);
     return;
   }
   ValueSet marked;

@@ -74,16 +74,3 @@ int PenLevel(const Pen& pen) {
   return (pen.colorA - 1) * 16 + 16 - pen.density;
 }
 
-void GrowDirty(Rect& dirty, int32_t px, int32_t py) {
-  if (dirty.width == 0 || dirty.height == 0) {
-    dirty = Rect{px - 4, py - 4, 8, 8};
-    return;
-  }
-  int32_t right = dirty.x + dirty.width, bottom = dirty.y + dirty.height;
-  if (px - 4 <= dirty.x) dirty.x = px - 5;
-  if (py - 4 <= dirty.y) dirty.y = py - 5;
-  if (px + 4 >= right) right = px + 5;
-  if (py + 4 >= bottom) bottom = py + 5;
-  dirty.width = right - dirty.x;
-  dirty.height = bottom - dirty.y;
-}

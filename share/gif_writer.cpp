@@ -1,4 +1,4 @@
-// Animated GIF through giflib, collected in memory. The blocks written, in file order:
+// Animated GIF through giflib, written as it is made. The blocks written, in file order:
 //
 //   "GIF89a" and the logical screen: canvas × scale, no global colour table    13 bytes
 //   application extension "NETSCAPE2.0", sub-block 1 = loop count (u16)        19 bytes,
@@ -13,10 +13,16 @@
 // A delay longer than a u16 holds goes on in 1 × 1 frames of the transparent index. The
 // LZW data is coded here (GifLzw: giflib's own coder takes several times as long) and
 // handed to giflib as code blocks.
+//
+// Whether the loop block belongs in the file is known only at the end (a film that stops
+// plays once), so the pictures go to a scratch file first and follow the screen and the
+// loop block into the output at the end: memory holds one picture, however long the film.
 #include <gif_lib.h>
 
 #include <algorithm>
+#include <cstdio>
 
+#include "io/byte_stream.h"
 #include "share/color_index.h"
 #include "share/gif_lzw.h"
 #include "share/picture_writers.h"
@@ -28,9 +34,10 @@ constexpr int64_t kLongestDelay = 65535;
 
 class GifWriter final : public PictureWriter {
  public:
-  GifWriter(const WriterOptions& options, std::vector<uint8_t>& out) : options_(options), out_(out) {}
+  GifWriter(const WriterOptions& options, ByteStream& out) : options_(options), out_(out) {}
   ~GifWriter() override {
     if (gif_) EGifCloseFile(gif_, nullptr);
+    if (spool_) std::fclose(spool_);
   }
 
   int64_t UnitsPerSecond() const override { return 100; }
@@ -46,9 +53,14 @@ class GifWriter final : public PictureWriter {
   bool WritePixels(int32_t x, int32_t y, int32_t w, int32_t h, const std::vector<uint32_t>& colors,
                    const uint8_t* index);
   bool GifFailed() { return Fail(std::string("GIF: ") + GifErrorString(gif_->Error)); }
+  // The screen, the loop block when the animation repeats, and the spooled pictures.
+  bool WriteOutput(int plays);
 
   const WriterOptions options_;
-  std::vector<uint8_t>& out_;
+  ByteStream& out_;
+  std::vector<uint8_t> screen_;  // what giflib writes first: the logical screen
+  std::FILE* spool_ = nullptr;   // everything after it
+  int64_t spooled_ = 0;
   GifFileType* gif_ = nullptr;
   IndexedRect pending_;
   bool havePending_ = false;
@@ -59,24 +71,26 @@ class GifWriter final : public PictureWriter {
 
 int GifWriter::Output(GifFileType* gif, const GifByteType* bytes, int n) {
   auto* self = static_cast<GifWriter*>(gif->UserData);
-  try {
-    self->out_.insert(self->out_.end(), bytes, bytes + n);
-  } catch (...) {
-    return 0;
+  if (self->screen_.size() < kScreenBytes) {
+    self->screen_.insert(self->screen_.end(), bytes, bytes + n);
+    return n;
   }
+  if (!self->spool_ || std::fwrite(bytes, 1, size_t(n), self->spool_) != size_t(n)) return 0;
+  self->spooled_ += n;
   return n;
 }
 
 bool GifWriter::Begin(int32_t width, int32_t height) {
   if (!PictureSizeFits(width, height))
     return Fail("GIF: a picture of " + std::to_string(width) + " x " + std::to_string(height) + " is too large");
-  out_.clear();
+  spool_ = std::tmpfile();
+  if (!spool_) return Fail("GIF: cannot make a scratch file");
   int error = 0;
   gif_ = EGifOpen(this, Output, &error);
   if (!gif_) return Fail(std::string("GIF: ") + GifErrorString(error));
   EGifSetGifVersion(gif_, true);
   if (EGifPutScreenDesc(gif_, width, height, 8, 0, nullptr) == GIF_ERROR) return GifFailed();
-  if (out_.size() != kScreenBytes) return Fail("GIF: unexpected screen descriptor");
+  if (screen_.size() != kScreenBytes) return Fail("GIF: unexpected screen descriptor");
   return true;
 }
 
@@ -158,19 +172,31 @@ bool GifWriter::Finish(int64_t end, bool held) {
   gif_ = nullptr;
   if (closed == GIF_ERROR) return Fail(std::string("GIF: ") + GifErrorString(error));
   // Whether the animation repeats is known only now: a film that stops plays once.
-  const int plays = held ? 1 : options_.loopCount;
+  return WriteOutput(held ? 1 : options_.loopCount);
+}
+
+bool GifWriter::WriteOutput(int plays) {
+  if (out_.Write(screen_.data(), int32_t(screen_.size())) != 1) return Fail("GIF: write failed");
   if (plays != 1) {
     // The loop count counts the repeats after the first play; 0 repeats for ever.
     const int repeats = plays == 0 ? 0 : std::min(plays - 1, 65535);
     const uint8_t loop[19] = {0x21, 0xFF, 0x0B, 'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0',
                               0x03, 0x01, uint8_t(repeats), uint8_t(repeats >> 8), 0x00};
-    out_.insert(out_.begin() + kScreenBytes, std::begin(loop), std::end(loop));
+    if (out_.Write(loop, int32_t(sizeof loop)) != 1) return Fail("GIF: write failed");
+  }
+  if (std::fflush(spool_) != 0 || std::fseek(spool_, 0, SEEK_SET) != 0) return Fail("GIF: scratch file failed");
+  std::vector<uint8_t> chunk(size_t(1) << 16);
+  for (int64_t left = spooled_; left > 0;) {
+    const size_t n = size_t(std::min<int64_t>(left, int64_t(chunk.size())));
+    if (std::fread(chunk.data(), 1, n, spool_) != n) return Fail("GIF: scratch file failed");
+    if (out_.Write(chunk.data(), int32_t(n)) != 1) return Fail("GIF: write failed");
+    left -= int64_t(n);
   }
   return true;
 }
 
 }  // namespace
 
-std::unique_ptr<PictureWriter> NewGifWriter(const WriterOptions& options, std::vector<uint8_t>& out) {
+std::unique_ptr<PictureWriter> NewGifWriter(const WriterOptions& options, ByteStream& out) {
   return std::make_unique<GifWriter>(options, out);
 }

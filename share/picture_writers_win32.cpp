@@ -3,6 +3,6 @@
 
 bool PictureWritersAvailable() { return false; }
 
-std::unique_ptr<PictureWriter> NewGifWriter(const WriterOptions&, std::vector<uint8_t>&) { return nullptr; }
-std::unique_ptr<PictureWriter> NewWebpWriter(const WriterOptions&, std::vector<uint8_t>&) { return nullptr; }
+std::unique_ptr<PictureWriter> NewGifWriter(const WriterOptions&, ByteStream&) { return nullptr; }
+std::unique_ptr<PictureWriter> NewWebpWriter(const WriterOptions&, ByteStream&) { return nullptr; }
 std::unique_ptr<PictureWriter> NewPngFolderWriter(const WriterOptions&, const std::string&) { return nullptr; }

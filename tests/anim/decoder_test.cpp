@@ -99,6 +99,48 @@ TEST(Decoder, DecodesWhatWasCodedWithEveryCodeAtBothLevelCounts) {
   for (int k = 0; k < 16; ++k) EXPECT_GT(used[k], 0) << "code " << k;
 }
 
+TEST(Decoder, WideFramesWithLongRunsOfOneCodeDecodeAsCoded) {
+  // Rows of many blocks: runs of sixteen blocks of one code (copies, literals, the previous
+  // frame) between mixed ones, at both page parities.
+  std::mt19937 rng(13);
+  for (int levels : {4, 13}) {
+    for (int16_t w : {150, 301}) {
+      for (Policy policy : {Policy::kGreedy, Policy::kRotate, Policy::kLiterals}) {
+        const int16_t h = 21;
+        // Flat areas; vertical stripes (rows that copy the row above); noise, and the same
+        // noise again but for a few columns (blocks of the previous frame); then grain.
+        // Lower down, the block at column 96 repeats the one before it, right after a run.
+        Picture flat(w, h, uint8_t(levels - 1));
+        flat.FillRect(40, 9, 70, 12, 1);
+        flat.FillRect(0, 12, 33, 5, uint8_t(levels / 2));
+        Picture stripes(w, h), noise(w, h);
+        for (int32_t x = 0; x < w; ++x) stripes.FillRect(x, 0, 1, h, uint8_t(rng() % uint32_t(levels)));
+        for (int32_t y = 0; y < h; ++y)
+          for (int32_t x = 0; x < w; ++x) noise.Set(x, y, uint8_t(rng() % uint32_t(levels)));
+        Picture again = noise;
+        for (Picture* p : {&stripes, &again})
+          for (int32_t y = 9; y < h; ++y) {
+            for (int32_t x = 96; x < 100; ++x) p->Set(x, y, p->At(x - 4, y));
+            p->Set(0, y, uint8_t(levels - 1 - p->At(0, y)));
+            p->Set(w - 1, y, uint8_t(levels - 1 - p->At(w - 1, y)));
+          }
+        std::vector<Picture> frames = {flat, stripes, flat, noise, again, Drawing(w, h, levels, rng)};
+        for (int i = 0; i < 3; ++i) frames.push_back(Change(frames.back(), levels, rng));
+        const auto tl = ovtest::BuildTl(Header(w, h, levels), [&](CutCoder& c) {
+          for (const Picture& p : frames) c.Frame(Fields(1), p, policy);
+        });
+        Player player(tl);
+        ASSERT_TRUE(player.opened);
+        for (size_t i = 0; i < frames.size(); ++i) {
+          player.decoder.NextFrame();
+          ASSERT_TRUE(Shows(player.buffer, frames[i], i > 0 ? &frames[i - 1] : nullptr))
+              << "levels " << levels << " width " << w << " frame " << i;
+        }
+      }
+    }
+  }
+}
+
 TEST(Decoder, TwoCutsPlayInTurnAndCutJumpsWrapAround) {
   // Cut 0: 3 frames at 4 levels; cut 1: 2 frames at 13 levels of another size.
   std::mt19937 rng(3);

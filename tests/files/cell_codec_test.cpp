@@ -154,6 +154,29 @@ TEST(CellCodec, RoundTripsOddWidthsAndOnePixelCells) {
   }
 }
 
+TEST(CellCodec, LongRunsOfOneCodeRoundTrip) {
+  // Random vertical stripes: a first row of literals, then rows that copy the row above,
+  // sixteen groups of one code at a time. From row 17 on, group 20 repeats group 19 (the
+  // last of such a run), and a flat band crosses the stripes lower down.
+  std::mt19937 rng(5);
+  CellSurface cell, back;
+  cell.Create(200, 40, 0);
+  std::vector<int> column(200);
+  for (int& v : column) v = int(rng() % 16);
+  for (int32_t y = 0; y < 40; ++y)
+    for (int32_t x = 0; x < 200; ++x) {
+      int v = column[size_t(x)];
+      if (y >= 17 && x >= 80 && x < 84) v = column[size_t(x - 4)];
+      if (y >= 30 && y < 34 && x >= 100) v = 7;
+      cell.SetPixel(x, y, v);
+    }
+  const std::vector<uint8_t> record = Encode(cell);
+  ASSERT_EQ(record, SlowEncode(cell));
+  back.Create(200, 40, 3);
+  ASSERT_TRUE(Decode(record, back));
+  for (int32_t y = 0; y < 40; ++y) ASSERT_EQ(0, std::memcmp(back.Row(y), cell.Row(y), 100)) << "row " << y;
+}
+
 TEST(CellCodec, DamagedRecordsFail) {
   CellSurface cell;
   cell.Create(16, 4, 0);

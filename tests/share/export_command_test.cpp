@@ -364,6 +364,37 @@ TEST_F(ExportCommand, GifAndWebpReadBackByOutsideToolsAsThePlayerShows) {
   }
 }
 
+TEST_F(ExportCommand, PicturesLongerThanAFrameHoldsGoOnInMoreFrames) {
+  // At 1 fps a frame of 32767 ticks lasts 9 hours: longer than a GIF delay (655.35 s) and a
+  // WebP duration (16777.215 s) hold, so both go on in small frames that change nothing.
+  clitest::WriteBytes(Path("long.tl"), MakeCut(7, 8, 6, 8, 6, 4, 1, {{32767, 1}, {1, 0}}));
+  ASSERT_EQ(Orvina("export " + Path("long.tl") + " -o " + Path("long.gif")).status, 0);
+  ASSERT_EQ(Orvina("export " + Path("long.tl") + " -o " + Path("long.webp")).status, 0);
+  const Result gif = Shell("gifsicle --info " + Path("long.gif"));
+  const std::vector<int64_t> delays = Numbers(gif.out, "delay ", 100);
+  const Result webp = Shell("webpmux -info " + Path("long.webp"));
+  const std::vector<int64_t> durations = WebpDurations(webp.out);
+  int64_t gifTotal = 0, webpTotal = 0;
+  for (int64_t d : delays) {
+    gifTotal += d;
+    EXPECT_LE(d, 65535);
+  }
+  for (int64_t d : durations) {
+    webpTotal += d;
+    EXPECT_LE(d, 0xFFFFFF);
+  }
+  EXPECT_EQ(gifTotal, 3276800) << gif.out;
+  EXPECT_EQ(webpTotal, 32768000) << webp.out;
+  EXPECT_EQ(durations, (std::vector<int64_t>{0xFFFFFF, 32767000 - 0xFFFFFF, 1000})) << webp.out;
+  // The pictures as they show: the first until the second comes.
+  for (const std::string name : {"long.gif", "long.webp"}) {
+    const std::vector<Rgb> pictures = ReadWithMagick(Path(name), 8, 6);
+    ASSERT_GE(pictures.size(), 3u) << name;
+    for (size_t i = 1; i + 1 < pictures.size(); ++i) EXPECT_EQ(pictures[i], pictures[0]) << name << " " << i;
+    EXPECT_NE(pictures.back(), pictures[0]) << name;
+  }
+}
+
 TEST_F(ExportCommand, BadInputFailsInOneLineAndWritesNothing) {
   clitest::WriteBytes(Path("junk.ov"), {'O', 'V', 9, 0, 0, 0, 'x'});
   for (const std::string out : {"junk.gif", "junk.webp", "junk/"}) {
