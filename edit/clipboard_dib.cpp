@@ -186,9 +186,12 @@ std::unique_ptr<CellSurface> DibPictureCell(const uint8_t* dib, size_t size, boo
                                             ProtectMask mask) {
   DibPicture picture;
   if (!picture.Open(dib, size)) return nullptr;
+  // Only the part of a tile inside the picture is ever looked at.
   auto read = [&](int32_t tx, int32_t ty, uint32_t* pixels) {
-    for (int32_t y = 0; y < kPictureTile; ++y)
-      for (int32_t x = 0; x < kPictureTile; ++x) *pixels++ = picture.Pixel(tx + x, ty + y);
+    const int32_t rows = std::min(kPictureTile, picture.Height() - ty);
+    const int32_t columns = std::min(kPictureTile, picture.Width() - tx);
+    for (int32_t y = 0; y < rows; ++y)
+      for (int32_t x = 0; x < columns; ++x) pixels[y * kPictureTile + x] = picture.Pixel(tx + x, ty + y);
   };
   return PictureCell(picture.Width(), picture.Height(), read, keyOn, key, mask);
 }
