@@ -58,9 +58,11 @@ uint32_t DibPicture::Channel::Of(uint32_t pixel) const {
   return out >> ((8 + bits - 1) / bits * bits - 8);
 }
 
-bool DibPicture::Open(const uint8_t* dib, size_t size) {
+bool DibPicture::Open(const uint8_t* dib, size_t size, int64_t largestArea) {
   *this = DibPicture();
-  if (dib && Parse(dib, size) && (!IsRunCoded(compression_) || DecodeRuns())) return true;
+  if (dib && Parse(dib, size) && (largestArea == 0 || int64_t(width_) * height_ <= largestArea) &&
+      (!IsRunCoded(compression_) || DecodeRuns()))
+    return true;
   *this = DibPicture();
   return false;
 }

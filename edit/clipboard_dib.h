@@ -24,9 +24,9 @@
 // The pixels of a bitmap in those bytes, which must outlive it.
 class DibPicture {
  public:
-  // False, leaving the picture empty, when the bytes are refused or a run-coded picture
-  // does not fit in memory.
-  bool Open(const uint8_t* dib, size_t size);
+  // False, leaving the picture empty, when the bytes are refused, the picture has more
+  // pixels than `largestArea` (0: any number) or, run-coded, does not fit in memory.
+  bool Open(const uint8_t* dib, size_t size, int64_t largestArea = 0);
 
   int32_t Width() const { return width_; }
   int32_t Height() const { return height_; }
