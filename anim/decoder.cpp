@@ -262,8 +262,9 @@ void DecodeRows(const PixelJob& job) {
         continue;
       }
     }
-    const uint8_t* literals = data + literalAt;
     const bool literalsInside = literalAt + int64_t(blocks) * kLiteralBytes <= have;
+    // Only a pointer into the data is formed; outside it the literals are read by index.
+    const uint8_t* literals = literalsInside ? data + literalAt : nullptr;
     // Below row 8 and from block 4 on every source of codes 1-14 lies inside the buffer.
     const bool deep = y >= 8;
     auto literal = [&]() -> uint32_t {

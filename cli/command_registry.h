@@ -30,3 +30,7 @@ class CliError : public std::runtime_error {
 // The subcommand `name` of `app` (made on first use), so several files can add commands
 // under one group such as "cut".
 CLI::App& CommandGroup(CLI::App& app, const std::string& name, const std::string& description);
+
+// Parses the arguments (argv[0] is the program) and runs the command they name: 0 on
+// success; on failure 1, with one line on standard error.
+int RunCommandLine(int argc, char** argv);

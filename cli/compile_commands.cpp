@@ -15,8 +15,6 @@
 #include "export/film_export.h"
 #include "files/film.h"
 #include "io/block_stream.h"
-#include "io/file_stream.h"
-#include "io/file_system.h"
 #include "model/cut.h"
 #include "model/frame_surface.h"
 
@@ -79,22 +77,14 @@ void CompileFilmCommand(const CompileArgs& args) {
   if (!film.Load(filmPath, kSep, &error)) throw CliError(args.input, error);
   if (film.Count() < 1) throw CliError(args.input, "the film has no cuts");
   const std::string outPath = AbsolutePath(args.output);
-  // The OV file is written in place; it must not land on a file the export reads.
-  for (int32_t i = 0; i < film.Count(); ++i) {
-    const std::string& cut = film.ItemAt(i)->path;
-    if (SameFile(outPath, cut) || SameFile(outPath, CachePathOf(cut)) || SameFile(outPath, filmPath))
-      throw CliError(args.output, "is a file of the film");
-  }
-  std::FILE* file = std::fopen(outPath.c_str(), "wb");
-  if (!file) throw CliError(args.output, "cannot create the file");
-  FileStream out(file);
+  if (ExportReadsFile(film, outPath)) throw CliError(args.output, "is a file of the film");
   std::vector<int32_t> items;
   for (int32_t i = 0; i < film.Count(); ++i) items.push_back(i);
   FrameBuffer buffer;
   FilmExporter exporter(buffer);
   int32_t failed = -1;
-  const bool ok = exporter.Export(
-      film, items, out,
+  const bool ok = exporter.ExportToFile(
+      film, items, outPath,
       [&](const ExportedCut& done) {
         if (!args.progress) return;
         std::printf("cut %d: %s, %d frames, cache %s\n", int(done.index + 1),
@@ -102,13 +92,10 @@ void CompileFilmCommand(const CompileArgs& args) {
         std::fflush(stdout);
       },
       &failed, &error);
-  const bool closed = out.Finish();
-  if (!ok) {
-    if (failed < 0) throw CliError(args.output, error);
-    throw CliError(ShownPath(film.ItemAt(failed)->path),
-                   error + " (the export stopped at cut " + std::to_string(failed + 1) + ")");
-  }
-  if (!closed) throw CliError(args.output, "write failed");
+  if (ok) return;
+  if (failed < 0) throw CliError(args.output, error);
+  throw CliError(ShownPath(film.ItemAt(failed)->path),
+                 error + " (the export stopped at cut " + std::to_string(failed + 1) + ")");
 }
 
 void AddCompileCommands(CLI::App& app) {

@@ -1,5 +1,6 @@
 // Copy, cut and paste of the cut window through the program's paste buffer, and the whole
 // cell out to and pictures in from the Windows clipboard.
+#include "edit/clipboard_dib.h"
 #include "edit/clipboard_image.h"
 #include "editor/cut_window.h"
 #include "editor/editor_tools.h"
@@ -54,6 +55,20 @@ std::unique_ptr<CellSurface> ReadPicture(HBITMAP bitmap) {
   return picture;
 }
 
+// The clipboard's device-independent bitmap through our own reader, or null when there is
+// none or it is not one the reader takes (the device bitmap is read then).
+std::unique_ptr<CellSurface> ReadDibPicture() {
+  HANDLE data = GetClipboardData(CF_DIB);
+  if (!data) return nullptr;
+  const void* bytes = GlobalLock(data);
+  if (!bytes) return nullptr;
+  const ProgramState& p = Program();
+  std::unique_ptr<CellSurface> picture = DibPictureCell(static_cast<const uint8_t*>(bytes), GlobalSize(data),
+                                                        p.clipTransparent, p.clipColor, p.protectMask);
+  GlobalUnlock(data);
+  return picture;
+}
+
 }  // namespace
 
 void CutWindow::OnCopy(bool cut) {
@@ -94,17 +109,19 @@ void CutWindow::OnClipboardCopy() {
 void CutWindow::OnClipboardPaste() {
   if (!TargetOf(*this) || !IsClipboardFormatAvailable(CF_BITMAP)) return;
   if (!OpenClipboard(window_)) return;
-  if (HBITMAP bitmap = static_cast<HBITMAP>(GetClipboardData(CF_BITMAP))) {
-    ShowWaitCursor(true);
-    // A picture too large for memory leaves the paste buffer and the cell as they were.
-    if (std::unique_ptr<CellSurface> picture = ReadPicture(bitmap)) {
-      PasteBuffer& paste = EditorTools().paste;
-      paste.pixels = std::move(picture);
-      paste.source = nullptr;
-      paste.canvas = Point{};
-      PasteInto(*this, paste, EditorTools().select);
-    }
-    ShowWaitCursor(false);
+  ShowWaitCursor(true);
+  std::unique_ptr<CellSurface> picture = ReadDibPicture();
+  if (!picture) {
+    if (HBITMAP bitmap = static_cast<HBITMAP>(GetClipboardData(CF_BITMAP))) picture = ReadPicture(bitmap);
   }
+  // A picture too large for memory leaves the paste buffer and the cell as they were.
+  if (picture) {
+    PasteBuffer& paste = EditorTools().paste;
+    paste.pixels = std::move(picture);
+    paste.source = nullptr;
+    paste.canvas = Point{};
+    PasteInto(*this, paste, EditorTools().select);
+  }
+  ShowWaitCursor(false);
   CloseClipboard();
 }

@@ -23,7 +23,6 @@
 #include "io/block_stream.h"
 #include "io/cp932.h"
 #include "io/file_system.h"
-#include "io/safe_save.h"
 #include "model/cut.h"
 #include "win32/file_dialog.h"
 #include "win32/text_convert.h"
@@ -325,12 +324,7 @@ void MainFrame::OnExportFilm() {
   if (chosen.empty()) return;
   const std::string path = AnsiText(chosen);
   // The OV file must not replace a file the export reads.
-  bool readsTarget = path.empty() || (!film_->Path().empty() && SameFile(path, film_->Path()));
-  for (int32_t i = 0; i < film_->Count() && !readsTarget; ++i) {
-    const std::string cut = film_->PathAt(i);
-    readsTarget = SameFile(path, cut) || SameFile(path, CachePathOf(cut));
-  }
-  if (readsTarget) {
+  if (ExportReadsFile(*film_, path)) {
     Beep();
     return;
   }
@@ -340,14 +334,7 @@ void MainFrame::OnExportFilm() {
   std::vector<int32_t> items;
   for (int32_t i = 0; i < film_->Count(); ++i) items.push_back(i);
   FilmExporter exporter(anim_.Buffer());
-  // Written beside the target first: a failed export leaves an older file as it was.
-  const bool exported = SaveFileSafely(
-      path,
-      [&](ByteStream& out) {
-        return exporter.Export(*film_, items, out, nullptr, nullptr, nullptr);
-      },
-      nullptr);
-  if (!exported) Beep();
+  if (!exporter.ExportToFile(*film_, items, path, nullptr, nullptr, nullptr)) Beep();
 }
 
 // Cuts.

@@ -149,16 +149,15 @@ bool CompileThroughCache(const std::string& cutPath, Cut* open, FrameBuffer& buf
     clearFlags();
     return true;
   }
-  if (open && (flags & kCompileFlags) == kStateTimingChanged) {
-    if (std::FILE* file = std::fopen(cachePath.c_str(), "rb+")) {
-      FileStream cache(file);
-      const bool patched = PatchCacheTiming(*open, cache) && cache.Finish();
-      if (patched && ReadWholeTl(cachePath, tl)) {
-        result = CacheUse::kPatched;
-        clearFlags();
-        return true;
-      }
-    }
+  // Patched in memory and saved whole: a patch that fails halfway must not leave a cache
+  // newer than its cut with half the new timing.
+  if (open && (flags & kCompileFlags) == kStateTimingChanged && ReadWholeTl(cachePath, tl) &&
+      PatchCacheTiming(*open, tl) &&
+      SaveFileSafely(cachePath, [&](ByteStream& s) { return ov::CopyStreamBytes(tl, 0, tl.Length(), s); },
+                     nullptr)) {
+    result = CacheUse::kPatched;
+    clearFlags();
+    return true;
   }
 
   std::unique_ptr<Cut> loaded;

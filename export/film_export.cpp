@@ -4,6 +4,17 @@
 #include "anim/ov_layout.h"
 #include "files/film.h"
 #include "io/failure.h"
+#include "io/file_system.h"
+#include "io/safe_save.h"
+
+bool ExportReadsFile(Film& film, const std::string& path) {
+  if (path.empty() || (!film.Path().empty() && SameFile(path, film.Path()))) return true;
+  for (int32_t i = 0; i < film.Count(); ++i) {
+    const std::string& cut = film.ItemAt(i)->path;
+    if (SameFile(path, cut) || SameFile(path, CachePathOf(cut))) return true;
+  }
+  return false;
+}
 
 bool FilmExporter::AddCutToOv(FilmItem& item, int32_t n, ov::OvWriter& ov, ExportedCut* done,
                               std::string* why) {
@@ -42,4 +53,17 @@ bool FilmExporter::Export(Film& film, const std::vector<int32_t>& items, ByteStr
     if (progress) progress(done);
   }
   return ov.Finish() || Fail(why, "cannot write the OV file");
+}
+
+bool FilmExporter::ExportToFile(Film& film, const std::vector<int32_t>& items, const std::string& path,
+                                const std::function<void(const ExportedCut&)>& progress,
+                                int32_t* failedIndex, std::string* why) {
+  if (failedIndex) *failedIndex = -1;
+  if (ExportReadsFile(film, path)) return Fail(why, "the OV file would replace a file of the film");
+  std::string error;
+  const bool saved = SaveFileSafely(
+      path, [&](ByteStream& out) { return Export(film, items, out, progress, failedIndex, &error); },
+      &error);
+  if (!saved && why) *why = error;
+  return saved;
 }

@@ -17,6 +17,10 @@ namespace ov {
 class OvWriter;
 }
 
+// True when `path` is empty or names a file the film export reads: the film file, a cut
+// file or a cut's compile cache.
+bool ExportReadsFile(Film& film, const std::string& path);
+
 struct ExportedCut {
   int32_t index = 0;  // place in the OV file
   std::string path;   // the cut file
@@ -45,6 +49,13 @@ class FilmExporter {
   bool Export(Film& film, const std::vector<int32_t>& items, ByteStream& out,
               const std::function<void(const ExportedCut&)>& progress, int32_t* failedIndex,
               std::string* why);
+
+  // The same export into the OV file at `path`, through a temporary file beside it: the
+  // file there is replaced only when the whole export succeeded, and is otherwise left as
+  // it was. Refused, writing nothing, when `path` names a file the export reads.
+  bool ExportToFile(Film& film, const std::vector<int32_t>& items, const std::string& path,
+                    const std::function<void(const ExportedCut&)>& progress, int32_t* failedIndex,
+                    std::string* why);
 
  private:
   FrameBuffer& buffer_;

@@ -18,8 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Cut cut(0, 0, 0, "", AntiAlias::kFull);
   if (!ReadCut(cut, in, nullptr)) return 0;
   // Keep the images small; the bounds of large canvases are checked by the export itself.
-  if (int64_t(cut.CanvasWidth()) * cut.CanvasHeight() > (1 << 16)) return 0;
-  if (int64_t(cut.FrameWidth()) * cut.FrameHeight() > (1 << 18)) return 0;
+  if (int64_t(cut.CanvasWidth()) * cut.CanvasHeight() > (1 << 12)) return 0;
+  if (int64_t(cut.FrameWidth()) * cut.FrameHeight() > (1 << 14)) return 0;
   FrameSurface image;
   if (!image.Create(cut.CanvasWidth(), cut.CanvasHeight(), 0)) return 0;
   const uint32_t flagSets[] = {0, 3, 4 | 3, 8 | 3, 1u << 4, 63u << 4 | 8};

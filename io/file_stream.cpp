@@ -1,5 +1,10 @@
 #include "io/file_stream.h"
 
+#include <cerrno>
+
+#include "io/file_sync.h"
+#include "io/io_fault.h"
+
 FileStream::~FileStream() { Close(); }
 
 void FileStream::Close() {
@@ -7,10 +12,22 @@ void FileStream::Close() {
   file_ = nullptr;
 }
 
+void FileStream::NoteFailure() {
+  if (!failed_) error_ = errno != 0 ? errno : EIO;
+  failed_ = true;
+}
+
 bool FileStream::Finish() {
   if (!file_) return false;
-  if (std::fflush(file_) != 0 || std::ferror(file_)) failed_ = true;
-  if (std::fclose(file_) != 0) failed_ = true;
+  if (!failed_ && (IoFault(IoCall::kFlush) || std::fflush(file_) != 0 || std::ferror(file_)))
+    NoteFailure();
+  if (!failed_ && (IoFault(IoCall::kFlush) || !SyncFileData(file_))) NoteFailure();
+  const int closeFault = IoFault(IoCall::kClose);
+  // Closed in any case: the handle is gone even when closing fails.
+  if (std::fclose(file_) != 0 || closeFault != 0) {
+    if (closeFault != 0) errno = closeFault;
+    NoteFailure();
+  }
   file_ = nullptr;
   return !failed_;
 }
@@ -18,8 +35,8 @@ bool FileStream::Finish() {
 int FileStream::Write(const void* buffer, int32_t n) {
   if (!file_ || n < 0) return 0;
   if (n == 0) return 1;
-  if (std::fwrite(buffer, size_t(n), 1, file_) == 1) return 1;
-  failed_ = true;
+  if (!IoFault(IoCall::kWrite) && std::fwrite(buffer, size_t(n), 1, file_) == 1) return 1;
+  NoteFailure();
   return 0;
 }
 
@@ -41,7 +58,9 @@ int FileStream::Getc() { return file_ ? std::fgetc(file_) : -1; }
 
 int FileStream::Putc(int value) {
   if (!file_) return -1;
-  const int r = std::fputc(value & 0xFF, file_);
-  if (r == EOF) failed_ = true;
-  return r == EOF ? -1 : r;
+  if (IoFault(IoCall::kWrite) || std::fputc(value & 0xFF, file_) == EOF) {
+    NoteFailure();
+    return -1;
+  }
+  return value & 0xFF;
 }

@@ -21,10 +21,15 @@ class FileStream : public ByteStream {
 
   // True when any write or flush has failed since the file was attached.
   bool Failed() const { return failed_; }
-  // Flushes and closes; false when anything written was lost.
+  // The errno of the first failure, 0 before one.
+  int Error() const { return error_; }
+  // Flushes what was written onto the disk and closes; false when anything written was lost.
   bool Finish();
 
  private:
+  void NoteFailure();
+
   std::FILE* file_;
   bool failed_ = false;
+  int error_ = 0;
 };

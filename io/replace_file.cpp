@@ -1,7 +1,12 @@
+#include <cstdio>
+#include <filesystem>
+
+#include "io/file_sync.h"
+#include "io/io_fault.h"
 #include "io/safe_save.h"
 
-#include <cstdio>
-
 bool ReplaceFileAtomically(const std::string& source, const std::string& target) {
-  return std::rename(source.c_str(), target.c_str()) == 0;
+  if (IoFault(IoCall::kRename) || std::rename(source.c_str(), target.c_str()) != 0) return false;
+  SyncFolder(std::filesystem::path(target).parent_path().string());
+  return true;
 }

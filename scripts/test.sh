@@ -70,7 +70,8 @@ if build fuzz build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVINA_FUZZ=ON \
     step "fuzz: $name (${FUZZ_SECONDS}s)"
     work=$(mktemp -d)
     [ -d "fuzz/corpus/$name" ] && cp -r "fuzz/corpus/$name/." "$work/"
-    "$target" -max_total_time="$FUZZ_SECONDS" -rss_limit_mb=2048 -timeout=10 -print_final_stats=0 \
+    UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+      "$target" -max_total_time="$FUZZ_SECONDS" -rss_limit_mb=2048 -timeout=10 -print_final_stats=0 \
       "$work" >"$work.log" 2>&1
     status=$?
     tail -n 3 "$work.log"

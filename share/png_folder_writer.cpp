@@ -9,15 +9,19 @@
 //     ]
 //   }
 //
-// The files are made in a working folder inside the target and moved into place only when
-// all of them are complete, timing.json last; frames of an earlier, longer export are then
-// removed, so the folder holds one export, as a file written again does.
+// The files are made in a working folder inside the target. Only when all of them are
+// complete does the earlier export there (its frames and timing.json) move aside into a
+// second working folder and the new one move in, timing.json last; a move that fails puts
+// everything back, so the folder holds one whole export, the old or the new, as a file
+// written again does.
 #include <png.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <string>
 
+#include "io/byte_stream.h"
+#include "io/safe_save.h"
 #include "share/color_index.h"
 #include "share/picture_writers.h"
 
@@ -26,6 +30,8 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr const char* kWorkingFolder = ".orvina-export";
+constexpr const char* kPreviousFolder = ".orvina-previous";
+constexpr const char* kTimingName = "timing.json";
 
 std::string FrameName(size_t n) {
   char name[32];
@@ -36,7 +42,10 @@ std::string FrameName(size_t n) {
 class PngFolderWriter final : public PictureWriter {
  public:
   PngFolderWriter(const WriterOptions& options, const std::string& folder)
-      : options_(options), folder_(folder), working_(fs::path(folder) / kWorkingFolder) {}
+      : options_(options),
+        folder_(folder),
+        working_(fs::path(folder) / kWorkingFolder),
+        previous_(fs::path(folder) / kPreviousFolder) {}
   ~PngFolderWriter() override {
     std::error_code ec;
     if (begun_) fs::remove_all(working_, ec);
@@ -50,13 +59,17 @@ class PngFolderWriter final : public PictureWriter {
   bool Begin();
   bool WritePng(const Canvas& picture, const fs::path& path);
   bool WriteTiming(const std::vector<int64_t>& durations, int plays, const fs::path& path);
+  bool WriteFile(const fs::path& path, const void* bytes, size_t size);
+  // Moves the new files `names` from the working folder into the target, the earlier
+  // export's aside first; all or nothing.
+  bool SwapIn(const std::vector<std::string>& names);
 
   const WriterOptions options_;
-  const fs::path folder_, working_;
+  const fs::path folder_, working_, previous_;
   bool begun_ = false;
   std::vector<int64_t> starts_;
   IndexedRect indexed_;
-  std::vector<uint8_t> pixels_, scaled_;
+  std::vector<uint8_t> pixels_, scaled_, png_;
 };
 
 bool PngFolderWriter::Begin() {
@@ -108,16 +121,24 @@ bool PngFolderWriter::WritePng(const Canvas& picture, const fs::path& path) {
     }
     rows = &scaled_;
   }
-  std::FILE* file = std::fopen(path.string().c_str(), "wb");
-  if (!file) return Fail("cannot create " + path.string());
-  const int written = png_image_write_to_stdio(&image, file, 0, rows->data(), png_int_32(size_t(w) * channels),
-                                               colormap.empty() ? nullptr : colormap.data());
-  const bool closed = std::fclose(file) == 0;
-  if (!written || !closed) {
-    const std::string why = written ? "write failed" : image.message;
+  const png_int_32 stride = png_int_32(size_t(w) * channels);
+  const png_byte* map = colormap.empty() ? nullptr : colormap.data();
+  png_alloc_size_t size = PNG_IMAGE_PNG_SIZE_MAX(image);
+  png_.resize(size);
+  const int encoded = png_image_write_to_memory(&image, png_.data(), &size, 0, rows->data(), stride, map);
+  if (!encoded) {
+    const std::string why = image.message;
     png_image_free(&image);
     return Fail(path.string() + ": " + why);
   }
+  return WriteFile(path, png_.data(), size);
+}
+
+bool PngFolderWriter::WriteFile(const fs::path& path, const void* bytes, size_t size) {
+  std::string why;
+  if (!WriteNewFile(
+          path.string(), [&](ByteStream& s) { return s.Write(bytes, int32_t(size)) == 1; }, &why))
+    return Fail(path.string() + ": " + why);
   return true;
 }
 
@@ -135,11 +156,44 @@ bool PngFolderWriter::WriteTiming(const std::vector<int64_t>& durations, int pla
     text += i + 1 < durations.size() ? ",\n" : "\n";
   }
   text += "  ]\n}\n";
-  std::FILE* file = std::fopen(path.string().c_str(), "wb");
-  if (!file) return Fail("cannot create " + path.string());
-  const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-  if (std::fclose(file) != 0 || !written) return Fail(path.string() + ": write failed");
-  return true;
+  return WriteFile(path, text.data(), text.size());
+}
+
+bool PngFolderWriter::SwapIn(const std::vector<std::string>& names) {
+  std::error_code ec;
+  std::vector<std::string> old;
+  for (size_t i = 0; fs::exists(folder_ / FrameName(i), ec); ++i) old.push_back(FrameName(i));
+  if (fs::exists(folder_ / kTimingName, ec)) old.push_back(kTimingName);
+  // Left by a move back that failed: the only copy of an earlier export.
+  if (fs::exists(previous_, ec))
+    return Fail(previous_.string() + " holds an earlier export that could not be put back: move it out first");
+  if (!old.empty() && !fs::create_directory(previous_, ec))
+    return Fail("cannot make the folder " + previous_.string());
+  auto move = [](const fs::path& from, const fs::path& to) {
+    return ReplaceFileAtomically(from.string(), to.string());
+  };
+  size_t aside = 0, in = 0;
+  bool ok = true;
+  while (ok && aside < old.size()) {
+    if (move(folder_ / old[aside], previous_ / old[aside])) ++aside;
+    else ok = Fail("cannot move " + old[aside] + " out of " + folder_.string());
+  }
+  while (ok && in < names.size()) {
+    if (move(working_ / names[in], folder_ / names[in])) ++in;
+    else ok = Fail("cannot move " + names[in] + " into " + folder_.string());
+  }
+  if (ok) {
+    fs::remove_all(previous_, ec);
+    return true;
+  }
+  // Back as it was: what came in leaves, what went aside returns. Should a return fail,
+  // the earlier export stays in the second working folder rather than being lost.
+  bool restored = true;
+  for (size_t i = 0; i < in; ++i) fs::remove(folder_ / names[i], ec);
+  for (size_t i = 0; i < aside; ++i)
+    restored = move(previous_ / old[i], folder_ / old[i]) && restored;
+  if (restored) fs::remove_all(previous_, ec);
+  return false;
 }
 
 bool PngFolderWriter::Finish(int64_t end, bool held) {
@@ -148,18 +202,14 @@ bool PngFolderWriter::Finish(int64_t end, bool held) {
   for (size_t i = 0; i < starts_.size(); ++i)
     durations.push_back((i + 1 < starts_.size() ? starts_[i + 1] : end) - starts_[i]);
   if (held) durations.back() = 0;
-  if (!WriteTiming(durations, held ? 1 : options_.loopCount, working_ / "timing.json")) return false;
+  if (!WriteTiming(durations, held ? 1 : options_.loopCount, working_ / kTimingName)) return false;
+  std::vector<std::string> names;
+  for (size_t i = 0; i < starts_.size(); ++i) names.push_back(FrameName(i));
+  names.push_back(kTimingName);
+  if (!SwapIn(names)) return false;
   std::error_code ec;
-  for (size_t i = 0; i <= starts_.size(); ++i) {
-    const std::string name = i < starts_.size() ? FrameName(i) : "timing.json";
-    fs::rename(working_ / name, folder_ / name, ec);
-    if (ec) return Fail("cannot move " + name + " into " + folder_.string());
-  }
   fs::remove_all(working_, ec);
   begun_ = false;
-  for (size_t i = starts_.size();; ++i) {
-    if (!fs::remove(folder_ / FrameName(i), ec)) break;
-  }
   return true;
 }
 
