@@ -492,7 +492,7 @@ Step ParseGoFrame(const StepReader& s) {
       {"nextKeyframe", &Cut::GoNextKeyframe}, {"previousKeyframe", &Cut::GoPrevKeyframe}};
   const std::string where = s.Word("to");
   for (const auto& [name, move] : kMoves) {
-    if (name == where) return [move](Editor& e) { return (e.cut.*move)(); };
+    if (name == where) return [m = move](Editor& e) { return (e.cut.*m)(); };
   }
   s.Fail("to", "expected first, last, next, previous, nextKeyframe, previousKeyframe or a frame number");
 }
@@ -551,7 +551,7 @@ Step ParseCell(const StepReader& s) {
       {"last", CellStep::kLast}};
   const std::string to = s.Word("to");
   for (const auto& [name, step] : kSteps) {
-    if (name == to) return [step](Editor& e) { return StepCell(e.cut, step); };
+    if (name == to) return [to = step](Editor& e) { return StepCell(e.cut, to); };
   }
   s.Fail("to", "expected next, previous, first or last");
 }
