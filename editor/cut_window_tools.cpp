@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <utility>
 
-#include "edit/command_ids.h"
 #include "edit/keyboard_shortcuts.h"
 #include "edit/view_repaint.h"
 #include "editor/cut_window.h"
@@ -15,32 +14,6 @@
 #include "editor/program_state.h"
 #include "editor/resource.h"
 #include "model/cut.h"
-
-static_assert(command::kFreePenTool == ID_TOOL_FREE_PEN && command::kSelectTool == ID_TOOL_SELECT &&
-              command::kParallelTool == ID_TOOL_PARALLEL && command::kZoomTool == ID_TOOL_ZOOM &&
-              command::kFramePositionTool == ID_TOOL_FRAME_POSITION &&
-              command::kLayerPositionTool == ID_TOOL_LAYER_POSITION &&
-              command::kTextTool == ID_TOOL_TEXT && command::kMosaicTool == ID_TOOL_MOSAIC &&
-              command::kEraserTool == ID_TOOL_ERASER && command::kFillTool == ID_TOOL_FILL &&
-              command::kGradationTool == ID_TOOL_GRADATION &&
-              command::kBorderTool == ID_TOOL_BORDER && command::kLineTool == ID_TOOL_LINE &&
-              command::kCurveTool == ID_TOOL_CURVE &&
-              command::kRectangleTool == ID_TOOL_RECTANGLE &&
-              command::kConcentrationTool == ID_TOOL_CONCENTRATION);
-static_assert(command::kUndo == ID_CELL_UNDO &&
-              command::kToUnderdrawing == ID_CELL_TO_UNDERDRAWING &&
-              command::kEraseUnderdrawing == ID_CELL_ERASE_UNDERDRAWING &&
-              command::kCellNext == ID_CELL_NEXT && command::kCellPrevious == ID_CELL_PREVIOUS &&
-              command::kCellFirst == ID_CELL_FIRST && command::kCellLast == ID_CELL_LAST &&
-              command::kCellAdd == ID_CELL_ADD && command::kCellInsert == ID_CELL_INSERT &&
-              command::kShowPreviousCell == ID_CELL_SHOW_PREVIOUS &&
-              command::kShowNextCell == ID_CELL_SHOW_NEXT && command::kFrameNext == ID_FRAME_NEXT &&
-              command::kFramePrevious == ID_FRAME_PREVIOUS &&
-              command::kFrameFirst == ID_FRAME_FIRST && command::kFrameLast == ID_FRAME_LAST &&
-              command::kFrameAdd == ID_FRAME_ADD && command::kFrameInsert == ID_FRAME_INSERT &&
-              command::kNextKeyframe == ID_FRAME_NEXT_KEYFRAME &&
-              command::kPreviousKeyframe == ID_FRAME_PREVIOUS_KEYFRAME &&
-              command::kGridDialog == ID_TOOL_GRID && command::kMaskDialog == ID_TOOL_MASK);
 
 namespace {
 
