@@ -7,9 +7,9 @@
 #include "edit/keyboard_shortcuts.h"
 #include "edit/view_repaint.h"
 #include "editor/cut_window.h"
+#include "editor/cut_window_host.h"
 #include "editor/dialogs.h"
 #include "editor/editor_tools.h"
-#include "editor/main_frame.h"
 #include "editor/pen_chooser.h"
 #include "editor/program_state.h"
 #include "editor/resource.h"
@@ -82,7 +82,7 @@ void ForgetView(const CutView& view) {
 
 void CutWindow::RouteToTool(UINT message, WPARAM keys, Point at) {
   // A cancel also reaches the tools in the window that just lost the activation.
-  const bool active = frame_.ActiveCutWindow() == this;
+  const bool active = Active(host_.mdiClient) == this;
   if (!active && !(message == kCancelMessage && gToolWindow == this)) {
     if (message == kCancelMessage) {
       ClearSelection(*this);
@@ -92,7 +92,7 @@ void CutWindow::RouteToTool(UINT message, WPARAM keys, Point at) {
   }
   gToolWindow = this;
   const ToolEvent event{MessageOf(message), uint32_t(keys), at};
-  RunTool(frame_.CurrentTool(), event, *this, EditorTools());
+  RunTool(host_.currentTool(), event, *this, EditorTools());
 }
 
 const Rect* CutWindow::Selection() {
@@ -176,13 +176,13 @@ void CutWindow::ShowWaitCursor(bool on) {
 }
 
 void CutWindow::SelectTool(uint32_t tool) {
-  frame_.SelectTool(tool);
+  host_.selectTool(tool);
 }
 
 bool CutWindow::AskText(std::string& text) {
   TextDialog dialog;
   dialog.text = text;
-  if (!dialog.Run(Program().instance, frame_.Window())) return false;
+  if (!dialog.Run(Program().instance, host_.frame)) return false;
   text = dialog.text;
   return true;
 }
@@ -221,10 +221,10 @@ void CutWindow::OnChar(uint32_t character) {
   }
   switch (shortcut.action) {
     case KeyAction::kCommand:
-      SendMessageW(frame_.Window(), WM_COMMAND, MAKEWPARAM(shortcut.command, 0), 0);
+      SendMessageW(host_.frame, WM_COMMAND, MAKEWPARAM(shortcut.command, 0), 0);
       return;
     case KeyAction::kPreviousTool:
-      frame_.SelectTool(frame_.PreviousTool());
+      host_.selectTool(host_.previousTool());
       return;
     case KeyAction::kZoomIn:
     case KeyAction::kZoomOut: {
@@ -235,7 +235,7 @@ void CutWindow::OnChar(uint32_t character) {
       return;
     }
     case KeyAction::kTogglePanels:
-      frame_.TogglePanels();
+      host_.togglePanels();
       return;
     default:
       return;

@@ -83,7 +83,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
   ShowWindow(frame->Window(), show);
   UpdateWindow(frame->Window());
   frame->Recovery().Start(program.recoveryInterval);
-  frame->Recovery().OfferLeftCopies();
+  frame->Recovery().OfferLeftCopies(frame->Owner());
   const int code = RunMessageLoop(*frame, LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_ACCELERATORS)));
 
   frame->Recovery().Close();

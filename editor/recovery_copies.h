@@ -10,18 +10,32 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "editor/recovery_writer.h"
 #include "files/film_text.h"
 #include "files/recovery_entry.h"
 
+#include "editor/modal_dialog.h"
+
 class ByteStream;
 class CutSnapshot;
-class CutWindow;
 class Cut;
-class MainFrame;
+class Film;
 class RecoverySession;
 struct LeftDocument;
+
+// What the recovery copies ask of the editor around them.
+struct RecoveryHost {
+  // The cuts of the open cut windows, front to back.
+  std::function<std::vector<Cut*>()> openCuts;
+  // Nothing is being drawn, dragged, asked, chosen from a menu or exported.
+  std::function<bool()> atRest;
+  // The film was brought back from its copy: the cut list and the caption show it.
+  std::function<void()> filmRestored;
+  // A window for a cut brought back from its copy; its cut, or null when none was made.
+  std::function<Cut*(std::unique_ptr<Cut>)> openCut;
+};
 
 // Recovery copies of the documents this editor has not saved (every cut window and the
 // film), in a folder beside the settings file, and the offer of the copies that an editor
@@ -29,7 +43,7 @@ struct LeftDocument;
 // nothing is being drawn, dragged, asked or exported; the writer thread codes and writes.
 class RecoveryCopies {
  public:
-  explicit RecoveryCopies(MainFrame& frame);
+  RecoveryCopies(RecoveryHost host, Film& film);
   ~RecoveryCopies();  // waits for the writer; the copies stay unless Close ran
   RecoveryCopies(const RecoveryCopies&) = delete;
   RecoveryCopies& operator=(const RecoveryCopies&) = delete;
@@ -39,7 +53,7 @@ class RecoveryCopies {
   void Start(int32_t interval);
   // Asks what becomes of the documents that editors which no longer run left behind, and
   // restores or discards them.
-  void OfferLeftCopies();
+  void OfferLeftCopies(const DialogOwner& owner);
 
   // Once a second: documents that changed long enough ago are copied, one a tick.
   void OnTimer();
@@ -70,7 +84,7 @@ class RecoveryCopies {
   // A copy of what changed since the last one, or a share of it when more than `limit`
   // bytes of cells changed: the next call goes on.
   enum class Copied { kNothing, kPartly, kWhole };
-  Copied CopyCut(CutWindow& window, Tracked& tracked, size_t limit);
+  Copied CopyCut(Cut& cut, Tracked& tracked, size_t limit);
   bool CopyFilm();
   // Gives the writer a copy of the document, written by `write`.
   void Post(Tracked& tracked, DocumentKind kind, const std::string& path,
@@ -80,7 +94,8 @@ class RecoveryCopies {
   // Opens the document's copy; `written` tells later whether its own first copy was written.
   bool Restore(const LeftDocument& document, std::shared_ptr<std::atomic<bool>>* written);
 
-  MainFrame& frame_;
+  RecoveryHost host_;
+  Film& film_;
   std::string root_;
   std::string sessionName_;
   std::string folder_;                        // the session's folder
@@ -90,5 +105,5 @@ class RecoveryCopies {
   int nextId_ = 1;
   bool copyAll_ = false;  // every changed document is due at once
   std::map<const Cut*, Tracked> cuts_;
-  Tracked film_;
+  Tracked filmCopy_;
 };

@@ -6,6 +6,9 @@
 
 #include <string>
 
+// The frame's caption, alone or before the film's name.
+inline constexpr wchar_t kFrameTitle[] = L"Orvina Developer";
+
 // The string resource `id` (at most `limit` characters), or empty when there is none.
 std::wstring LoadUiString(HINSTANCE instance, int id, int limit = 511);
 // Help strings are "tooltip\nstatus-bar text": the tooltip, and the status-bar part (the

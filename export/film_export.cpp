@@ -4,6 +4,16 @@
 #include "anim/ov_layout.h"
 #include "files/film.h"
 #include "io/failure.h"
+#include "io/file_system.h"
+
+bool ExportReadsTarget(Film& film, const std::string& target) {
+  if (target.empty() || (!film.Path().empty() && SameFile(target, film.Path()))) return true;
+  for (int32_t i = 0; i < film.Count(); ++i) {
+    const std::string cut = film.PathAt(i);
+    if (SameFile(target, cut) || SameFile(target, CachePathOf(cut))) return true;
+  }
+  return false;
+}
 
 bool FilmExporter::AddCutToOv(FilmItem& item, int32_t n, ov::OvWriter& ov, ExportedCut* done,
                               std::string* why) {

@@ -25,6 +25,10 @@ struct ExportedCut {
   int16_t imageWidth = 0, imageHeight = 0;
 };
 
+// Whether writing the film's export to `target` would replace a file the export reads: the
+// film file, a cut file or a cut's compile cache. An empty target counts as one of them.
+bool ExportReadsTarget(Film& film, const std::string& target);
+
 // Compiles films into OV files through the compile caches beside the cut files (see
 // CompileThroughCache): open cuts are taken from their film items' links.
 class FilmExporter {

@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cstdio>
+#include <string_view>
 #include <vector>
 
 #include "io/cp932.h"
@@ -119,4 +120,15 @@ bool NextNumberedName(std::string& path) {
     }
   }
   return false;
+}
+
+bool UsableFileName(const std::string& name) {
+  if (name.empty() || name == "." || name == "..") return false;
+  for (size_t i = 0; i < name.size(); i += Cp932CharLength(name, i)) {
+    if (Cp932CharLength(name, i) == 2) continue;
+    const unsigned char c = static_cast<unsigned char>(name[i]);
+    if (c < 0x20 || std::string_view("\\/:*?\"<>|").find(char(c)) != std::string_view::npos)
+      return false;
+  }
+  return true;
 }
