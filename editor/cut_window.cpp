@@ -14,6 +14,7 @@
 #include "editor/resource.h"
 #include "editor/ui_text.h"
 #include "files/cut_file.h"
+#include "files/cut_naming.h"
 #include "model/cut.h"
 #include "model/pixel_class.h"
 #include "win32/text_convert.h"

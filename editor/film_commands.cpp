@@ -14,6 +14,7 @@
 #include "editor/ui_text.h"
 #include "editor/wait_cursor.h"
 #include "export/film_export.h"
+#include "files/cut_naming.h"
 #include "files/film.h"
 #include "io/block_stream.h"
 #include "io/cp932.h"

@@ -8,6 +8,7 @@
 #include "editor/frame_panels.h"
 #include "editor/ui_text.h"
 #include "editor/wait_cursor.h"
+#include "files/cut_naming.h"
 #include "files/film.h"
 #include "model/cut.h"
 #include "win32/text_convert.h"

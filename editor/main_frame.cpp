@@ -101,18 +101,7 @@ MainFrame::MainFrame(HINSTANCE instance)
       currentTool_(ID_TOOL_FREE_PEN),
       previousTool_(ID_TOOL_FREE_PEN),
       filmPane_(host_, panels_, preview_, [this] { recovery_.ForgetSaved(); }),
-      recovery_(RecoveryHost{[this] {
-                               std::vector<Cut*> cuts;
-                               for (CutWindow* window : CutWindow::All(mdiClient_))
-                                 cuts.push_back(&window->TheCut());
-                               return cuts;
-                             },
-                             [this] { return AtRest(); }, [this] { filmPane_.ShowFilm(); },
-                             [this](std::unique_ptr<Cut> cut) -> Cut* {
-                               CutWindow* window = filmPane_.OpenRestoredCut(std::move(cut));
-                               return window ? &window->TheCut() : nullptr;
-                             }},
-                filmPane_.TheFilm()) {
+      recovery_(RecoveryHooks(), filmPane_.TheFilm(), '\\') {
   host_.preview = &preview_;
   host_.commitPanels = [this](CutWindow& window) { panels_.Commit(&window); };
   host_.refreshPanels = [this](CutWindow& window) { panels_.Refresh(&window); };
@@ -133,6 +122,22 @@ MainFrame::MainFrame(HINSTANCE instance)
 }
 
 MainFrame::~MainFrame() = default;
+
+RecoveryHost MainFrame::RecoveryHooks() {
+  RecoveryHost hooks;
+  hooks.openCuts = [this] {
+    std::vector<Cut*> cuts;
+    for (CutWindow* window : CutWindow::All(mdiClient_)) cuts.push_back(&window->TheCut());
+    return cuts;
+  };
+  hooks.atRest = [this] { return AtRest(); };
+  hooks.filmRestored = [this] { filmPane_.ShowFilm(); };
+  hooks.openCut = [this](std::unique_ptr<Cut> cut) -> Cut* {
+    CutWindow* window = filmPane_.OpenRestoredCut(std::move(cut));
+    return window ? &window->TheCut() : nullptr;
+  };
+  return hooks;
+}
 
 bool MainFrame::RegisterWindowClass(HINSTANCE instance) {
   WNDCLASSEXW wc = {};
@@ -224,7 +229,7 @@ LRESULT MainFrame::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       OnTimer(wParam);
       return 0;
     case WM_ACTIVATEAPP:
-      if (!wParam) recovery_.OnDeactivated();
+      if (!wParam) recovery_.OnDeactivated(RecoveryCopies::Clock::now());
       break;
     case WM_ENTERMENULOOP:
     case WM_EXITMENULOOP:
@@ -443,7 +448,7 @@ void MainFrame::OnDropFiles(HDROP drop) {
 }
 
 void MainFrame::OnTimer(UINT_PTR id) {
-  if (id == kRecoveryTimer) recovery_.OnTimer();
+  if (id == kRecoveryTimer) recovery_.OnTimer(RecoveryCopies::Clock::now());
 }
 
 bool MainFrame::AtRest() {

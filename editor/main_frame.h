@@ -12,7 +12,7 @@
 #include "editor/cut_window_host.h"
 #include "editor/film_pane.h"
 #include "editor/frame_panels.h"
-#include "editor/recovery_copies.h"
+#include "files/recovery_copies.h"
 
 class CutWindow;
 
@@ -78,6 +78,8 @@ class MainFrame {
   bool OnCommand(int code, int id);
   static const Command<MainFrame> kCommands[];
   CutWindow* ActiveCutWindow() const;
+  // What the recovery copies ask of the frame.
+  RecoveryHost RecoveryHooks();
   // Nothing is being drawn, dragged, asked, chosen from a menu or exported: a moment in
   // which every document is whole.
   bool AtRest();

@@ -15,9 +15,6 @@ std::wstring LoadUiString(HINSTANCE instance, int id, int limit = 511);
 // text after the first line feed up to the next one, or the whole string without one).
 std::wstring FirstLine(const std::wstring& help);
 std::wstring StatusHelp(const std::wstring& help);
-// A path's file name without folder and extension (document bytes), and with extension.
-std::string BaseNameOf(const std::string& path);
-std::string FileNameOf(const std::string& path);
 // A yes/no question captioned "Orvinade" with string `id` filled with `name`.
 bool AskYesNo(HWND owner, HINSTANCE instance, int id, const std::string& name,
               UINT icon = MB_ICONQUESTION);

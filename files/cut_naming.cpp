@@ -96,6 +96,13 @@ PathParts SplitPath(const std::string& path) {
   return {path.substr(0, nameStart), path.substr(nameStart, end - nameStart), path.substr(end)};
 }
 
+std::string FileNameOf(const std::string& path) {
+  const PathParts parts = SplitPath(path);
+  return parts.name + parts.extension;
+}
+
+std::string BaseNameOf(const std::string& path) { return SplitPath(path).name; }
+
 bool NextNumberedName(std::string& path) {
   const PathParts parts = SplitPath(path);
   const std::string& name = parts.name;

@@ -1,23 +1,17 @@
-#include "editor/recovery_copies.h"
+#include "files/recovery_copies.h"
 
 #include <cstdio>
 #include <vector>
 
-#include "editor/editor_settings_file.h"
-#include "editor/program_state.h"
-#include "editor/recovery_dialog.h"
-#include "editor/ui_text.h"
 #include "files/cut_file.h"
+#include "files/cut_naming.h"
 #include "files/cut_snapshot.h"
 #include "files/film.h"
-#include "files/recovery_store.h"
 #include "io/byte_stream.h"
 #include "model/cut.h"
-#include "win32/text_convert.h"
 
 namespace {
 
-constexpr char kSep = '\\';
 // What one tick copies at most of a cut's changed cells: a big cut's first copy is taken
 // over several ticks rather than in one long stop.
 constexpr size_t kCopyBytesPerTick = 16u << 20;
@@ -36,21 +30,22 @@ bool WriteFilmText(const FilmText& text, ByteStream& out) {
 
 }  // namespace
 
-RecoveryCopies::RecoveryCopies(RecoveryHost host, Film& film) : host_(std::move(host)), film_(film) {}
+RecoveryCopies::RecoveryCopies(RecoveryHost host, Film& film, char sep)
+    : host_(std::move(host)), film_(film), sep_(sep) {}
 
 RecoveryCopies::~RecoveryCopies() = default;
 
-void RecoveryCopies::Start(int32_t interval) {
-  root_ = RecoveryFolderPath();
+void RecoveryCopies::Start(const std::string& root, int32_t interval, unsigned long process,
+                           unsigned long startTicks) {
+  root_ = root;
   interval_ = interval;
   filmCopy_.id = nextId_++;
   if (interval_ <= 0) return;
   auto session = std::make_unique<RecoverySession>();
   // The process id and the start time: a name no other editor takes.
-  for (DWORD attempt = 0; attempt < 8 && sessionName_.empty(); ++attempt) {
+  for (unsigned long attempt = 0; attempt < 8 && sessionName_.empty(); ++attempt) {
     char name[48];
-    std::snprintf(name, sizeof name, "s%lu-%lx", static_cast<unsigned long>(GetCurrentProcessId()),
-                  static_cast<unsigned long>(GetTickCount() + attempt));
+    std::snprintf(name, sizeof name, "s%lu-%lx", process, (startTicks + attempt) & 0xFFFFFFFFul);
     if (session->Open(root_, name)) sessionName_ = name;
   }
   if (sessionName_.empty()) return;
@@ -75,10 +70,9 @@ bool RecoveryCopies::Due(Tracked& tracked, bool unsaved, Clock::time_point now) 
   return *tracked.due <= now;
 }
 
-void RecoveryCopies::OnTimer() {
+void RecoveryCopies::OnTimer(Clock::time_point now) {
   if (!session_) return;
   ForgetSaved();
-  const Clock::time_point now = Clock::now();
   std::vector<std::pair<Cut*, Tracked*>> due;
   for (Cut* cut : host_.openCuts()) {
     Tracked& tracked = TrackedCut(*cut);
@@ -97,9 +91,9 @@ void RecoveryCopies::OnTimer() {
   if (filmDue && CopyFilm()) filmCopy_.due = now + std::chrono::seconds(interval_);
 }
 
-void RecoveryCopies::OnDeactivated() {
+void RecoveryCopies::OnDeactivated(Clock::time_point now) {
   copyAll_ = true;
-  OnTimer();
+  OnTimer(now);
 }
 
 RecoveryCopies::Copied RecoveryCopies::CopyCut(Cut& cut, Tracked& tracked, size_t limit) {
@@ -119,9 +113,9 @@ RecoveryCopies::Copied RecoveryCopies::CopyCut(Cut& cut, Tracked& tracked, size_
 bool RecoveryCopies::CopyFilm() {
   Film& film = film_;
   // The lines go relative to the film's own file, or to the copy when it has none.
-  const std::string base = film.Path().empty() ? folder_ + kSep + "film.flm" : film.Path();
+  const std::string base = film.Path().empty() ? folder_ + sep_ + "film.flm" : film.Path();
   FilmText text;
-  if (!film.ToText(base, kSep, &text) || (Written(filmCopy_) && filmCopy_.film == text)) return false;
+  if (!film.ToText(base, sep_, &text) || (Written(filmCopy_) && filmCopy_.film == text)) return false;
   filmCopy_.film = text;
   const std::string caption = film.Path().empty() ? "untitled.flm" : FileNameOf(film.Path());
   Post(filmCopy_, DocumentKind::kFilm, film.Path(), caption,
@@ -175,23 +169,24 @@ void RecoveryCopies::Close() {
   cuts_.clear();
 }
 
-void RecoveryCopies::OfferLeftCopies(const DialogOwner& owner) {
-  if (root_.empty()) root_ = RecoveryFolderPath();
+std::shared_ptr<LeftCopies> RecoveryCopies::FindLeftCopies() {
   auto left = std::make_shared<LeftCopies>();
   left->Find(root_, sessionName_);
-  if (left->Documents().empty()) return;
-  RecoveryDialog dialog(owner.statusBar, left->Documents());
-  if (!dialog.Run(owner.instance, owner.window)) return;  // all of them later
+  return left;
+}
+
+std::vector<std::string> RecoveryCopies::Settle(const std::shared_ptr<LeftCopies>& left,
+                                                const std::vector<RecoveryChoice>& choices) {
   // A restored document's old copies go once its new copy is written (the writer runs its
   // jobs in order); a discarded one's go at once.
   std::vector<std::pair<LeftDocument, std::shared_ptr<std::atomic<bool>>>> settled;
-  std::wstring failed;
+  std::vector<std::string> failed;
   const std::vector<LeftDocument>& documents = left->Documents();
   for (size_t i = 0; i < documents.size(); ++i) {
-    const RecoveryChoice choice = dialog.ChoiceFor(i);
+    const RecoveryChoice choice = i < choices.size() ? choices[i] : RecoveryChoice::kLater;
     std::shared_ptr<std::atomic<bool>> written;
     if (choice == RecoveryChoice::kRestore && !Restore(documents[i], &written)) {
-      failed += Widen(documents[i].entry.caption) + L"\n";
+      failed.push_back(documents[i].entry.caption);
       continue;
     }
     if (choice != RecoveryChoice::kLater) settled.emplace_back(documents[i], written);
@@ -201,9 +196,7 @@ void RecoveryCopies::OfferLeftCopies(const DialogOwner& owner) {
       if (!written || written->load()) left->Discard(document);
     left->Release();
   });
-  if (!failed.empty())
-    ShowFailure(owner.window,
-                L"次の作業は復元できませんでした。コピーは残してあります。\n" + failed);
+  return failed;
 }
 
 bool RecoveryCopies::Restore(const LeftDocument& document,
@@ -213,7 +206,7 @@ bool RecoveryCopies::Restore(const LeftDocument& document,
     FilmText text;
     if (!ReadFilmFile(document.copy, &text, nullptr)) return false;
     const std::string& path = document.entry.path;
-    film_.Take(std::move(text), path.empty() ? document.copy : path, path, kSep);
+    film_.Take(std::move(text), path.empty() ? document.copy : path, path, sep_);
     film_.SetModified(true);
     host_.filmRestored();
     if (session_ && CopyFilm()) *written = filmCopy_.written;
