@@ -8,6 +8,7 @@
 #include <new>
 
 #include "edit/drawing_settings.h"
+#include "edit/frame_layout.h"
 #include "edit/open_path.h"
 #include "edit/tool_dispatch.h"
 #include "editor/cut_window.h"
@@ -25,7 +26,6 @@
 namespace {
 
 constexpr wchar_t kFrameClass[] = L"OrvinadeFrame";
-constexpr int kSplitterWidth = 2;
 constexpr int kToolbarImages = 27;
 constexpr int kToolbarImage = 16;
 constexpr int kTooltipChars = 80;
@@ -53,8 +53,8 @@ const TBBUTTON kButtons[] = {
     ToolbarButton(25, ID_ANIMATION_STOP, BTNS_BUTTON),
 };
 
-void Place(HWND control, int x, int y, int width, int height) {
-  if (control) MoveWindow(control, x, y, width, height, TRUE);
+void Place(HWND control, const Rect& r) {
+  if (control) MoveWindow(control, r.x, r.y, r.width, r.height, TRUE);
 }
 
 }  // namespace
@@ -330,26 +330,23 @@ void MainFrame::OnSize(UINT state, LPARAM lParam) {
 void MainFrame::Layout() {
   RECT client;
   GetClientRect(frame_, &client);
-  const int w = client.right, h = client.bottom;
   if (!(layoutFlags_ & kNormalLayout)) {
-    Place(mdiClient_, 0, 0, w, h);
+    Place(mdiClient_, Rect{0, 0, client.right, client.bottom});
     return;
   }
   const int toolbar = (layoutFlags_ & kToolbarShown) ? BarHeight(toolbar_) : 0;
   const int status = (layoutFlags_ & kStatusBarShown) ? BarHeight(statusBar_) : 0;
-  const int top = toolbar;
-  const int height = h - toolbar - status;
-  const int L = lineHeight_, P = paneWidth_, P2 = P / 2;
-  const int R = height - 2 * L;
+  const FrameLayout l =
+      LayOutFrame(client.right, client.bottom, toolbar, status, lineHeight_, paneWidth_);
   const FramePanels::Controls& c = panes_;
-  Place(mdiClient_, P + kSplitterWidth, top, w - P - kSplitterWidth, height - L);
-  Place(c.comment, P + kSplitterWidth, top + height - L, w - P - kSplitterWidth, L);
-  Place(c.keyframe, 0, top, P2, L);
-  Place(c.frameTime, P2, top, P - P2, L);
-  Place(c.brightness, 0, top + L, P2, L);
-  Place(c.loop, P2, top + L, P - P2, L);
-  Place(c.layerList, 0, top + 2 * L, P, R / 2);
-  Place(c.cutList, 0, top + 2 * L + R / 2, P, R - R / 2);
+  Place(mdiClient_, l.mdiClient);
+  Place(c.comment, l.comment);
+  Place(c.keyframe, l.keyframe);
+  Place(c.frameTime, l.frameTime);
+  Place(c.brightness, l.brightness);
+  Place(c.loop, l.loop);
+  Place(c.layerList, l.layerList);
+  Place(c.cutList, l.cutList);
   InvalidateRect(frame_, nullptr, FALSE);
 }
 

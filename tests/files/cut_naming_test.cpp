@@ -80,6 +80,11 @@ TEST(CutPaths, SplitIntoFolderNameAndExtension) {
   parts = SplitPath("d/" + kHyo + ".cut");
   EXPECT_EQ(parts.folder, "d/");
   EXPECT_EQ(parts.name, kHyo);
+  EXPECT_EQ(FileNameOf("D:\\a.b\\cut012.cut"), "cut012.cut");
+  EXPECT_EQ(BaseNameOf("D:\\a.b\\cut012.cut"), "cut012");
+  EXPECT_EQ(FileNameOf("C:x.y.cut"), "x.y.cut");
+  EXPECT_EQ(BaseNameOf("C:x.y.cut"), "x.y");
+  EXPECT_EQ(FileNameOf("D:\\" + kHyo + "\\" + kHyo), kHyo);
 }
 
 TEST(CutPaths, ATypedFileNameStaysInItsFolder) {
