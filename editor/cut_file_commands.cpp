@@ -2,7 +2,6 @@
 // and bitmap export, and the cuts of the film: add, insert, remove, number, delete, rename.
 #include <windows.h>
 
-#include "edit/cut_editing.h"
 #include "edit/editor_settings.h"
 #include "editor/chosen_file.h"
 #include "editor/cut_window.h"
@@ -21,7 +20,6 @@
 #include "io/cp932.h"
 #include "io/safe_save.h"
 #include "model/cut.h"
-#include "win32/text_convert.h"
 
 namespace {
 

@@ -12,7 +12,6 @@
 #include "editor/pen_chooser.h"
 #include "editor/program_state.h"
 #include "editor/resource.h"
-#include "editor/ui_text.h"
 #include "files/cut_file.h"
 #include "files/cut_naming.h"
 #include "model/cut.h"

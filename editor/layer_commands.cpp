@@ -9,7 +9,6 @@
 #include "editor/dialogs.h"
 #include "editor/frame_panels.h"
 #include "editor/resource.h"
-#include "editor/ui_text.h"
 #include "editor/wait_cursor.h"
 #include "files/layer_file.h"
 #include "model/cut.h"
