@@ -5,14 +5,6 @@
 #include <cstdint>
 #include <string>
 
-// Where an area of the frame shows its dialogs and messages: the program, the frame window
-// that owns them and the status bar that shows the help of their controls.
-struct DialogOwner {
-  HINSTANCE instance = nullptr;
-  HWND window = nullptr;
-  HWND statusBar = nullptr;
-};
-
 // The base of the editor's dialogs: one modal dialog from a resource template at a time,
 // centred on its owner. The kind's object carries the values in and out: LoadControls fills
 // the controls at the start, StoreControls reads them back on OK.
@@ -39,6 +31,14 @@ class ModalDialog {
  private:
   static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
   HINSTANCE instance_ = nullptr;
+};
+
+// Where an area of the frame shows its dialogs and messages: the program, the frame window
+// that owns them and the status bar that shows the help of their controls.
+struct DialogOwner {
+  HINSTANCE instance = nullptr;
+  HWND window = nullptr;
+  HWND statusBar = nullptr;
 };
 
 // While a control has the focus the status bar shows the string whose id is the control's
