@@ -1,50 +1,116 @@
 #pragma once
 
-// Menu command numbers the window-free editor logic names: the tools (a tool is known by the
-// number of its menu item) and the commands of the keyboard shortcuts. They are the numbers
-// of the editor's resources, which check them against their own.
+// The editor's command numbers: the ids of its menu items, accelerators and toolbar buttons,
+// of their help strings ("tooltip\nstatus-bar text"), and of the tools (a tool is known by the
+// number of its menu item). The window-free logic names them (tools, keyboard shortcuts) and
+// the editor's resources take them from here, so they are plain definitions the resource
+// compiler reads too.
 
-#include <cstdint>
-
-namespace command {
-
-inline constexpr uint32_t kFramePositionTool = 40019;
-inline constexpr uint32_t kLayerPositionTool = 40023;
-inline constexpr uint32_t kZoomTool = 40028;
-inline constexpr uint32_t kFreePenTool = 40029;
-inline constexpr uint32_t kFillTool = 40031;
-inline constexpr uint32_t kLineTool = 40037;
-inline constexpr uint32_t kCurveTool = 40038;
-inline constexpr uint32_t kRectangleTool = 40045;
-inline constexpr uint32_t kSelectTool = 40059;
-inline constexpr uint32_t kEraserTool = 40065;
-inline constexpr uint32_t kGradationTool = 40070;
-inline constexpr uint32_t kTextTool = 40073;
-inline constexpr uint32_t kBorderTool = 40075;
-inline constexpr uint32_t kMosaicTool = 40086;
-inline constexpr uint32_t kConcentrationTool = 40090;
-inline constexpr uint32_t kParallelTool = 40132;
-
-inline constexpr uint32_t kFrameAdd = 40004;
-inline constexpr uint32_t kFrameInsert = 40005;
-inline constexpr uint32_t kFramePrevious = 40007;
-inline constexpr uint32_t kFrameNext = 40008;
-inline constexpr uint32_t kCellInsert = 40010;
-inline constexpr uint32_t kCellAdd = 40011;
-inline constexpr uint32_t kCellPrevious = 40012;
-inline constexpr uint32_t kCellNext = 40013;
-inline constexpr uint32_t kToUnderdrawing = 40024;
-inline constexpr uint32_t kEraseUnderdrawing = 40025;
-inline constexpr uint32_t kUndo = 40030;
-inline constexpr uint32_t kShowPreviousCell = 40032;
-inline constexpr uint32_t kShowNextCell = 40033;
-inline constexpr uint32_t kGridDialog = 40040;
-inline constexpr uint32_t kFrameFirst = 40041;
-inline constexpr uint32_t kFrameLast = 40042;
-inline constexpr uint32_t kCellFirst = 40043;
-inline constexpr uint32_t kCellLast = 40044;
-inline constexpr uint32_t kMaskDialog = 40046;
-inline constexpr uint32_t kNextKeyframe = 40104;
-inline constexpr uint32_t kPreviousKeyframe = 40105;
-
-}  // namespace command
+#define ID_APP_EXIT 40001
+#define ID_FRAME_ADD 40004
+#define ID_FRAME_INSERT 40005
+#define ID_FRAME_DELETE 40006
+#define ID_FRAME_PREVIOUS 40007
+#define ID_FRAME_NEXT 40008
+#define ID_CELL_DELETE 40009
+#define ID_CELL_INSERT 40010
+#define ID_CELL_ADD 40011
+#define ID_CELL_PREVIOUS 40012
+#define ID_CELL_NEXT 40013
+#define ID_LAYER_ADD 40014
+#define ID_LAYER_DELETE 40015
+#define ID_LAYER_UP 40016
+#define ID_LAYER_DOWN 40017
+#define ID_TOOL_FRAME_POSITION 40019
+#define ID_LAYER_PROPERTIES 40022
+#define ID_TOOL_LAYER_POSITION 40023
+#define ID_CELL_TO_UNDERDRAWING 40024
+#define ID_CELL_ERASE_UNDERDRAWING 40025
+#define ID_CUT_ANIMATION 40026
+#define ID_ANIMATION_STOP 40027
+#define ID_TOOL_ZOOM 40028
+#define ID_TOOL_FREE_PEN 40029
+#define ID_CELL_UNDO 40030
+#define ID_TOOL_FILL 40031
+#define ID_CELL_SHOW_PREVIOUS 40032
+#define ID_CELL_SHOW_NEXT 40033
+#define ID_CUT_CURRENT_CELL_ONLY 40034
+#define ID_TOOL_LINE 40037
+#define ID_TOOL_CURVE 40038
+#define ID_TOOL_GRID 40040
+#define ID_FRAME_FIRST 40041
+#define ID_FRAME_LAST 40042
+#define ID_CELL_FIRST 40043
+#define ID_CELL_LAST 40044
+#define ID_TOOL_RECTANGLE 40045
+#define ID_TOOL_MASK 40046
+#define ID_CUT_ADD_TO_FILM 40047
+#define ID_CUT_INSERT_INTO_FILM 40048
+#define ID_CUT_REMOVE_FROM_FILM 40049
+#define ID_CUT_NEW 40050
+#define ID_FILM_NEW 40051
+#define ID_CUT_SAVE_AS 40052
+#define ID_FILM_OPEN 40053
+#define ID_FILM_SAVE_AS 40054
+#define ID_CUT_OPEN 40056
+#define ID_FILM_ANIMATION 40057
+#define ID_TOOL_SELECT 40059
+#define ID_CELL_EMPTY 40060
+#define ID_CELL_COPY 40061
+#define ID_CELL_PASTE 40062
+#define ID_CELL_CUT 40063
+#define ID_LAYER_ERASE_UNDERDRAWING 40064
+#define ID_TOOL_ERASER 40065
+#define ID_LAYER_SAVE 40066
+#define ID_LAYER_OPEN 40067
+#define ID_LAYER_OVERWRITE 40068
+#define ID_LAYER_POSITION_RUN 40069
+#define ID_TOOL_GRADATION 40070
+#define ID_LAYER_COPY_DOWN 40071
+#define ID_TOOL_FONT 40072
+#define ID_TOOL_TEXT 40073
+#define ID_TOOL_SQUARE_PEN 40074
+#define ID_TOOL_BORDER 40075
+#define ID_FRAME_EXPORT_BITMAP 40076
+#define ID_CUT_PROPERTIES 40077
+#define ID_LAYER_INSERT 40080
+#define ID_FILM_PROPERTIES 40082
+#define ID_FILM_EXPORT 40083
+#define ID_VIEW_STATUS_BAR 40084
+#define ID_VIEW_TOOLBAR 40085
+#define ID_TOOL_MOSAIC 40086
+#define ID_CUT_OVERWRITE 40088
+#define ID_TOOL_CONCENTRATION 40090
+#define ID_CLIPBOARD_PASTE 40091
+#define ID_CELL_ERASE 40092
+#define ID_FRAME_BRIGHTNESS_RUN 40093
+#define ID_FRAME_ADD_SEVERAL 40094
+#define ID_FOCUS_NEXT 40095
+#define ID_FOCUS_PREVIOUS 40096
+#define ID_CUT_PALE_LAYERS 40097
+#define ID_TOOL_SMOOTHING_SKIP 40099
+#define ID_FRAME_POSITION_RUN 40101
+#define ID_TOOL_EMPHASIZE_LINES 40102
+#define ID_CELL_ALL_EMPTY 40103
+#define ID_FRAME_NEXT_KEYFRAME 40104
+#define ID_FRAME_PREVIOUS_KEYFRAME 40105
+#define ID_FRAME_ALL_KEYFRAMES 40106
+#define ID_CELL_MIRROR 40109
+#define ID_CELL_FLIP 40110
+#define ID_FRAME_SIZE 40112
+#define ID_FRAME_SHOW 40113
+#define ID_FILM_NEW_CUT_AFTER 40115
+#define ID_FILM_NEW_CUT_BEFORE 40116
+#define ID_FILM_DELETE_CUTS 40117
+#define ID_FILM_RENAME_CUT 40118
+#define ID_FILM_OVERWRITE 40119
+#define ID_WINDOW_CLOSE_ALL 40122
+#define ID_CLIPBOARD_COPY 40124
+#define ID_CELL_RANDOM_DOTS 40126
+#define ID_CELL_DRAW_GRID 40127
+#define ID_TOOL_PARALLEL 40132
+#define ID_FRAME_DELETE_SEVERAL 40133
+#define ID_FILM_EXTRACT 40134
+#define ID_TOOL_EXPLAIN 40136
+#define ID_CLIPBOARD_TRANSPARENT 40137
+#define ID_APP_ABOUT 40142

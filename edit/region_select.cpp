@@ -222,7 +222,7 @@ bool PasteInto(CutView& view, PasteBuffer& paste, RegionSelectState& s) {
   const Rect r{at.x, at.y, paste.pixels->Width(), paste.pixels->Height()};
   view.StrokeBounds() = r;
   RepaintCells(view, r, t->offset);
-  view.SelectTool(command::kSelectTool);
+  view.SelectTool(ID_TOOL_SELECT);
   s.mode = RegionSelectState::kIdle;
   SetSelection(view, WindowRectOf(view, r, t->offset), true);
   return true;

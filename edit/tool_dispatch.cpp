@@ -19,37 +19,37 @@ bool GestureInProgress(const ToolStates& s) {
 
 void RunTool(uint32_t tool, const ToolEvent& e, CutView& view, ToolStates& s) {
   switch (tool) {
-    case command::kFreePenTool:
+    case ID_TOOL_FREE_PEN:
       return FreePenTool(e, view, s.freePen);
-    case command::kLineTool:
+    case ID_TOOL_LINE:
       return LineTool(e, view, s.line);
-    case command::kCurveTool:
+    case ID_TOOL_CURVE:
       return CurveTool(e, view, s.curve);
-    case command::kConcentrationTool:
+    case ID_TOOL_CONCENTRATION:
       return ConcentrationTool(e, view, s.concentration);
-    case command::kParallelTool:
+    case ID_TOOL_PARALLEL:
       return ParallelTool(e, view, s.parallel);
-    case command::kRectangleTool:
+    case ID_TOOL_RECTANGLE:
       return RectangleTool(e, view, s.rectangle);
-    case command::kFillTool:
+    case ID_TOOL_FILL:
       return FillTool(e, view, s.fill);
-    case command::kGradationTool:
+    case ID_TOOL_GRADATION:
       return GradationTool(e, view, s.gradation);
-    case command::kEraserTool:
+    case ID_TOOL_ERASER:
       return EraserTool(e, view, s.eraser);
-    case command::kBorderTool:
+    case ID_TOOL_BORDER:
       return BorderTool(e, view, s.border);
-    case command::kMosaicTool:
+    case ID_TOOL_MOSAIC:
       return MosaicTool(e, view, s.mosaic);
-    case command::kFramePositionTool:
+    case ID_TOOL_FRAME_POSITION:
       return FramePositionTool(e, view, s.framePosition);
-    case command::kLayerPositionTool:
+    case ID_TOOL_LAYER_POSITION:
       return LayerPositionTool(e, view, s.layerPosition);
-    case command::kSelectTool:
+    case ID_TOOL_SELECT:
       return RegionSelectTool(e, view, s.select, s.paste);
-    case command::kTextTool:
+    case ID_TOOL_TEXT:
       return TextTool(e, view, s.text);
-    case command::kZoomTool:
+    case ID_TOOL_ZOOM:
       return ZoomTool(e, view);
     default:
       return;

@@ -2,6 +2,7 @@
 
 #include "editor/ui_text.h"
 #include "editor/wait_cursor.h"
+#include "files/cut_naming.h"
 #include "io/cp932.h"
 #include "win32/file_dialog.h"
 #include "win32/text_convert.h"

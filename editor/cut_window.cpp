@@ -7,15 +7,13 @@
 
 #include "edit/view_repaint.h"
 #include "edit/view_scroll.h"
+#include "editor/cut_window_host.h"
 #include "editor/editor_tools.h"
-#include "editor/main_frame.h"
 #include "editor/pen_chooser.h"
 #include "editor/program_state.h"
-#include "editor/recovery_copies.h"
 #include "editor/resource.h"
-#include "editor/ui_text.h"
 #include "files/cut_file.h"
-#include "files/film.h"
+#include "files/cut_naming.h"
 #include "model/cut.h"
 #include "model/pixel_class.h"
 #include "win32/text_convert.h"
@@ -60,24 +58,24 @@ bool CutWindow::RegisterWindowClass(HINSTANCE instance, HBRUSH) {
   return RegisterClassExW(&wc) != 0;
 }
 
-CutWindow::CutWindow(MainFrame& frame, std::unique_ptr<Cut> cut)
-    : frame_(frame), cut_(std::move(cut)) {}
+CutWindow::CutWindow(const CutWindowHost& host, std::unique_ptr<Cut> cut)
+    : host_(host), cut_(std::move(cut)) {}
 
 CutWindow::~CutWindow() = default;
 
-CutWindow* CutWindow::Open(MainFrame& frame, const std::string& path, std::string* why) {
+CutWindow* CutWindow::Open(const CutWindowHost& host, const std::string& path, std::string* why) {
   auto cut = std::make_unique<Cut>(1, 1, 24, std::string(), AntiAlias::kFull);
   if (!LoadCut(*cut, path, nullptr, why)) return nullptr;
   cut->SetPath(path);
-  return CreateWindowFor(frame, std::move(cut));
+  return CreateWindowFor(host, std::move(cut));
 }
 
-CutWindow* CutWindow::Open(MainFrame& frame, std::unique_ptr<Cut> cut) {
-  return cut ? CreateWindowFor(frame, std::move(cut)) : nullptr;
+CutWindow* CutWindow::Open(const CutWindowHost& host, std::unique_ptr<Cut> cut) {
+  return cut ? CreateWindowFor(host, std::move(cut)) : nullptr;
 }
 
-CutWindow* CutWindow::CreateWindowFor(MainFrame& frame, std::unique_ptr<Cut> cut) {
-  std::unique_ptr<CutWindow> self(new CutWindow(frame, std::move(cut)));
+CutWindow* CutWindow::CreateWindowFor(const CutWindowHost& host, std::unique_ptr<Cut> cut) {
+  std::unique_ptr<CutWindow> self(new CutWindow(host, std::move(cut)));
   self->display_.SetPalette(Program().framePalette);
   if (!self->display_.Create(self->cut_->CanvasWidth(), self->cut_->CanvasHeight(), 0)) return nullptr;
   self->view_.canvasWidth = self->cut_->CanvasWidth();
@@ -87,12 +85,12 @@ CutWindow* CutWindow::CreateWindowFor(MainFrame& frame, std::unique_ptr<Cut> cut
   mdi.szTitle = L"untitled.cut";
   mdi.hOwner = Program().instance;
   mdi.x = mdi.y = CW_USEDEFAULT;
-  const SIZE size = InitialSize(frame.MdiClient(), self->cut_->CanvasWidth(), self->cut_->CanvasHeight());
+  const SIZE size = InitialSize(host.mdiClient, self->cut_->CanvasWidth(), self->cut_->CanvasHeight());
   mdi.cx = size.cx;
   mdi.cy = size.cy;
   mdi.lParam = reinterpret_cast<LPARAM>(self.get());
   HWND window = reinterpret_cast<HWND>(
-      SendMessageW(frame.MdiClient(), WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&mdi)));
+      SendMessageW(host.mdiClient, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&mdi)));
   if (!window) return nullptr;
   // From here the window owns the object: it is freed when the window is destroyed.
   return self.release();
@@ -104,6 +102,28 @@ CutWindow* CutWindow::FromWindow(HWND window) {
   GetClassNameW(window, name, 32);
   if (wcscmp(name, kCutClass) != 0) return nullptr;
   return reinterpret_cast<CutWindow*>(GetWindowLongPtrW(window, 0));
+}
+
+CutWindow* CutWindow::Active(HWND mdiClient) {
+  if (!mdiClient) return nullptr;
+  return FromWindow(reinterpret_cast<HWND>(SendMessageW(mdiClient, WM_MDIGETACTIVE, 0, 0)));
+}
+
+std::vector<CutWindow*> CutWindow::All(HWND mdiClient) {
+  std::vector<CutWindow*> windows;
+  if (!mdiClient) return windows;
+  for (HWND child = GetWindow(mdiClient, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+    if (CutWindow* window = FromWindow(child)) windows.push_back(window);
+  return windows;
+}
+
+bool CutWindow::CloseAll(HWND mdiClient) {
+  while (CutWindow* window = Active(mdiClient)) {
+    HWND child = window->Window();
+    SendMessageW(child, WM_CLOSE, 0, 0);
+    if (IsWindow(child)) return false;  // the user kept it open
+  }
+  return true;
 }
 
 LRESULT CALLBACK CutWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -159,7 +179,7 @@ LRESULT CutWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       OnChar(uint32_t(wParam));
       return 0;
     case WM_COMMAND:
-      if (OnCommand(HIWORD(wParam), LOWORD(wParam), reinterpret_cast<HWND>(lParam))) return 0;
+      if (RunCommand(LOWORD(wParam), HIWORD(wParam))) return 0;
       break;
     case WM_TIMER:
       if (wParam == kRightButtonTimer) OnRightButtonTimer();
@@ -411,7 +431,7 @@ void CutWindow::OnMouse(UINT message, WPARAM keys, LPARAM position) {
 
 void CutWindow::OnRightButtonTimer() {
   KillTimer(window_, kRightButtonTimer);
-  frame_.PopUpToolMenu();
+  host_.popUpToolMenu();
 }
 
 void CutWindow::ZoomAt(POINT window, bool zoomIn) {
@@ -423,32 +443,28 @@ void CutWindow::ZoomAt(POINT window, bool zoomIn) {
 void CutWindow::OnActivate(bool active) {
   // The panels follow the active cut; leaving a cut stores what was typed into them.
   if (active) {
-    frame_.SelectCutOfWindow(*this);
-    frame_.RefreshPanels(this);
+    host_.activated(*this);
   } else {
-    frame_.CommitPanels(this);
+    host_.commitPanels(*this);
   }
   SendMessageW(window_, kCancelMessage, 0, 0);
 }
 
 void CutWindow::OnClose() {
-  frame_.CommitPanels(this);
-  if (!frame_.ConfirmCloseCut(*this)) return;
-  frame_.TheFilm().DetachCut(cut_.get());
-  SendMessageW(frame_.MdiClient(), WM_MDIDESTROY, reinterpret_cast<WPARAM>(window_), 0);
+  host_.commitPanels(*this);
+  if (!host_.confirmClose(*this)) return;
+  host_.leaveFilm(*cut_);
+  SendMessageW(host_.mdiClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(window_), 0);
 }
 
 void CutWindow::OnDestroy() {
   KillTimer(window_, kRightButtonTimer);
   ForgetView(*this);
-  frame_.Recovery().Closed(*cut_);
+  host_.closed(*cut_);
 }
 
-void CutWindow::ChangePath(const std::string& path) {
-  Film& film = frame_.TheFilm();
-  film.DetachCut(cut_.get());
+void CutWindow::TakePath(const std::string& path) {
   cut_->SetPath(path);
-  film.AttachCut(cut_.get());
   UpdateTitle();
 }
 

@@ -9,26 +9,35 @@
 
 #include "edit/cut_view.h"
 #include "edit/view_geometry.h"
+#include "editor/command_table.h"
 #include "model/frame_surface.h"
 #include "model/rect.h"
 
 class Cut;
-class MainFrame;
+struct CutWindowHost;
+
+// The cut window's first user message: the current tool drops its feedback on the window.
+inline constexpr UINT kCancelMessage = WM_USER;
 
 // One open cut in its MDI child window: the cut, the display bitmap the current frame is
 // composed into, the zoom and scroll of the view, and the cut's commands. The object lives
 // from the window's creation to its destruction and owns the cut. It is the view the drawing
-// tools work in.
+// tools work in, and it reaches the frame only through its host.
 class CutWindow : public CutView {
  public:
   // Class "OrvinadeCutFrame".
   static bool RegisterWindowClass(HINSTANCE instance, HBRUSH background);
   // A new window for the cut file; null (with the reason) when it cannot be read.
-  static CutWindow* Open(MainFrame& frame, const std::string& path, std::string* why);
+  static CutWindow* Open(const CutWindowHost& host, const std::string& path, std::string* why);
   // A new window for a cut made in memory (it has no path until saved).
-  static CutWindow* Open(MainFrame& frame, std::unique_ptr<Cut> cut);
+  static CutWindow* Open(const CutWindowHost& host, std::unique_ptr<Cut> cut);
   // The object of a cut window, or null for any other window.
   static CutWindow* FromWindow(HWND window);
+  // The active cut window of the MDI client, or null; every cut window, front to back.
+  static CutWindow* Active(HWND mdiClient);
+  static std::vector<CutWindow*> All(HWND mdiClient);
+  // Closes every cut window, the active one first; false when one of them stayed open.
+  static bool CloseAll(HWND mdiClient);
 
   HWND Window() const { return window_; }
   Cut& TheCut() override { return *cut_; }
@@ -38,7 +47,7 @@ class CutWindow : public CutView {
   bool CurrentCellIsEmpty();
 
   // The cut window's commands; false for ids it does not know.
-  bool OnCommand(int code, int id, HWND control);
+  bool RunCommand(int id, int code);
 
   // Composes the rectangle (canvas pixels) again and, when asked, copies it to the window.
   void PartialRepaint(Rect canvas, bool copy);
@@ -50,6 +59,9 @@ class CutWindow : public CutView {
   // Writes the cut to `path` (unused layers removed first) and on success takes it as the
   // cut's path and title. On failure the cut and its path stay as they were.
   bool WriteToPath(const std::string& path, std::string* why);
+  // The cut takes another path (its file was renamed or written there) and the caption its
+  // name.
+  void TakePath(const std::string& path);
   // The current frame as the bitmap file the export writes.
   bool ExportCurrentFrame(std::vector<uint8_t>& bytes);
   void ApplyProperties(int32_t width, int32_t height, int32_t fps, const std::string& credit,
@@ -83,14 +95,12 @@ class CutWindow : public CutView {
   bool VerticalText() const override;
   int32_t TextLineSpacing() const override;
   void DrawTextLine(const std::string& line, Point canvas) override;
-  // The cut file was renamed: the cut takes the new path and the caption its name.
-  void TakePath(const std::string& path);
 
  private:
-  CutWindow(MainFrame& frame, std::unique_ptr<Cut> cut);
+  CutWindow(const CutWindowHost& host, std::unique_ptr<Cut> cut);
   ~CutWindow();
   friend struct std::default_delete<CutWindow>;
-  static CutWindow* CreateWindowFor(MainFrame& frame, std::unique_ptr<Cut> cut);
+  static CutWindow* CreateWindowFor(const CutWindowHost& host, std::unique_ptr<Cut> cut);
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam);
@@ -111,19 +121,25 @@ class CutWindow : public CutView {
   void Cancel();
   void SetUpScrollBars();
   void CopyToWindow(HDC dc, const Rect& source, const Rect& destination);
-  // The cut takes another path: the film's rows link to it by the new path alone.
-  void ChangePath(const std::string& path);
   // Copies a canvas rectangle of the display bitmap to the window as it is.
   void ShowCanvas(Rect canvas);
   void UpdateTitle();
 
-  // Commands.
+  // Commands (editor/cut_window_commands.cpp).
+  static const Command<CutWindow> kCommands[];
   void AfterCellEdit(const Rect* bounds);
   // Repaints a changed cell rectangle, or everything when it is empty, with the cancel
   // message before and after, and brings the layer panel's row up to date.
   void ShowCellChange(Rect cells);
   void OnUndo();
-  void OnCellEdit(int id);
+  // An edit of the cut's cells, layers or frames that shows in the whole view.
+  void EditCut(bool (*edit)(Cut& cut));
+  // An edit of the current cell in the area it changed: the selection while the region
+  // select tool is current, else the whole cell.
+  void EditCellArea(bool (*edit)(Cut& cut, const Rect* selected, ProtectMask mask));
+  void OnFlip(bool mirror);
+  // A move to another frame, with the panels stored before and filled after.
+  void GoToFrame(bool (*go)(Cut& cut));
   void OnToggleDisplayFlag(uint32_t flag);
   void OnEmphasizeLines();
   void OnPlayCut();
@@ -137,7 +153,7 @@ class CutWindow : public CutView {
   void OnDropFiles(HDROP drop);
   void DropPicture(const std::wstring& path);
 
-  MainFrame& frame_;
+  const CutWindowHost& host_;
   std::unique_ptr<Cut> cut_;
   HWND window_ = nullptr;
   FrameSurface display_;

@@ -1,11 +1,11 @@
-// The commands the main frame passes on to the active cut window: cell, frame and layer
-// editing of the cut, the display options and the previews.
+// The cut window's commands, which the frame passes on while the window is the active one:
+// cell, frame and layer editing of the cut, the display options and the previews.
 #include "edit/cut_editing.h"
 #include "edit/view_repaint.h"
+#include "editor/animation_preview.h"
 #include "editor/cut_window.h"
-#include "editor/main_frame.h"
+#include "editor/cut_window_host.h"
 #include "editor/program_state.h"
-#include "editor/recovery_copies.h"
 #include "editor/resource.h"
 #include "export/cut_preview.h"
 #include "export/frame_bitmap.h"
@@ -31,6 +31,19 @@ std::optional<Rect> WholeCell(Cut& cut) {
   return Rect{0, 0, current->cell->Width(), current->cell->Height()};
 }
 
+// The edits of the table in the forms its handlers take.
+template <CellStep kStep>
+bool Step(Cut& cut) {
+  return StepCell(cut, kStep);
+}
+bool EraseUnderdrawing(Cut& cut, const Rect* selected, ProtectMask) {
+  return EraseCellUnderdrawing(cut, selected);
+}
+bool Erase(Cut& cut, const Rect* selected, ProtectMask) { return ClearCell(cut, selected); }
+bool CopyDown(Cut& cut) { return CopyToLayerBelow(cut, Program().protectMask); }
+bool FirstFrame(Cut& cut) { return cut.GoFirstFrame(); }
+bool LastFrame(Cut& cut) { return cut.GoLastFrame(); }
+
 }  // namespace
 
 bool CutWindow::CurrentCellIsEmpty() {
@@ -39,71 +52,45 @@ bool CutWindow::CurrentCellIsEmpty() {
   return entry && entry->cell < 0;
 }
 
-bool CutWindow::OnCommand(int, int id, HWND) {
-  switch (id) {
-    case ID_CELL_UNDO:
-      OnUndo();
-      return true;
-    case ID_CELL_ADD:
-    case ID_CELL_INSERT:
-    case ID_CELL_DELETE:
-    case ID_CELL_PREVIOUS:
-    case ID_CELL_NEXT:
-    case ID_CELL_FIRST:
-    case ID_CELL_LAST:
-    case ID_CELL_TO_UNDERDRAWING:
-    case ID_CELL_ERASE_UNDERDRAWING:
-    case ID_CELL_ERASE:
-    case ID_CELL_EMPTY:
-    case ID_CELL_ALL_EMPTY:
-    case ID_CELL_MIRROR:
-    case ID_CELL_FLIP:
-    case ID_LAYER_ERASE_UNDERDRAWING:
-    case ID_LAYER_COPY_DOWN:
-    case ID_FRAME_DELETE:
-    case ID_FRAME_FIRST:
-    case ID_FRAME_LAST:
-      OnCellEdit(id);
-      return true;
-    case ID_CELL_SHOW_PREVIOUS:
-      OnToggleDisplayFlag(kShowPreviousCell);
-      return true;
-    case ID_CELL_SHOW_NEXT:
-      OnToggleDisplayFlag(kShowNextCell);
-      return true;
-    case ID_CUT_CURRENT_CELL_ONLY:
-      OnToggleDisplayFlag(kCurrentCellOnly);
-      return true;
-    case ID_CUT_PALE_LAYERS:
-      OnToggleDisplayFlag(kOtherLayersPale);
-      return true;
-    case ID_TOOL_SMOOTHING_SKIP:
-      Program().drawing.smoothingSkip = !Program().drawing.smoothingSkip;
-      return true;
-    case ID_TOOL_EMPHASIZE_LINES:
-      OnEmphasizeLines();
-      return true;
-    case ID_CUT_ANIMATION:
-      OnPlayCut();
-      return true;
-    case ID_FRAME_SHOW:
-      OnShowFrame();
-      return true;
-    case ID_CELL_COPY:
-    case ID_CELL_CUT:
-      OnCopy(id == ID_CELL_CUT);
-      return true;
-    case ID_CELL_PASTE:
-      OnPaste();
-      return true;
-    case ID_CLIPBOARD_COPY:
-      OnClipboardCopy();
-      return true;
-    case ID_CLIPBOARD_PASTE:
-      OnClipboardPaste();
-      return true;
-  }
-  return false;
+const Command<CutWindow> CutWindow::kCommands[] = {
+    {ID_CELL_UNDO, [](CutWindow& w, int) { w.OnUndo(); }},
+    {ID_CELL_ADD, [](CutWindow& w, int) { w.EditCut(AddCellAfter); }},
+    {ID_CELL_INSERT, [](CutWindow& w, int) { w.EditCut(InsertCellBefore); }},
+    {ID_CELL_DELETE, [](CutWindow& w, int) { w.EditCut(RemoveCell); }},
+    {ID_CELL_PREVIOUS, [](CutWindow& w, int) { w.EditCut(Step<CellStep::kPrevious>); }},
+    {ID_CELL_NEXT, [](CutWindow& w, int) { w.EditCut(Step<CellStep::kNext>); }},
+    {ID_CELL_FIRST, [](CutWindow& w, int) { w.EditCut(Step<CellStep::kFirst>); }},
+    {ID_CELL_LAST, [](CutWindow& w, int) { w.EditCut(Step<CellStep::kLast>); }},
+    {ID_CELL_TO_UNDERDRAWING, [](CutWindow& w, int) { w.EditCellArea(ConvertCellToUnderdrawing); }},
+    {ID_CELL_ERASE_UNDERDRAWING, [](CutWindow& w, int) { w.EditCellArea(EraseUnderdrawing); }},
+    {ID_CELL_ERASE, [](CutWindow& w, int) { w.EditCellArea(Erase); }},
+    {ID_CELL_EMPTY, [](CutWindow& w, int) { w.EditCut(ToggleEmptyCell); }},
+    {ID_CELL_ALL_EMPTY, [](CutWindow& w, int) { w.EditCut(ToggleEmptyAllFrames); }},
+    {ID_CELL_MIRROR, [](CutWindow& w, int) { w.OnFlip(true); }},
+    {ID_CELL_FLIP, [](CutWindow& w, int) { w.OnFlip(false); }},
+    {ID_LAYER_ERASE_UNDERDRAWING, [](CutWindow& w, int) { w.EditCut(EraseLayerUnderdrawing); }},
+    {ID_LAYER_COPY_DOWN, [](CutWindow& w, int) { w.EditCut(CopyDown); }},
+    {ID_FRAME_DELETE, [](CutWindow& w, int) { w.GoToFrame(RemoveCurrentFrame); }},
+    {ID_FRAME_FIRST, [](CutWindow& w, int) { w.GoToFrame(FirstFrame); }},
+    {ID_FRAME_LAST, [](CutWindow& w, int) { w.GoToFrame(LastFrame); }},
+    {ID_CELL_SHOW_PREVIOUS, [](CutWindow& w, int) { w.OnToggleDisplayFlag(kShowPreviousCell); }},
+    {ID_CELL_SHOW_NEXT, [](CutWindow& w, int) { w.OnToggleDisplayFlag(kShowNextCell); }},
+    {ID_CUT_CURRENT_CELL_ONLY, [](CutWindow& w, int) { w.OnToggleDisplayFlag(kCurrentCellOnly); }},
+    {ID_CUT_PALE_LAYERS, [](CutWindow& w, int) { w.OnToggleDisplayFlag(kOtherLayersPale); }},
+    {ID_TOOL_SMOOTHING_SKIP,
+     [](CutWindow&, int) { Program().drawing.smoothingSkip = !Program().drawing.smoothingSkip; }},
+    {ID_TOOL_EMPHASIZE_LINES, [](CutWindow& w, int) { w.OnEmphasizeLines(); }},
+    {ID_CUT_ANIMATION, [](CutWindow& w, int) { w.OnPlayCut(); }},
+    {ID_FRAME_SHOW, [](CutWindow& w, int) { w.OnShowFrame(); }},
+    {ID_CELL_COPY, [](CutWindow& w, int) { w.OnCopy(false); }},
+    {ID_CELL_CUT, [](CutWindow& w, int) { w.OnCopy(true); }},
+    {ID_CELL_PASTE, [](CutWindow& w, int) { w.OnPaste(); }},
+    {ID_CLIPBOARD_COPY, [](CutWindow& w, int) { w.OnClipboardCopy(); }},
+    {ID_CLIPBOARD_PASTE, [](CutWindow& w, int) { w.OnClipboardPaste(); }},
+};
+
+bool CutWindow::RunCommand(int id, int code) {
+  return ::RunCommand(kCommands, *this, id, code);
 }
 
 // After an edit of the current cell: the cut is changed, the stroke bounds are what
@@ -131,96 +118,31 @@ void CutWindow::ShowCellChange(Rect cells) {
     PartialRepaint(CanvasRectOf(*cut_, cells), true);
     SendMessageW(window_, kCancelMessage, 0, 0);
   }
-  frame_.UpdateLayerRow(this);
+  host_.updateLayerRow(*this);
 }
 
-void CutWindow::OnCellEdit(int id) {
-  Cut& cut = *cut_;
-  // The flips act on any selection; underdrawing and erase only while the region-select
-  // tool is current.
-  const Rect* selection = Selection();
-  const Rect* selected = frame_.CurrentTool() == ID_TOOL_SELECT ? selection : nullptr;
-  const ProtectMask mask = Program().protectMask;
-  const std::optional<Rect> whole = WholeCell(cut);
-  const Rect area = selected ? *selected : whole.value_or(Rect{});
-  bool done = false;
-  bool wholeView = true;
-  switch (id) {
-    case ID_CELL_ADD:
-      done = AddCellAfter(cut);
-      break;
-    case ID_CELL_INSERT:
-      done = InsertCellBefore(cut);
-      break;
-    case ID_CELL_DELETE:
-      done = RemoveCell(cut);
-      break;
-    case ID_CELL_PREVIOUS:
-      done = StepCell(cut, CellStep::kPrevious);
-      break;
-    case ID_CELL_NEXT:
-      done = StepCell(cut, CellStep::kNext);
-      break;
-    case ID_CELL_FIRST:
-      done = StepCell(cut, CellStep::kFirst);
-      break;
-    case ID_CELL_LAST:
-      done = StepCell(cut, CellStep::kLast);
-      break;
-    case ID_CELL_TO_UNDERDRAWING:
-      done = ConvertCellToUnderdrawing(cut, selected, mask);
-      wholeView = false;
-      break;
-    case ID_CELL_ERASE_UNDERDRAWING:
-      done = EraseCellUnderdrawing(cut, selected);
-      wholeView = false;
-      break;
-    case ID_CELL_ERASE:
-      done = ClearCell(cut, selected);
-      wholeView = false;
-      break;
-    case ID_CELL_EMPTY:
-      done = ToggleEmptyCell(cut);
-      break;
-    case ID_CELL_ALL_EMPTY:
-      done = ToggleEmptyAllFrames(cut);
-      break;
-    case ID_CELL_MIRROR:
-    case ID_CELL_FLIP: {
-      Rect bounds;
-      done = FlipCell(cut, selection, id == ID_CELL_MIRROR, mask, &bounds);
-      if (done) {
-        AfterCellEdit(&bounds);
-        return;
-      }
-      break;
-    }
-    case ID_LAYER_ERASE_UNDERDRAWING:
-      done = EraseLayerUnderdrawing(cut);
-      break;
-    case ID_LAYER_COPY_DOWN:
-      done = CopyToLayerBelow(cut, mask);
-      break;
-    case ID_FRAME_DELETE:
-      frame_.CommitPanels(this);
-      done = RemoveCurrentFrame(cut);
-      if (done) {
-        FullRepaint();
-        frame_.RefreshPanels(this);
-      }
-      return;
-    case ID_FRAME_FIRST:
-    case ID_FRAME_LAST:
-      frame_.CommitPanels(this);
-      done = id == ID_FRAME_FIRST ? cut.GoFirstFrame() : cut.GoLastFrame();
-      if (done) {
-        FullRepaint();
-        frame_.RefreshPanels(this);
-      }
-      return;
-  }
-  if (!done) return;
-  AfterCellEdit(wholeView ? nullptr : &area);
+void CutWindow::EditCut(bool (*edit)(Cut& cut)) {
+  if (edit(*cut_)) AfterCellEdit(nullptr);
+}
+
+void CutWindow::EditCellArea(bool (*edit)(Cut& cut, const Rect* selected, ProtectMask mask)) {
+  // Underdrawing and erase act on the selection only while the region-select tool is current.
+  const Rect* selected = host_.currentTool() == ID_TOOL_SELECT ? Selection() : nullptr;
+  const Rect area = selected ? *selected : WholeCell(*cut_).value_or(Rect{});
+  if (edit(*cut_, selected, Program().protectMask)) AfterCellEdit(&area);
+}
+
+void CutWindow::OnFlip(bool mirror) {
+  // The flips act on any selection.
+  Rect bounds;
+  if (FlipCell(*cut_, Selection(), mirror, Program().protectMask, &bounds)) AfterCellEdit(&bounds);
+}
+
+void CutWindow::GoToFrame(bool (*go)(Cut& cut)) {
+  host_.commitPanels(*this);
+  if (!go(*cut_)) return;
+  FullRepaint();
+  host_.refreshPanels(*this);
 }
 
 void CutWindow::OnToggleDisplayFlag(uint32_t flag) {
@@ -273,8 +195,7 @@ void CutWindow::ApplyProperties(int32_t width, int32_t height, int32_t fps,
 bool CutWindow::WriteToPath(const std::string& path, std::string* why) {
   RemoveUnusedLayers(*cut_);
   if (!SaveCut(*cut_, path, why)) return false;
-  ChangePath(path);
-  frame_.Recovery().ForgetSaved();
+  TakePath(path);
   return true;
 }
 
@@ -286,27 +207,29 @@ bool CutWindow::ExportCurrentFrame(std::vector<uint8_t>& bytes) {
 }
 
 void CutWindow::OnPlayCut() {
-  frame_.StopAnimation();
+  AnimationPreview& preview = *host_.preview;
+  preview.StopAndHide();
   BlockStream tl;
   CacheUse use;
   std::string why;
-  const bool made = CompileCutPreview(*cut_, frame_.Animation().Buffer(), display_, tl, &use, &why);
+  const bool made = CompileCutPreview(*cut_, preview.Buffer(), display_, tl, &use, &why);
   FullRepaint();
   if (!made) {
     MessageBeep(MB_ICONASTERISK);
     return;
   }
-  frame_.PlayCompiled(tl);
+  preview.Play(tl);
 }
 
 void CutWindow::OnShowFrame() {
-  frame_.StopAnimation();
+  AnimationPreview& preview = *host_.preview;
+  preview.StopAndHide();
   BlockStream tl;
-  const bool made = CompileFramePreview(*cut_, frame_.Animation().Buffer(), display_, tl);
+  const bool made = CompileFramePreview(*cut_, preview.Buffer(), display_, tl);
   FullRepaint();
   if (!made) {
     MessageBeep(MB_ICONASTERISK);
     return;
   }
-  frame_.PlayCompiled(tl);
+  preview.Play(tl);
 }

@@ -9,8 +9,8 @@
 #include "edit/view_geometry.h"
 #include "editor/chosen_file.h"
 #include "editor/cut_window.h"
+#include "editor/cut_window_host.h"
 #include "editor/editor_tools.h"
-#include "editor/main_frame.h"
 #include "editor/wait_cursor.h"
 #include "editor/wic_picture.h"
 #include "win32/text_convert.h"
@@ -21,13 +21,13 @@ void CutWindow::OnDropFiles(HDROP drop) {
   path.resize(n < MAX_PATH ? n : 0);
   DragFinish(drop);
   if (path.empty()) return;
-  SendMessageW(frame_.MdiClient(), WM_MDIACTIVATE, reinterpret_cast<WPARAM>(window_), 0);
+  SendMessageW(host_.mdiClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(window_), 0);
   if (IsPictureName(AnsiTextLossy(path))) {
     DropPicture(path);
   } else {
-    frame_.OpenByExtension(AnsiPath(path));
+    host_.openFile(AnsiPath(path));
   }
-  SetForegroundWindow(frame_.Window());
+  SetForegroundWindow(host_.frame);
 }
 
 void CutWindow::DropPicture(const std::wstring& path) {
@@ -44,7 +44,7 @@ void CutWindow::DropPicture(const std::wstring& path) {
     }
   }
   if (!cleaned) {
-    ShowFileFailure(frame_.Window(), AnsiTextLossy(path), why);
+    ShowFileFailure(host_.frame, AnsiTextLossy(path), why);
     return;
   }
   // Pasted where the import places it: centred in the cell.

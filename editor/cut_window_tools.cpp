@@ -4,43 +4,16 @@
 #include <algorithm>
 #include <utility>
 
-#include "edit/command_ids.h"
 #include "edit/keyboard_shortcuts.h"
 #include "edit/view_repaint.h"
 #include "editor/cut_window.h"
+#include "editor/cut_window_host.h"
 #include "editor/dialogs.h"
 #include "editor/editor_tools.h"
-#include "editor/main_frame.h"
 #include "editor/pen_chooser.h"
 #include "editor/program_state.h"
 #include "editor/resource.h"
 #include "model/cut.h"
-
-static_assert(command::kFreePenTool == ID_TOOL_FREE_PEN && command::kSelectTool == ID_TOOL_SELECT &&
-              command::kParallelTool == ID_TOOL_PARALLEL && command::kZoomTool == ID_TOOL_ZOOM &&
-              command::kFramePositionTool == ID_TOOL_FRAME_POSITION &&
-              command::kLayerPositionTool == ID_TOOL_LAYER_POSITION &&
-              command::kTextTool == ID_TOOL_TEXT && command::kMosaicTool == ID_TOOL_MOSAIC &&
-              command::kEraserTool == ID_TOOL_ERASER && command::kFillTool == ID_TOOL_FILL &&
-              command::kGradationTool == ID_TOOL_GRADATION &&
-              command::kBorderTool == ID_TOOL_BORDER && command::kLineTool == ID_TOOL_LINE &&
-              command::kCurveTool == ID_TOOL_CURVE &&
-              command::kRectangleTool == ID_TOOL_RECTANGLE &&
-              command::kConcentrationTool == ID_TOOL_CONCENTRATION);
-static_assert(command::kUndo == ID_CELL_UNDO &&
-              command::kToUnderdrawing == ID_CELL_TO_UNDERDRAWING &&
-              command::kEraseUnderdrawing == ID_CELL_ERASE_UNDERDRAWING &&
-              command::kCellNext == ID_CELL_NEXT && command::kCellPrevious == ID_CELL_PREVIOUS &&
-              command::kCellFirst == ID_CELL_FIRST && command::kCellLast == ID_CELL_LAST &&
-              command::kCellAdd == ID_CELL_ADD && command::kCellInsert == ID_CELL_INSERT &&
-              command::kShowPreviousCell == ID_CELL_SHOW_PREVIOUS &&
-              command::kShowNextCell == ID_CELL_SHOW_NEXT && command::kFrameNext == ID_FRAME_NEXT &&
-              command::kFramePrevious == ID_FRAME_PREVIOUS &&
-              command::kFrameFirst == ID_FRAME_FIRST && command::kFrameLast == ID_FRAME_LAST &&
-              command::kFrameAdd == ID_FRAME_ADD && command::kFrameInsert == ID_FRAME_INSERT &&
-              command::kNextKeyframe == ID_FRAME_NEXT_KEYFRAME &&
-              command::kPreviousKeyframe == ID_FRAME_PREVIOUS_KEYFRAME &&
-              command::kGridDialog == ID_TOOL_GRID && command::kMaskDialog == ID_TOOL_MASK);
 
 namespace {
 
@@ -109,7 +82,7 @@ void ForgetView(const CutView& view) {
 
 void CutWindow::RouteToTool(UINT message, WPARAM keys, Point at) {
   // A cancel also reaches the tools in the window that just lost the activation.
-  const bool active = frame_.ActiveCutWindow() == this;
+  const bool active = Active(host_.mdiClient) == this;
   if (!active && !(message == kCancelMessage && gToolWindow == this)) {
     if (message == kCancelMessage) {
       ClearSelection(*this);
@@ -119,7 +92,7 @@ void CutWindow::RouteToTool(UINT message, WPARAM keys, Point at) {
   }
   gToolWindow = this;
   const ToolEvent event{MessageOf(message), uint32_t(keys), at};
-  RunTool(frame_.CurrentTool(), event, *this, EditorTools());
+  RunTool(host_.currentTool(), event, *this, EditorTools());
 }
 
 const Rect* CutWindow::Selection() {
@@ -203,13 +176,13 @@ void CutWindow::ShowWaitCursor(bool on) {
 }
 
 void CutWindow::SelectTool(uint32_t tool) {
-  frame_.SelectTool(tool);
+  host_.selectTool(tool);
 }
 
 bool CutWindow::AskText(std::string& text) {
   TextDialog dialog;
   dialog.text = text;
-  if (!dialog.Run(Program().instance, frame_.Window())) return false;
+  if (!dialog.Run(Program().instance, host_.frame)) return false;
   text = dialog.text;
   return true;
 }
@@ -248,10 +221,10 @@ void CutWindow::OnChar(uint32_t character) {
   }
   switch (shortcut.action) {
     case KeyAction::kCommand:
-      SendMessageW(frame_.Window(), WM_COMMAND, MAKEWPARAM(shortcut.command, 0), 0);
+      SendMessageW(host_.frame, WM_COMMAND, MAKEWPARAM(shortcut.command, 0), 0);
       return;
     case KeyAction::kPreviousTool:
-      frame_.SelectTool(frame_.PreviousTool());
+      host_.selectTool(host_.previousTool());
       return;
     case KeyAction::kZoomIn:
     case KeyAction::kZoomOut: {
@@ -262,7 +235,7 @@ void CutWindow::OnChar(uint32_t character) {
       return;
     }
     case KeyAction::kTogglePanels:
-      frame_.TogglePanels();
+      host_.togglePanels();
       return;
     default:
       return;

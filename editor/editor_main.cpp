@@ -11,7 +11,7 @@
 #include "editor/editor_settings_file.h"
 #include "editor/main_frame.h"
 #include "editor/program_state.h"
-#include "editor/recovery_copies.h"
+#include "editor/recovery_dialog.h"
 #include "editor/resource.h"
 #include "files/film.h"
 #include "files/palette_file.h"
@@ -82,8 +82,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
   }
   ShowWindow(frame->Window(), show);
   UpdateWindow(frame->Window());
-  frame->Recovery().Start(program.recoveryInterval);
-  frame->Recovery().OfferLeftCopies();
+  frame->Recovery().Start(RecoveryFolderPath(), program.recoveryInterval, GetCurrentProcessId(),
+                          GetTickCount());
+  OfferLeftCopies(frame->Recovery(), frame->Owner());
   const int code = RunMessageLoop(*frame, LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_ACCELERATORS)));
 
   frame->Recovery().Close();

@@ -12,6 +12,8 @@ constexpr size_t kFontBytes = 256;
 constexpr size_t kBrushBytes = 256;
 constexpr size_t kColorBytes = 8;
 constexpr size_t kPathBytes = 260;
+constexpr size_t kNumberBytes = 16;
+constexpr size_t kTextBytes = 80;
 
 }  // namespace
 
@@ -39,6 +41,14 @@ std::string ReadSetting(const char* section, const char* key, size_t bufferBytes
 
 void WriteSetting(const char* section, const char* key, const std::string& value) {
   WritePrivateProfileStringA(section, key, value.c_str(), SettingsPath().c_str());
+}
+
+int32_t ReadNumberSetting(const char* section, const char* key, const NumberSetting& setting) {
+  return ParseNumberSetting(ReadSetting(section, key, kNumberBytes), setting);
+}
+
+std::string ReadTextSetting(const char* section, const char* key) {
+  return ParseTextSetting(ReadSetting(section, key, kTextBytes), kSettingTextMax);
 }
 
 void ReadStartSettings() {

@@ -14,6 +14,10 @@ std::string SettingsPath();
 std::string RecoveryFolderPath();
 std::string ReadSetting(const char* section, const char* key, size_t bufferBytes);
 void WriteSetting(const char* section, const char* key, const std::string& value);
+// The values a dialog remembers ([OnNewFilm], [OnNewCut]): a number (its default when
+// missing or out of range) and a text cut to the length a setting keeps.
+int32_t ReadNumberSetting(const char* section, const char* key, const NumberSetting& setting);
+std::string ReadTextSetting(const char* section, const char* key);
 
 // Start-up: font, brush, clipboard colour and the recovery interval into the program state. Exit: film, font,
 // brush back.

@@ -1,21 +1,24 @@
+// The main frame: its window, the layout of the panes and bars, the splitter, the tool
+// choice, and the router every command passes through.
 #include "editor/main_frame.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
 
-#include <algorithm>
 #include <new>
 
+#include "edit/drawing_settings.h"
+#include "edit/frame_layout.h"
+#include "edit/open_path.h"
 #include "edit/tool_dispatch.h"
 #include "editor/cut_window.h"
+#include "editor/drawing_commands.h"
 #include "editor/editor_tools.h"
 #include "editor/pen_chooser.h"
 #include "editor/program_state.h"
-#include "editor/recovery_copies.h"
 #include "editor/resource.h"
 #include "editor/ui_text.h"
 #include "files/film.h"
-#include "io/block_stream.h"
 #include "model/cut.h"
 #include "win32/text_convert.h"
 #include "win32/toolbar_button.h"
@@ -23,8 +26,6 @@
 namespace {
 
 constexpr wchar_t kFrameClass[] = L"OrvinadeFrame";
-constexpr wchar_t kTitle[] = L"Orvina Developer";
-constexpr int kSplitterWidth = 2;
 constexpr int kToolbarImages = 27;
 constexpr int kToolbarImage = 16;
 constexpr int kTooltipChars = 80;
@@ -52,39 +53,8 @@ const TBBUTTON kButtons[] = {
     ToolbarButton(25, ID_ANIMATION_STOP, BTNS_BUTTON),
 };
 
-constexpr int kTools[] = {ID_TOOL_FRAME_POSITION, ID_TOOL_LAYER_POSITION, ID_TOOL_ZOOM,
-                          ID_TOOL_FREE_PEN,       ID_TOOL_FILL,           ID_TOOL_LINE,
-                          ID_TOOL_CURVE,          ID_TOOL_RECTANGLE,      ID_TOOL_SELECT,
-                          ID_TOOL_ERASER,         ID_TOOL_GRADATION,      ID_TOOL_TEXT,
-                          ID_TOOL_BORDER,         ID_TOOL_MOSAIC,         ID_TOOL_CONCENTRATION,
-                          ID_TOOL_PARALLEL};
-
-bool IsTool(int id) { return std::find(std::begin(kTools), std::end(kTools), id) != std::end(kTools); }
-
-// Commands the frame handles itself; every other id goes to the active cut window.
-constexpr int kFrameCommands[] = {
-    ID_APP_EXIT, ID_FRAME_ADD, ID_FRAME_INSERT, ID_FRAME_PREVIOUS, ID_FRAME_NEXT, ID_LAYER_ADD,
-    ID_LAYER_DELETE, ID_LAYER_UP, ID_LAYER_DOWN, ID_LAYER_PROPERTIES, ID_ANIMATION_STOP,
-    ID_TOOL_GRID, ID_TOOL_MASK, ID_CUT_ADD_TO_FILM, ID_CUT_INSERT_INTO_FILM,
-    ID_CUT_REMOVE_FROM_FILM, ID_CUT_NEW, ID_FILM_NEW, ID_CUT_SAVE_AS, ID_FILM_OPEN,
-    ID_FILM_SAVE_AS, ID_CUT_OPEN, ID_FILM_ANIMATION, ID_LAYER_SAVE, ID_LAYER_OPEN,
-    ID_LAYER_OVERWRITE, ID_LAYER_POSITION_RUN, ID_TOOL_FONT, ID_TOOL_SQUARE_PEN,
-    ID_FRAME_EXPORT_BITMAP, ID_CUT_PROPERTIES, ID_LAYER_INSERT, ID_FILM_PROPERTIES,
-    ID_FILM_EXPORT, ID_VIEW_STATUS_BAR, ID_VIEW_TOOLBAR, ID_CUT_OVERWRITE,
-    ID_FRAME_BRIGHTNESS_RUN, ID_FRAME_ADD_SEVERAL, ID_FOCUS_NEXT, ID_FOCUS_PREVIOUS,
-    ID_FRAME_POSITION_RUN, ID_FRAME_NEXT_KEYFRAME, ID_FRAME_PREVIOUS_KEYFRAME,
-    ID_FRAME_ALL_KEYFRAMES, ID_FRAME_SIZE, ID_FILM_NEW_CUT_AFTER, ID_FILM_NEW_CUT_BEFORE,
-    ID_FILM_DELETE_CUTS, ID_FILM_RENAME_CUT, ID_FILM_OVERWRITE, ID_WINDOW_CLOSE_ALL,
-    ID_CELL_RANDOM_DOTS, ID_CELL_DRAW_GRID, ID_FRAME_DELETE_SEVERAL, ID_FILM_EXTRACT,
-    ID_TOOL_EXPLAIN, ID_CLIPBOARD_TRANSPARENT, ID_APP_ABOUT};
-
-bool IsFrameCommand(int id) {
-  return std::find(std::begin(kFrameCommands), std::end(kFrameCommands), id) !=
-         std::end(kFrameCommands);
-}
-
-void Place(HWND control, int x, int y, int width, int height) {
-  if (control) MoveWindow(control, x, y, width, height, TRUE);
+void Place(HWND control, const Rect& r) {
+  if (control) MoveWindow(control, r.x, r.y, r.width, r.height, TRUE);
 }
 
 }  // namespace
@@ -92,16 +62,82 @@ void Place(HWND control, int x, int y, int width, int height) {
 MainFrame* TheMainFrame() { return gMainFrame; }
 void SetTheMainFrame(MainFrame* frame) { gMainFrame = frame; }
 
+// The frame's own commands. The tools are chosen by their commands: a tool's number is its
+// command's.
+const Command<MainFrame> MainFrame::kCommands[] = {
+    {ID_APP_EXIT, [](MainFrame& f, int) { f.OnExit(); }},
+    {ID_APP_ABOUT, [](MainFrame& f, int) { f.OnAbout(); }},
+    {ID_VIEW_STATUS_BAR, [](MainFrame& f, int) { f.OnToggleBar(kStatusBarShown, f.statusBar_); }},
+    {ID_VIEW_TOOLBAR, [](MainFrame& f, int) { f.OnToggleBar(kToolbarShown, f.toolbar_); }},
+    {ID_ANIMATION_STOP, [](MainFrame& f, int) { f.preview_.StopAndHide(); }},
+    {ID_TOOL_EXPLAIN, [](MainFrame& f, int) { f.OnExplainTool(); }},
+    {ID_TOOL_FRAME_POSITION, [](MainFrame& f, int) { f.SelectTool(ID_TOOL_FRAME_POSITION); }},
+    {ID_TOOL_LAYER_POSITION, [](MainFrame& f, int) { f.SelectTool(ID_TOOL_LAYER_POSITION); }},
+    {ID_TOOL_ZOOM, [](MainFrame& f, int) { f.SelectTool(ID_TOOL_ZOOM); }},
+    {ID_TOOL_FREE_PEN, [](MainFrame& f, int) { f.SelectTool(ID_TOOL_FREE_PEN); }},
+    {ID_TOOL_FILL, [](MainFrame& f, int) { f.SelectTool(ID_TOOL_FILL); }},
+    {ID_TOOL_LINE, [](MainFrame& f, int) { f.SelectTool(ID_TOOL_LINE); }},
+    {ID_TOOL_CURVE, [](MainFrame& f, int) { f.SelectTool(ID_TOOL_CURVE); }},
+    {ID_TOOL_RECTANGLE, [](MainFrame& f, int) { f.SelectTool(ID_TOOL_RECTANGLE); }},
+    {ID_TOOL_SELECT, [](MainFrame& f, int) { f.SelectTool(ID_TOOL_SELECT); }},
+    {ID_TOOL_ERASER, [](MainFrame& f, int) { f.SelectTool(ID_TOOL_ERASER); }},
+    {ID_TOOL_GRADATION, [](MainFrame& f, int) { f.SelectTool(ID_TOOL_GRADATION); }},
+    {ID_TOOL_TEXT, [](MainFrame& f, int) { f.SelectTool(ID_TOOL_TEXT); }},
+    {ID_TOOL_BORDER, [](MainFrame& f, int) { f.SelectTool(ID_TOOL_BORDER); }},
+    {ID_TOOL_MOSAIC, [](MainFrame& f, int) { f.SelectTool(ID_TOOL_MOSAIC); }},
+    {ID_TOOL_CONCENTRATION, [](MainFrame& f, int) { f.SelectTool(ID_TOOL_CONCENTRATION); }},
+    {ID_TOOL_PARALLEL, [](MainFrame& f, int) { f.SelectTool(ID_TOOL_PARALLEL); }},
+    {ID_TOOL_SQUARE_PEN, [](MainFrame&, int) { ToggleSquarePen(Program().drawing); }},
+    {ID_TOOL_GRID, [](MainFrame& f, int) { AskSnapGrid(f.Owner()); }},
+    {ID_TOOL_MASK, [](MainFrame& f, int) { AskProtectMask(f.Owner()); }},
+    {ID_TOOL_FONT, [](MainFrame& f, int) { AskTextFont(f.Owner()); }},
+    {ID_CLIPBOARD_TRANSPARENT, [](MainFrame& f, int) { AskClipboardColor(f.Owner()); }},
+    {ID_CELL_RANDOM_DOTS, [](MainFrame& f, int) { AskRandomDots(f.ActiveCutWindow(), f.Owner()); }},
+    {ID_CELL_DRAW_GRID, [](MainFrame& f, int) { AskGridLines(f.ActiveCutWindow(), f.Owner()); }},
+};
+
 MainFrame::MainFrame(HINSTANCE instance)
     : instance_(instance),
       currentTool_(ID_TOOL_FREE_PEN),
       previousTool_(ID_TOOL_FREE_PEN),
-      film_(std::make_unique<Film>()),
-      recovery_(std::make_unique<RecoveryCopies>(*this)) {
-  film_->SetSize(320, 240);
+      filmPane_(host_, panels_, preview_, [this] { recovery_.ForgetSaved(); }),
+      recovery_(RecoveryHooks(), filmPane_.TheFilm(), '\\') {
+  host_.preview = &preview_;
+  host_.commitPanels = [this](CutWindow& window) { panels_.Commit(&window); };
+  host_.refreshPanels = [this](CutWindow& window) { panels_.Refresh(&window); };
+  host_.updateLayerRow = [this](CutWindow& window) { panels_.UpdateLayerRow(window); };
+  host_.activated = [this](CutWindow& window) {
+    filmPane_.SelectCutOfWindow(window);
+    panels_.Refresh(&window);
+  };
+  host_.confirmClose = [this](CutWindow& window) { return filmPane_.ConfirmCloseCut(window); };
+  host_.leaveFilm = [this](const Cut& cut) { filmPane_.TheFilm().DetachCut(&cut); };
+  host_.closed = [this](const Cut& cut) { recovery_.Closed(cut); };
+  host_.currentTool = [this] { return currentTool_; };
+  host_.previousTool = [this] { return previousTool_; };
+  host_.selectTool = [this](uint32_t tool) { SelectTool(tool); };
+  host_.popUpToolMenu = [this] { PopUpToolMenu(); };
+  host_.togglePanels = [this] { TogglePanels(); };
+  host_.openFile = [this](const std::string& path) { return OpenByExtension(path); };
 }
 
-MainFrame::~MainFrame() { anim_.Stop(); }
+MainFrame::~MainFrame() = default;
+
+RecoveryHost MainFrame::RecoveryHooks() {
+  RecoveryHost hooks;
+  hooks.openCuts = [this] {
+    std::vector<Cut*> cuts;
+    for (CutWindow* window : CutWindow::All(mdiClient_)) cuts.push_back(&window->TheCut());
+    return cuts;
+  };
+  hooks.atRest = [this] { return AtRest(); };
+  hooks.filmRestored = [this] { filmPane_.ShowFilm(); };
+  hooks.openCut = [this](std::unique_ptr<Cut> cut) -> Cut* {
+    CutWindow* window = filmPane_.OpenRestoredCut(std::move(cut));
+    return window ? &window->TheCut() : nullptr;
+  };
+  return hooks;
+}
 
 bool MainFrame::RegisterWindowClass(HINSTANCE instance) {
   WNDCLASSEXW wc = {};
@@ -117,7 +153,7 @@ bool MainFrame::RegisterWindowClass(HINSTANCE instance) {
 }
 
 HWND MainFrame::Create() {
-  return CreateWindowExW(WS_EX_ACCEPTFILES, kFrameClass, kTitle,
+  return CreateWindowExW(WS_EX_ACCEPTFILES, kFrameClass, kFrameTitle,
                          WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT,
                          CW_USEDEFAULT, CW_USEDEFAULT, nullptr,
                          LoadMenuW(instance_, MAKEINTRESOURCEW(IDR_MAIN_MENU)), instance_, this);
@@ -161,12 +197,12 @@ LRESULT MainFrame::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       OnPaint();
       return 0;
     case WM_CLOSE:
-      OnClose();
+      OnExit();
       return 0;
     case WM_NOTIFY:
       return OnNotify(reinterpret_cast<NMHDR*>(lParam));
     case WM_COMMAND:
-      if (OnCommand(HIWORD(wParam), LOWORD(wParam), reinterpret_cast<HWND>(lParam))) return 0;
+      if (OnCommand(HIWORD(wParam), LOWORD(wParam))) return 0;
       break;
     case WM_INITMENU:
       OnInitMenu(reinterpret_cast<HMENU>(wParam));
@@ -193,7 +229,7 @@ LRESULT MainFrame::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       OnTimer(wParam);
       return 0;
     case WM_ACTIVATEAPP:
-      if (!wParam) recovery_->OnDeactivated();
+      if (!wParam) recovery_.OnDeactivated(RecoveryCopies::Clock::now());
       break;
     case WM_ENTERMENULOOP:
     case WM_EXITMENULOOP:
@@ -217,27 +253,32 @@ bool MainFrame::OnCreate() {
   CLIENTCREATESTRUCT client = {};
   client.hWindowMenu = GetSubMenu(GetMenu(frame_), 7);  // "ウィンドウ(&W)"
   client.idFirstChild = IDC_FIRST_MDI_CHILD;
-  mdiClient_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"MDICLIENT", nullptr,
-                               WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_VSCROLL | WS_HSCROLL,
-                               0, 0, 0, 0, frame_,
-                               reinterpret_cast<HMENU>(INT_PTR(IDC_MDI_CLIENT)), instance_,
-                               &client);
-  frameTime_ = CreateChild(WS_EX_CLIENTEDGE, L"EDIT", ES_AUTOHSCROLL, IDC_FRAME_TIME);
-  loopField_ = CreateChild(WS_EX_CLIENTEDGE, L"EDIT", ES_AUTOHSCROLL, IDC_LOOP);
-  brightness_ = CreateChild(WS_EX_CLIENTEDGE, L"EDIT", ES_AUTOHSCROLL, IDC_BRIGHTNESS);
-  comment_ = CreateChild(WS_EX_CLIENTEDGE, L"EDIT", ES_AUTOHSCROLL, IDC_COMMENT);
-  layerList_ = CreateChild(WS_EX_CLIENTEDGE, L"LISTBOX",
-                           LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL, IDC_LAYER_LIST);
-  cutList_ = CreateChild(WS_EX_CLIENTEDGE, L"LISTBOX",
-                         LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_EXTENDEDSEL | WS_VSCROLL,
-                         IDC_CUT_LIST);
-  statusBar_ = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, frame_,
-                               reinterpret_cast<HMENU>(INT_PTR(IDC_STATUS_BAR)), instance_,
-                               nullptr);
+  mdiClient_ =
+      CreateWindowExW(WS_EX_CLIENTEDGE, L"MDICLIENT", nullptr,
+                      WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_VSCROLL | WS_HSCROLL, 0, 0, 0, 0,
+                      frame_, reinterpret_cast<HMENU>(INT_PTR(IDC_MDI_CLIENT)), instance_, &client);
+  FramePanels::Controls& c = panes_;
+  c.frameTime = CreateChild(WS_EX_CLIENTEDGE, L"EDIT", ES_AUTOHSCROLL, IDC_FRAME_TIME);
+  c.loop = CreateChild(WS_EX_CLIENTEDGE, L"EDIT", ES_AUTOHSCROLL, IDC_LOOP);
+  c.brightness = CreateChild(WS_EX_CLIENTEDGE, L"EDIT", ES_AUTOHSCROLL, IDC_BRIGHTNESS);
+  c.comment = CreateChild(WS_EX_CLIENTEDGE, L"EDIT", ES_AUTOHSCROLL, IDC_COMMENT);
+  c.layerList = CreateChild(WS_EX_CLIENTEDGE, L"LISTBOX",
+                            LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL, IDC_LAYER_LIST);
+  c.cutList =
+      CreateChild(WS_EX_CLIENTEDGE, L"LISTBOX",
+                  LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_EXTENDEDSEL | WS_VSCROLL, IDC_CUT_LIST);
+  statusBar_ =
+      CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, frame_,
+                      reinterpret_cast<HMENU>(INT_PTR(IDC_STATUS_BAR)), instance_, nullptr);
   const bool toolbarMade = CreateToolbar();
-  keyframeButton_ = CreateChild(0, L"BUTTON", BS_AUTOCHECKBOX | BS_NOTIFY, IDC_KEYFRAME);
+  c.keyframe = CreateChild(0, L"BUTTON", BS_AUTOCHECKBOX | BS_NOTIFY, IDC_KEYFRAME);
   toolPopup_ = LoadMenuW(instance_, MAKEINTRESOURCEW(IDR_TOOL_MENU));
   if (!mdiClient_ || !statusBar_ || !toolbarMade) return false;
+
+  host_.frame = frame_;
+  host_.mdiClient = mdiClient_;
+  panels_.Attach(panes_, mdiClient_, Owner());
+  filmPane_.Attach(c.cutList, Owner());
 
   HDC dc = GetDC(frame_);
   HGDIOBJ old = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
@@ -249,7 +290,7 @@ bool MainFrame::OnCreate() {
 
   SetToolMark(currentTool_, true);
   ThePenChooser().Create(instance_, frame_);
-  anim_.CreateHidden(instance_, frame_, L"");
+  preview_.Create(instance_, frame_);
   layoutFlags_ = kStatusBarShown | kToolbarShown | kPanelsShown | kNormalLayout;
   // Cuts opened before the frame is first shown get a client of the right size.
   Layout();
@@ -258,16 +299,16 @@ bool MainFrame::OnCreate() {
 }
 
 bool MainFrame::CreateToolbar() {
-  toolbar_ = CreateToolbarEx(frame_, WS_CHILD | WS_VISIBLE | TBSTYLE_TOOLTIPS, IDC_TOOLBAR,
-                             kToolbarImages, instance_, IDB_TOOLBAR, kButtons,
-                             int(std::size(kButtons)), kToolbarImage, kToolbarImage,
-                             kToolbarImage, kToolbarImage, sizeof(TBBUTTON));
+  toolbar_ =
+      CreateToolbarEx(frame_, WS_CHILD | WS_VISIBLE | TBSTYLE_TOOLTIPS, IDC_TOOLBAR, kToolbarImages,
+                      instance_, IDB_TOOLBAR, kButtons, int(std::size(kButtons)), kToolbarImage,
+                      kToolbarImage, kToolbarImage, kToolbarImage, sizeof(TBBUTTON));
   return toolbar_ != nullptr;
 }
 
 void MainFrame::OnDestroy() {
   KillTimer(frame_, kRecoveryTimer);
-  anim_.Stop();
+  preview_.Stop();
   if (toolPopup_) DestroyMenu(toolPopup_);
   toolPopup_ = nullptr;
   PostQuitMessage(0);
@@ -289,25 +330,23 @@ void MainFrame::OnSize(UINT state, LPARAM lParam) {
 void MainFrame::Layout() {
   RECT client;
   GetClientRect(frame_, &client);
-  const int w = client.right, h = client.bottom;
   if (!(layoutFlags_ & kNormalLayout)) {
-    Place(mdiClient_, 0, 0, w, h);
+    Place(mdiClient_, Rect{0, 0, client.right, client.bottom});
     return;
   }
   const int toolbar = (layoutFlags_ & kToolbarShown) ? BarHeight(toolbar_) : 0;
   const int status = (layoutFlags_ & kStatusBarShown) ? BarHeight(statusBar_) : 0;
-  const int top = toolbar;
-  const int height = h - toolbar - status;
-  const int L = lineHeight_, P = paneWidth_, P2 = P / 2;
-  const int R = height - 2 * L;
-  Place(mdiClient_, P + kSplitterWidth, top, w - P - kSplitterWidth, height - L);
-  Place(comment_, P + kSplitterWidth, top + height - L, w - P - kSplitterWidth, L);
-  Place(keyframeButton_, 0, top, P2, L);
-  Place(frameTime_, P2, top, P - P2, L);
-  Place(brightness_, 0, top + L, P2, L);
-  Place(loopField_, P2, top + L, P - P2, L);
-  Place(layerList_, 0, top + 2 * L, P, R / 2);
-  Place(cutList_, 0, top + 2 * L + R / 2, P, R - R / 2);
+  const FrameLayout l =
+      LayOutFrame(client.right, client.bottom, toolbar, status, lineHeight_, paneWidth_);
+  const FramePanels::Controls& c = panes_;
+  Place(mdiClient_, l.mdiClient);
+  Place(c.comment, l.comment);
+  Place(c.keyframe, l.keyframe);
+  Place(c.frameTime, l.frameTime);
+  Place(c.brightness, l.brightness);
+  Place(c.loop, l.loop);
+  Place(c.layerList, l.layerList);
+  Place(c.cutList, l.cutList);
   InvalidateRect(frame_, nullptr, FALSE);
 }
 
@@ -327,19 +366,6 @@ void MainFrame::OnPaint() {
   const RECT strip{paneWidth_, client.top, paneWidth_ + kSplitterWidth, client.bottom};
   FillRect(dc, &strip, GetSysColorBrush(COLOR_BTNFACE));
   EndPaint(frame_, &ps);
-}
-
-void MainFrame::OnClose() {
-  OnExit();
-}
-
-bool MainFrame::CloseAllCutWindows() {
-  while (CutWindow* cut = ActiveCutWindow()) {
-    HWND child = cut->Window();
-    SendMessageW(child, WM_CLOSE, 0, 0);
-    if (IsWindow(child)) return false;  // the user kept it open
-  }
-  return true;
 }
 
 LRESULT MainFrame::OnNotify(NMHDR* header) {
@@ -419,20 +445,19 @@ void MainFrame::OnDropFiles(HDROP drop) {
 }
 
 void MainFrame::OnTimer(UINT_PTR id) {
-  if (id == kRecoveryTimer) recovery_->OnTimer();
+  if (id == kRecoveryTimer) recovery_.OnTimer(RecoveryCopies::Clock::now());
 }
 
 bool MainFrame::AtRest() {
-  if (menuLoop_ || exports_ > 0 || splitterDragging_ || !IsWindowEnabled(frame_) || GetCapture())
+  if (menuLoop_ || filmPane_.Exporting() || splitterDragging_ || !IsWindowEnabled(frame_) ||
+      GetCapture())
     return false;
   for (const int button : {VK_LBUTTON, VK_RBUTTON, VK_MBUTTON})
     if (GetAsyncKeyState(button) & 0x8000) return false;
   if (GestureInProgress(EditorTools())) return false;
   // A floating paste is not put down yet.
-  for (HWND child = GetWindow(mdiClient_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-    CutWindow* cut = CutWindow::FromWindow(child);
-    if (cut && cut->TheSelection().floating) return false;
-  }
+  for (CutWindow* cut : CutWindow::All(mdiClient_))
+    if (cut->TheSelection().floating) return false;
   return true;
 }
 
@@ -472,9 +497,7 @@ void MainFrame::OnSplitterUp(int x) {
 }
 
 CutWindow* MainFrame::ActiveCutWindow() const {
-  if (!mdiClient_) return nullptr;
-  HWND child = reinterpret_cast<HWND>(SendMessageW(mdiClient_, WM_MDIGETACTIVE, 0, 0));
-  return CutWindow::FromWindow(child);
+  return CutWindow::Active(mdiClient_);
 }
 
 void MainFrame::SetToolMark(uint32_t tool, bool on) {
@@ -495,15 +518,6 @@ void MainFrame::SelectTool(uint32_t tool) {
   if (cut) SendMessageW(cut->Window(), kCancelMessage, 0, 0);
 }
 
-void MainFrame::UpdateTitle() {
-  const std::string& path = film_->Path();
-  if (path.empty()) {
-    SetWindowTextW(frame_, kTitle);
-    return;
-  }
-  SetWindowTextW(frame_, (std::wstring(kTitle) + L" - " + Widen(BaseNameOf(path))).c_str());
-}
-
 void MainFrame::PopUpToolMenu() {
   if (!toolPopup_) return;
   POINT at;
@@ -511,20 +525,28 @@ void MainFrame::PopUpToolMenu() {
   TrackPopupMenu(GetSubMenu(toolPopup_, 0), TPM_RIGHTBUTTON, at.x, at.y, 0, frame_, nullptr);
 }
 
-void MainFrame::SetBarVisible(HWND bar, bool visible) {
-  if (bar) ShowWindow(bar, visible ? SW_SHOW : SW_HIDE);
-}
-
 void MainFrame::TogglePanels() {
   layoutFlags_ ^= kNormalLayout;
   const bool normal = layoutFlags_ & kNormalLayout;
   const bool panels = normal && (layoutFlags_ & kPanelsShown);
+  const FramePanels::Controls& c = panes_;
   const std::pair<HWND, bool> controls[] = {
       {statusBar_, normal && (layoutFlags_ & kStatusBarShown)},
       {toolbar_, normal && (layoutFlags_ & kToolbarShown)},
-      {layerList_, panels}, {frameTime_, panels}, {loopField_, panels}, {brightness_, panels},
-      {cutList_, panels}, {keyframeButton_, panels}, {comment_, panels}};
+      {c.layerList, panels},
+      {c.frameTime, panels},
+      {c.loop, panels},
+      {c.brightness, panels},
+      {c.cutList, panels},
+      {c.keyframe, panels},
+      {c.comment, panels}};
   ShowAroundLayout(controls);
+}
+
+void MainFrame::OnToggleBar(uint32_t flag, HWND bar) {
+  layoutFlags_ ^= flag;
+  const std::pair<HWND, bool> shown[] = {{bar, (layoutFlags_ & flag) != 0}};
+  ShowAroundLayout(shown);
 }
 
 // Windows are shown only after the MDI client has moved off their place: moving it copies
@@ -532,68 +554,39 @@ void MainFrame::TogglePanels() {
 // into the cut windows.
 void MainFrame::ShowAroundLayout(std::span<const std::pair<HWND, bool>> windows) {
   for (const auto& [window, shown] : windows)
-    if (!shown) SetBarVisible(window, false);
+    if (!shown && window) ShowWindow(window, SW_HIDE);
   Layout();
   for (const auto& [window, shown] : windows)
-    if (shown) SetBarVisible(window, true);
+    if (shown && window) ShowWindow(window, SW_SHOW);
 }
 
-bool MainFrame::PlayCompiled(const BlockStream& compiled) {
-  anim_.Stop();
-  if (compiled.Length() <= 0) return false;
-  animBytes_.assign(size_t(compiled.Length()), 0);
-  compiled.CopyTo(animBytes_.data());
-  animStream_.Attach(animBytes_.data(), int32_t(animBytes_.size()), int32_t(animBytes_.size()));
-  wchar_t caption[64];
-  swprintf(caption, 64, L"%d byte", int(animBytes_.size()));
-  SetWindowTextW(anim_.Window(), caption);
-  return anim_.Open(animStream_);
+// The active cut window first, then the panels, the film pane and the frame's own commands;
+// what none of them knows goes to default frame processing (the window menu's items).
+bool MainFrame::OnCommand(int code, int id) {
+  if (CutWindow* cut = ActiveCutWindow(); cut && cut->RunCommand(id, code)) return true;
+  return panels_.RunCommand(id, code) || filmPane_.RunCommand(id, code) ||
+         RunCommand(kCommands, *this, id, code);
 }
 
-void MainFrame::StopAnimation() {
-  anim_.Stop();
-  if (anim_.Window()) ShowWindow(anim_.Window(), SW_HIDE);
-}
-
-bool MainFrame::OnCommand(int code, int id, HWND control) {
-  if (id == ID_APP_EXIT) {
-    OnExit();
-    return true;
+bool MainFrame::OpenByExtension(const std::string& path) {
+  switch (OpenKindOf(path)) {
+    case OpenKind::kCut:
+      return filmPane_.OpenCutFile(path);
+    case OpenKind::kLayer: {
+      CutWindow* cut = ActiveCutWindow();
+      return cut && panels_.OpenLayerFile(*cut, path);
+    }
+    case OpenKind::kFilm:
+      // A dropped film asks about the changed one first, as the open command does.
+      return filmPane_.AskSaveFilm() && filmPane_.OpenFilm(path);
+    case OpenKind::kNothing:
+      break;
   }
-  if (id == IDC_CUT_LIST && code == LBN_DBLCLK) {
-    OpenCutAtCaret();
-    return true;
-  }
-  if (id >= IDC_FRAME_TIME && id <= IDC_KEYFRAME && id != IDC_STATUS_BAR) {
-    OnPanelNotify(code, id, control);
-    return true;
-  }
-  if (IsTool(id)) {
-    SelectTool(uint32_t(id));
-    return true;
-  }
-  if (IsFrameCommand(id)) return RunFrameCommand(id);
-  if (CutWindow* cut = ActiveCutWindow()) return cut->OnCommand(code, id, control);
   return false;
 }
 
-void MainFrame::OpenCutAtCaret() {
-  // The cut at the caret: its window comes to the front, or the cut is opened.
-  const LRESULT caret = SendMessageW(cutList_, LB_GETCARETINDEX, 0, 0);
-  FilmItem* item = caret == LB_ERR ? nullptr : film_->ItemAt(int32_t(caret));
-  if (!item) return;
-  for (HWND child = GetWindow(mdiClient_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-    CutWindow* cut = CutWindow::FromWindow(child);
-    if (cut && &cut->TheCut() == item->Document()) {
-      SendMessageW(mdiClient_, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(child), 0);
-      return;
-    }
-  }
-  OpenCutFile(item->path);
-}
-
 void MainFrame::OnExit() {
-  if (!CloseAllCutWindows() || !AskSaveFilm()) return;
+  if (!CutWindow::CloseAll(mdiClient_) || !filmPane_.AskSaveFilm()) return;
   DestroyWindow(frame_);
 }
 
@@ -607,12 +600,4 @@ void MainFrame::OnExplainTool() {
 
 void MainFrame::OnAbout() {
   MessageBoxW(frame_, LoadUiString(instance_, IDS_ABOUT).c_str(), L"About Orvinade", MB_OK);
-}
-
-void MainFrame::OnSquarePen() { ToggleSquarePen(Program().drawing); }
-
-void MainFrame::OnToggleBar(uint32_t flag, HWND bar) {
-  layoutFlags_ ^= flag;
-  const std::pair<HWND, bool> shown[] = {{bar, (layoutFlags_ & flag) != 0}};
-  ShowAroundLayout(shown);
 }

@@ -33,6 +33,14 @@ class ModalDialog {
   HINSTANCE instance_ = nullptr;
 };
 
+// Where an area of the frame shows its dialogs and messages: the program, the frame window
+// that owns them and the status bar that shows the help of their controls.
+struct DialogOwner {
+  HINSTANCE instance = nullptr;
+  HWND window = nullptr;
+  HWND statusBar = nullptr;
+};
+
 // While a control has the focus the status bar shows the string whose id is the control's
 // (edits, list boxes and buttons); losing the focus clears it. A control without a string
 // leaves the status bar as it was. True when the notification was one of these.

@@ -5,7 +5,8 @@
 #include <string>
 
 #include "editor/resource.h"
-#include "files/recovery_store.h"
+#include "editor/ui_text.h"
+#include "files/recovery_copies.h"
 #include "win32/text_convert.h"
 
 namespace {
@@ -42,8 +43,17 @@ std::vector<int> SelectedRows(HWND list) {
 RecoveryDialog::RecoveryDialog(HWND statusBar, const std::vector<LeftDocument>& documents)
     : ModalDialog(statusBar, IDD_RECOVERY), documents_(documents), choices_(documents.size()) {}
 
-RecoveryChoice RecoveryDialog::ChoiceFor(size_t index) const {
-  return index < choices_.size() ? choices_[index] : RecoveryChoice::kLater;
+void OfferLeftCopies(RecoveryCopies& copies, const DialogOwner& owner) {
+  const std::shared_ptr<LeftCopies> left = copies.FindLeftCopies();
+  if (left->Documents().empty()) return;
+  RecoveryDialog dialog(owner.statusBar, left->Documents());
+  if (!dialog.Run(owner.instance, owner.window)) return;  // all of them later
+  std::wstring failed;
+  for (const std::string& caption : copies.Settle(left, dialog.Choices()))
+    failed += Widen(caption) + L"\n";
+  if (!failed.empty())
+    ShowFailure(owner.window,
+                L"次の作業は復元できませんでした。コピーは残してあります。\n" + failed);
 }
 
 void RecoveryDialog::LoadControls(HWND dialog) {

@@ -4,10 +4,13 @@
 #include <vector>
 
 #include "editor/modal_dialog.h"
+#include "files/recovery_store.h"
 
-struct LeftDocument;
+class RecoveryCopies;
 
-enum class RecoveryChoice { kLater, kRestore, kDiscard };
+// Asks what becomes of the documents that editors which no longer run left behind, and
+// restores or discards them; tells which could not be restored.
+void OfferLeftCopies(RecoveryCopies& copies, const DialogOwner& owner);
 
 // 128: the documents that editors which ended without closing left behind, newest first,
 // each with its name, its own file (or 無題) and the time of its copy. Restore and discard
@@ -16,7 +19,7 @@ enum class RecoveryChoice { kLater, kRestore, kDiscard };
 class RecoveryDialog : public ModalDialog {
  public:
   RecoveryDialog(HWND statusBar, const std::vector<LeftDocument>& documents);
-  RecoveryChoice ChoiceFor(size_t index) const;
+  const std::vector<RecoveryChoice>& Choices() const { return choices_; }
 
  protected:
   void StoreControls(HWND) override {}

@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cstdio>
+#include <string_view>
 #include <vector>
 
 #include "io/cp932.h"
@@ -95,6 +96,13 @@ PathParts SplitPath(const std::string& path) {
   return {path.substr(0, nameStart), path.substr(nameStart, end - nameStart), path.substr(end)};
 }
 
+std::string FileNameOf(const std::string& path) {
+  const PathParts parts = SplitPath(path);
+  return parts.name + parts.extension;
+}
+
+std::string BaseNameOf(const std::string& path) { return SplitPath(path).name; }
+
 bool NextNumberedName(std::string& path) {
   const PathParts parts = SplitPath(path);
   const std::string& name = parts.name;
@@ -119,4 +127,15 @@ bool NextNumberedName(std::string& path) {
     }
   }
   return false;
+}
+
+bool UsableFileName(const std::string& name) {
+  if (name.empty() || name == "." || name == "..") return false;
+  for (size_t i = 0; i < name.size(); i += Cp932CharLength(name, i)) {
+    if (Cp932CharLength(name, i) == 2) continue;
+    const unsigned char c = static_cast<unsigned char>(name[i]);
+    if (c < 0x20 || std::string_view("\\/:*?\"<>|").find(char(c)) != std::string_view::npos)
+      return false;
+  }
+  return true;
 }

@@ -28,6 +28,14 @@ struct PathParts {
   std::string extension;
 };
 PathParts SplitPath(const std::string& path);
+// A path's file name with its extension, and without.
+std::string FileNameOf(const std::string& path);
+std::string BaseNameOf(const std::string& path);
+
+// Whether a file name the user typed names a file in the folder it is given to: not empty,
+// not "." or "..", and no control character and none of \ / : * ? " < > | outside the
+// double-byte characters.
+bool UsableFileName(const std::string& name);
 
 // Gives `path` the next free numbered file name: the digits that end the file name are
 // replaced by their value + 1 as at least three digits ("cut012" -> "cut013", "scene" ->

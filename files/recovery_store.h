@@ -66,6 +66,9 @@ struct LeftDocument {
   int64_t time = 0;     // the time of that copy (of the newest named one when damaged)
 };
 
+// What becomes of a left document: restored, discarded, or kept for the next start.
+enum class RecoveryChoice { kLater, kRestore, kDiscard };
+
 // The documents of editors that no longer run, held for this editor while it decides.
 class LeftCopies {
  public:

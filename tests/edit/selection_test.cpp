@@ -15,7 +15,7 @@ namespace {
 
 using Grid = std::vector<std::string>;
 using M = ToolMessage;
-constexpr uint32_t kSelect = command::kSelectTool;
+constexpr uint32_t kSelect = ID_TOOL_SELECT;
 
 void Paint(RasterSurface& cell, const Grid& rows, int32_t y0 = 0) {
   for (size_t y = 0; y < rows.size(); ++y)
@@ -122,7 +122,7 @@ TEST(PositionToolTest, DragCtrlClickAndRightClicksPlaceTheFrame) {
   for (int i = 0; i < 3; ++i) cut.FrameAt(i)->SetPosition(10 * i, 4 * i);
   ASSERT_TRUE(cut.GoFrame(1));
   Frame& frame = *cut.CurrentFrameObject();
-  const uint32_t tool = command::kFramePositionTool;
+  const uint32_t tool = ID_TOOL_FRAME_POSITION;
   view.Drag(tools, tool, {{5, 5}, {8, 9}});
   EXPECT_EQ((Point{frame.X(), frame.Y()}), (Point{13, 8}));
   view.Click(tools, tool, {1, 1}, kKeyControl);
@@ -146,7 +146,7 @@ TEST(PositionToolTest, DragCtrlClickAndRightClicksPlaceTheFrame) {
 TEST(PositionToolTest, TheLayerMovesByTheDragAndCtrlClickPutsItBack) {
   MemoryView view(40, 30, 10, 10, {5, 6});
   ToolStates tools;
-  const uint32_t tool = command::kLayerPositionTool;
+  const uint32_t tool = ID_TOOL_LAYER_POSITION;
   view.Drag(tools, tool, {{20, 20}, {17, 25}});
   const LayerEntry& entry = *view.TheCut().CurrentFrameObject()->CurrentEntry();
   EXPECT_EQ((Point{entry.x, entry.y}), (Point{2, 11}));
@@ -166,7 +166,7 @@ TEST(TextToolTest, BlocksStackLinesAndVerticalFontsWriteColumnsFromTheRight) {
   view.answer = "abc\r\nd";
   view.drawing.pen = Pen{7, 0, 0, 3};
   ToolStates tools;
-  const uint32_t tool = command::kTextTool;
+  const uint32_t tool = ID_TOOL_TEXT;
   view.Click(tools, tool, {4, 4});     // asks for the text
   EXPECT_EQ(view.FeedbackShown(), 1);  // the block's outline at the mouse
   view.Click(tools, tool, {5, 6});     // places it

@@ -23,7 +23,7 @@ TEST(FreePenTest, AClickLeavesThePenOrWithSmoothingSkipTheLineColour) {
     MemoryView view(5, 3, 5, 3);
     ToolStates tools;
     view.drawing.smoothingSkip = smoothing;
-    view.Click(tools, command::kFreePenTool, {2, 1});
+    view.Click(tools, ID_TOOL_FREE_PEN, {2, 1});
     EXPECT_EQ(GridOf(view.Cell()), (Grid{"00000", smoothing ? "00800" : "00100", "00000"}));
     EXPECT_FALSE(view.captured);
   }
@@ -34,7 +34,7 @@ TEST(FreePenTest, SmoothingSkipTurnsAOnePixelStairStepIntoADiagonal) {
     MemoryView view(5, 4, 5, 4);
     ToolStates tools;
     view.drawing.smoothingSkip = smoothing;
-    view.Drag(tools, command::kFreePenTool, {{1, 1}, {1, 2}, {2, 2}});
+    view.Drag(tools, ID_TOOL_FREE_PEN, {{1, 1}, {1, 2}, {2, 2}});
     const Grid expected = smoothing ? Grid{"00000", "08000", "00800", "00000"}
                                     : Grid{"00000", "08000", "08800", "00000"};
     EXPECT_EQ(GridOf(view.Cell()), expected) << "smoothing " << smoothing;
@@ -46,7 +46,7 @@ TEST(FreePenTest, ReducedViewsApplyTheCornerRuleToTheWindowPoints) {
   MemoryView view(8, 8, 8, 8);
   view.SetZoomLevel(-1);
   ToolStates tools;
-  view.Drag(tools, command::kFreePenTool, {{0, 0}, {0, 1}, {1, 1}});
+  view.Drag(tools, ID_TOOL_FREE_PEN, {{0, 0}, {0, 1}, {1, 1}});
   EXPECT_EQ(GridOf(view.Cell())[0].substr(0, 4), "8000");
   EXPECT_EQ(GridOf(view.Cell())[1].substr(0, 4), "0800");
   EXPECT_EQ(GridOf(view.Cell())[2].substr(0, 4), "0080");
@@ -55,8 +55,8 @@ TEST(FreePenTest, ReducedViewsApplyTheCornerRuleToTheWindowPoints) {
 TEST(StrokeToolsTest, CancelDropsEveryFeedbackAndCapture) {
   MemoryView view(10, 10, 10, 10);
   ToolStates tools;
-  for (uint32_t tool : {command::kLineTool, command::kCurveTool, command::kConcentrationTool,
-                        command::kParallelTool, command::kRectangleTool, command::kFreePenTool}) {
+  for (uint32_t tool : {ID_TOOL_LINE, ID_TOOL_CURVE, ID_TOOL_CONCENTRATION,
+                        ID_TOOL_PARALLEL, ID_TOOL_RECTANGLE, ID_TOOL_FREE_PEN}) {
     view.Send(tools, tool, M::kLeftDown, {1, 1});
     view.Send(tools, tool, M::kLeftUp, {1, 1});
     view.Send(tools, tool, M::kLeftDown, {3, 2});
@@ -73,8 +73,8 @@ TEST(StrokeToolsTest, WithoutACurrentCellTheMouseDoesNothing) {
   MemoryView view(6, 6, 6, 6);
   ToolStates tools;
   ASSERT_TRUE(ToggleEmptyCell(view.TheCut()));
-  for (uint32_t tool : {command::kFreePenTool, command::kLineTool, command::kFillTool,
-                        command::kEraserTool, command::kSelectTool, command::kTextTool}) {
+  for (uint32_t tool : {ID_TOOL_FREE_PEN, ID_TOOL_LINE, ID_TOOL_FILL,
+                        ID_TOOL_ERASER, ID_TOOL_SELECT, ID_TOOL_TEXT}) {
     view.Drag(tools, tool, {{1, 1}, {4, 4}});
     view.RightClick(tools, tool, {4, 4});
   }
@@ -90,10 +90,10 @@ TEST(FillToolTest, FillsExactlyUnderTheMouseWhateverTheSnapGridAndPicksThePen) {
   Paint(view.Cell(), {"080000", "080000", "080033", "080033"});
   view.grid = SnapGrid{4, 4};  // (2, 1) would snap to (0, 0), left of the line
   view.drawing.pen = Pen{7, 0, 1, 2};
-  view.Click(tools, command::kFillTool, {2, 1});
+  view.Click(tools, ID_TOOL_FILL, {2, 1});
   EXPECT_EQ(GridOf(view.Cell()), (Grid{"082222", "082222", "082233", "082233"}));
   // The 4 × 4 block around (4, 2) holds twelve 2s and four 3s: that tone.
-  view.RightClick(tools, command::kFillTool, {4, 2});
+  view.RightClick(tools, ID_TOOL_FILL, {4, 2});
   EXPECT_EQ(view.chooserOpened, 1);
   EXPECT_EQ(view.drawing.pen, (Pen{7, 12, 2, 3}));
 }

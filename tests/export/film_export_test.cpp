@@ -320,6 +320,24 @@ TEST_F(FilmExport, ACutThatCannotBeLoadedStopsTheExport) {
   EXPECT_FALSE(Exists("c.tl"));
 }
 
+TEST_F(FilmExport, NeverWritesOverAFileItReads) {
+  MakeCut("a", 3, AntiAlias::kFull, 24, 16);
+  MakeCut("b", 4, AntiAlias::kHalf, 24, 16);
+  MakeFilm({"a", "b"});
+  ASSERT_TRUE(film_.Save(At("f.flm"), '/'));
+  EXPECT_EQ(Export(), "rebuilt;rebuilt;");
+  for (const char* input : {"f.flm", "a.cut", "b.cut", "a.tl", "b.tl"})
+    EXPECT_TRUE(ExportReadsFile(film_, At(input))) << input;
+  // The same file by another spelling, and no file at all.
+  Write("sub/x", "");
+  EXPECT_TRUE(ExportReadsFile(film_, At("sub/../b.tl")));
+  EXPECT_TRUE(ExportReadsFile(film_, ""));
+  // A new file, or an earlier export, may be written.
+  EXPECT_FALSE(ExportReadsFile(film_, At("f.ov")));
+  Write("old.ov", "an earlier export");
+  EXPECT_FALSE(ExportReadsFile(film_, At("old.ov")));
+}
+
 TEST_F(FilmExport, ACutWithoutFramesIsRefused) {
   Cut empty(16, 16, 12, "none", AntiAlias::kFull);
   ASSERT_TRUE(SaveCut(empty, At("e.cut")));

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "tests/files/scratch_dir.h"
 
 namespace {
@@ -78,6 +80,24 @@ TEST(CutPaths, SplitIntoFolderNameAndExtension) {
   parts = SplitPath("d/" + kHyo + ".cut");
   EXPECT_EQ(parts.folder, "d/");
   EXPECT_EQ(parts.name, kHyo);
+  EXPECT_EQ(FileNameOf("D:\\a.b\\cut012.cut"), "cut012.cut");
+  EXPECT_EQ(BaseNameOf("D:\\a.b\\cut012.cut"), "cut012");
+  EXPECT_EQ(FileNameOf("C:x.y.cut"), "x.y.cut");
+  EXPECT_EQ(BaseNameOf("C:x.y.cut"), "x.y");
+  EXPECT_EQ(FileNameOf("D:\\" + kHyo + "\\" + kHyo), kHyo);
+}
+
+TEST(CutPaths, ATypedFileNameStaysInItsFolder) {
+  for (const std::string& name :
+       std::vector<std::string>{"cut013", "scene 2", "a.b", "..x", kHyo, kHyo + "1"})
+    EXPECT_TRUE(UsableFileName(name)) << name;
+  for (const std::string& name : std::vector<std::string>{
+           "", ".", "..", "../up", "..\\up", "a/b", "a\\b", "C:x", "a*", "a?", "\"a\"", "a<b",
+           "a>b", "a|b", "tab\tname", std::string("nul\0byte", 8)})
+    EXPECT_FALSE(UsableFileName(name)) << name;
+  // A backslash that is the second byte of a double-byte character is no separator; one that
+  // follows a whole double-byte character is.
+  EXPECT_FALSE(UsableFileName(kHyo + "\\x"));
 }
 
 using NumberedNames = ScratchDir;

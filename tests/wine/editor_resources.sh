@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The resources compiled into OrvinaDeveloper.exe, read back with windres (no Wine needed):
-# every command id of editor/resource.h has its help string ("tooltip\nstatus text"), every
+# every command id of edit/command_ids.h has its help string ("tooltip\nstatus text"), every
 # command has a menu item (40095/40096 are keys only), the menu bar has its eight popups, the
 # tool popup repeats the ツール menu, the accelerators are table 105, all dialog templates
 # exist with OK and キャンセル and each up-down control right after its edit field, and the
@@ -10,6 +10,7 @@ ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 source "$ROOT/scripts/wine_env.sh"
 EXE=$ROOT/$WIN_BUILD/OrvinaDeveloper.exe
 HEADER=$ROOT/editor/resource.h
+COMMANDS=$ROOT/edit/command_ids.h
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -34,8 +35,8 @@ while read -r id; do
 done < <(awk '$1 == "MENUITEM" && $NF ~ /^[0-9]+$/ { print $NF }' "$work/menu.txt")
 
 # Commands: a help string with a line feed, and a menu item.
-commands=$(awk '$1 == "#define" && $2 ~ /^ID_/ { print $3 }' "$HEADER")
-[ "$(wc -w <<<"$commands")" -ge 100 ] || fail "resource.h lists only $(wc -w <<<"$commands") commands"
+commands=$(awk '$1 == "#define" && $2 ~ /^ID_/ { print $3 }' "$COMMANDS")
+[ "$(wc -w <<<"$commands")" -ge 100 ] || fail "command_ids.h lists only $(wc -w <<<"$commands") commands"
 for id in $commands; do
   help=${strings[$id]:-}
   if [ -z "$help" ]; then

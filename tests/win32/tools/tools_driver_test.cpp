@@ -627,6 +627,11 @@ TEST(Keys, EveryPairOfCharactersDoesTheSame) {
     ClientToScreen(r.Cut(), &p);
     SetCursorPos(p.x, p.y);
   };
+  // Off both editors again: a dialog that closes over one of them would make the window
+  // under the pointer show the pen there.
+  auto cursorAway = [](DrawingSession&) {
+    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
+  };
   const std::vector<Step> steps = {
       {"38"},
       {"47"},
@@ -640,7 +645,7 @@ TEST(Keys, EveryPairOfCharactersDoesTheSame) {
       {"fj", [](DrawingSession& r) { r.Command(ID_TOOL_FREE_PEN); }, hover},
       {"dk", nullptr, hover},
       {"ls", cursorOver},
-      {";a", cursorOver},
+      {";a", cursorOver, cursorAway},
       {"/z", stroke},
       {".x", stroke},
       {"?X"},

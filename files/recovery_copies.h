@@ -1,6 +1,8 @@
 #pragma once
 
-#include <windows.h>
+// Recovery copies of the documents an editor has not saved (every open cut and the film),
+// taken while the editor is at rest and written by a thread of their own, and the documents
+// that an editor which ended without closing left behind, restored or discarded.
 
 #include <atomic>
 #include <chrono>
@@ -10,50 +12,69 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
-#include "editor/recovery_writer.h"
 #include "files/film_text.h"
 #include "files/recovery_entry.h"
+#include "files/recovery_store.h"
+#include "files/recovery_writer.h"
 
 class ByteStream;
 class CutSnapshot;
-class CutWindow;
 class Cut;
-class MainFrame;
-class RecoverySession;
-struct LeftDocument;
+class Film;
 
-// Recovery copies of the documents this editor has not saved (every cut window and the
-// film), in a folder beside the settings file, and the offer of the copies that an editor
-// which ended without closing left behind. The window thread only takes snapshots, while
-// nothing is being drawn, dragged, asked or exported; the writer thread codes and writes.
+// What the recovery copies ask of the editor around them.
+struct RecoveryHost {
+  // The open cuts, front to back.
+  std::function<std::vector<Cut*>()> openCuts;
+  // Nothing is being drawn, dragged, asked, chosen from a menu or exported: a moment in which
+  // every document is whole.
+  std::function<bool()> atRest;
+  // The film was brought back from its copy.
+  std::function<void()> filmRestored;
+  // Opens a cut brought back from its copy; the cut as opened, or null when it could not be.
+  std::function<Cut*(std::unique_ptr<Cut>)> openCut;
+};
+
+// The window thread only takes snapshots; the writer thread codes and writes them.
 class RecoveryCopies {
  public:
-  explicit RecoveryCopies(MainFrame& frame);
+  using Clock = std::chrono::steady_clock;
+
+  // `sep` is the separator of the paths the documents have.
+  RecoveryCopies(RecoveryHost host, Film& film, char sep);
   ~RecoveryCopies();  // waits for the writer; the copies stay unless Close ran
   RecoveryCopies(const RecoveryCopies&) = delete;
   RecoveryCopies& operator=(const RecoveryCopies&) = delete;
 
-  // Takes this editor's own folder of copies and starts the writer. `interval` is the
-  // seconds between copies of a changed document; 0 takes none.
-  void Start(int32_t interval);
-  // Asks what becomes of the documents that editors which no longer run left behind, and
-  // restores or discards them.
-  void OfferLeftCopies();
+  // Takes this editor's own folder of copies under `root`, named after the process and the
+  // time it started, and starts the writer. `interval` is the seconds between copies of a
+  // changed document; 0 takes none.
+  void Start(const std::string& root, int32_t interval, unsigned long process,
+             unsigned long startTicks);
 
   // Once a second: documents that changed long enough ago are copied, one a tick.
-  void OnTimer();
+  void OnTimer(Clock::time_point now);
   // Every changed document is copied as soon as the editor is at rest.
-  void OnDeactivated();
+  void OnDeactivated(Clock::time_point now);
   // Documents with nothing unsaved any more lose their copies.
   void ForgetSaved();
-  // A cut window goes: so do its copies.
+  // A cut is closed: so go its copies.
   void Closed(const Cut& cut);
   // A clean exit: the writes end and every copy of this editor goes.
   void Close();
 
+  // The documents that editors which no longer run left under the root, taken over until
+  // they are settled.
+  std::shared_ptr<LeftCopies> FindLeftCopies();
+  // Restores the documents chosen so (a restored one's copies go once its own first copy is
+  // written), discards those chosen so, and keeps the others for the next start. The
+  // captions of the documents that could not be restored; their copies stay.
+  std::vector<std::string> Settle(const std::shared_ptr<LeftCopies>& left,
+                                  const std::vector<RecoveryChoice>& choices);
+
  private:
-  using Clock = std::chrono::steady_clock;
   struct Tracked {
     int id = 0;
     bool copied = false;  // the writer was given a copy since the last save
@@ -70,7 +91,7 @@ class RecoveryCopies {
   // A copy of what changed since the last one, or a share of it when more than `limit`
   // bytes of cells changed: the next call goes on.
   enum class Copied { kNothing, kPartly, kWhole };
-  Copied CopyCut(CutWindow& window, Tracked& tracked, size_t limit);
+  Copied CopyCut(Cut& cut, Tracked& tracked, size_t limit);
   bool CopyFilm();
   // Gives the writer a copy of the document, written by `write`.
   void Post(Tracked& tracked, DocumentKind kind, const std::string& path,
@@ -80,7 +101,9 @@ class RecoveryCopies {
   // Opens the document's copy; `written` tells later whether its own first copy was written.
   bool Restore(const LeftDocument& document, std::shared_ptr<std::atomic<bool>>* written);
 
-  MainFrame& frame_;
+  RecoveryHost host_;
+  Film& film_;
+  const char sep_;
   std::string root_;
   std::string sessionName_;
   std::string folder_;                        // the session's folder
@@ -90,5 +113,5 @@ class RecoveryCopies {
   int nextId_ = 1;
   bool copyAll_ = false;  // every changed document is due at once
   std::map<const Cut*, Tracked> cuts_;
-  Tracked film_;
+  Tracked filmCopy_;
 };

@@ -1,25 +1,17 @@
-#include "editor/recovery_copies.h"
+#include "files/recovery_copies.h"
 
 #include <cstdio>
 #include <vector>
 
-#include "editor/cut_window.h"
-#include "editor/editor_settings_file.h"
-#include "editor/main_frame.h"
-#include "editor/program_state.h"
-#include "editor/recovery_dialog.h"
-#include "editor/ui_text.h"
 #include "files/cut_file.h"
+#include "files/cut_naming.h"
 #include "files/cut_snapshot.h"
 #include "files/film.h"
-#include "files/recovery_store.h"
 #include "io/byte_stream.h"
 #include "model/cut.h"
-#include "win32/text_convert.h"
 
 namespace {
 
-constexpr char kSep = '\\';
 // What one tick copies at most of a cut's changed cells: a big cut's first copy is taken
 // over several ticks rather than in one long stop.
 constexpr size_t kCopyBytesPerTick = 16u << 20;
@@ -38,21 +30,22 @@ bool WriteFilmText(const FilmText& text, ByteStream& out) {
 
 }  // namespace
 
-RecoveryCopies::RecoveryCopies(MainFrame& frame) : frame_(frame) {}
+RecoveryCopies::RecoveryCopies(RecoveryHost host, Film& film, char sep)
+    : host_(std::move(host)), film_(film), sep_(sep) {}
 
 RecoveryCopies::~RecoveryCopies() = default;
 
-void RecoveryCopies::Start(int32_t interval) {
-  root_ = RecoveryFolderPath();
+void RecoveryCopies::Start(const std::string& root, int32_t interval, unsigned long process,
+                           unsigned long startTicks) {
+  root_ = root;
   interval_ = interval;
-  film_.id = nextId_++;
+  filmCopy_.id = nextId_++;
   if (interval_ <= 0) return;
   auto session = std::make_unique<RecoverySession>();
   // The process id and the start time: a name no other editor takes.
-  for (DWORD attempt = 0; attempt < 8 && sessionName_.empty(); ++attempt) {
+  for (unsigned long attempt = 0; attempt < 8 && sessionName_.empty(); ++attempt) {
     char name[48];
-    std::snprintf(name, sizeof name, "s%lu-%lx", static_cast<unsigned long>(GetCurrentProcessId()),
-                  static_cast<unsigned long>(GetTickCount() + attempt));
+    std::snprintf(name, sizeof name, "s%lu-%lx", process, (startTicks + attempt) & 0xFFFFFFFFul);
     if (session->Open(root_, name)) sessionName_ = name;
   }
   if (sessionName_.empty()) return;
@@ -77,39 +70,33 @@ bool RecoveryCopies::Due(Tracked& tracked, bool unsaved, Clock::time_point now) 
   return *tracked.due <= now;
 }
 
-void RecoveryCopies::OnTimer() {
+void RecoveryCopies::OnTimer(Clock::time_point now) {
   if (!session_) return;
   ForgetSaved();
-  const Clock::time_point now = Clock::now();
-  std::vector<std::pair<CutWindow*, Tracked*>> due;
-  for (HWND child = GetWindow(frame_.MdiClient(), GW_CHILD); child;
-       child = GetWindow(child, GW_HWNDNEXT)) {
-    CutWindow* window = CutWindow::FromWindow(child);
-    if (!window) continue;
-    Tracked& tracked = TrackedCut(window->TheCut());
-    if (Due(tracked, window->TheCut().StateFlags() & kStateUnsaved, now))
-      due.emplace_back(window, &tracked);
+  std::vector<std::pair<Cut*, Tracked*>> due;
+  for (Cut* cut : host_.openCuts()) {
+    Tracked& tracked = TrackedCut(*cut);
+    if (Due(tracked, cut->StateFlags() & kStateUnsaved, now)) due.emplace_back(cut, &tracked);
   }
-  const bool filmDue = Due(film_, frame_.TheFilm().Modified(), now);
+  const bool filmDue = Due(filmCopy_, film_.Modified(), now);
   copyAll_ = false;
   // A snapshot waits while the last copy is still being written.
-  if ((due.empty() && !filmDue) || !writer_.Idle() || !frame_.AtRest()) return;
-  for (auto& [window, tracked] : due) {
-    const Copied copied = CopyCut(*window, *tracked, kCopyBytesPerTick);
+  if ((due.empty() && !filmDue) || !writer_.Idle() || !host_.atRest()) return;
+  for (auto& [cut, tracked] : due) {
+    const Copied copied = CopyCut(*cut, *tracked, kCopyBytesPerTick);
     if (copied == Copied::kNothing) continue;
     if (copied == Copied::kWhole) tracked->due = now + std::chrono::seconds(interval_);
     return;
   }
-  if (filmDue && CopyFilm()) film_.due = now + std::chrono::seconds(interval_);
+  if (filmDue && CopyFilm()) filmCopy_.due = now + std::chrono::seconds(interval_);
 }
 
-void RecoveryCopies::OnDeactivated() {
+void RecoveryCopies::OnDeactivated(Clock::time_point now) {
   copyAll_ = true;
-  OnTimer();
+  OnTimer(now);
 }
 
-RecoveryCopies::Copied RecoveryCopies::CopyCut(CutWindow& window, Tracked& tracked, size_t limit) {
-  Cut& cut = window.TheCut();
+RecoveryCopies::Copied RecoveryCopies::CopyCut(Cut& cut, Tracked& tracked, size_t limit) {
   std::shared_ptr<const CutSnapshot> snapshot =
       CutSnapshot::Take(cut, tracked.snapshot.get(), nullptr, limit);
   if (!snapshot || (Written(tracked) && tracked.snapshot && snapshot->SameAs(*tracked.snapshot)))
@@ -124,14 +111,14 @@ RecoveryCopies::Copied RecoveryCopies::CopyCut(CutWindow& window, Tracked& track
 }
 
 bool RecoveryCopies::CopyFilm() {
-  Film& film = frame_.TheFilm();
+  Film& film = film_;
   // The lines go relative to the film's own file, or to the copy when it has none.
-  const std::string base = film.Path().empty() ? folder_ + kSep + "film.flm" : film.Path();
+  const std::string base = film.Path().empty() ? folder_ + sep_ + "film.flm" : film.Path();
   FilmText text;
-  if (!film.ToText(base, kSep, &text) || (Written(film_) && film_.film == text)) return false;
-  film_.film = text;
+  if (!film.ToText(base, sep_, &text) || (Written(filmCopy_) && filmCopy_.film == text)) return false;
+  filmCopy_.film = text;
   const std::string caption = film.Path().empty() ? "untitled.flm" : FileNameOf(film.Path());
-  Post(film_, DocumentKind::kFilm, film.Path(), caption,
+  Post(filmCopy_, DocumentKind::kFilm, film.Path(), caption,
        [text](ByteStream& out) { return WriteFilmText(text, out); });
   return true;
 }
@@ -164,7 +151,7 @@ void RecoveryCopies::Forget(Tracked& tracked) {
 void RecoveryCopies::ForgetSaved() {
   for (auto& [cut, tracked] : cuts_)
     if (tracked.copied && !(cut->StateFlags() & kStateUnsaved)) Forget(tracked);
-  if (film_.copied && !frame_.TheFilm().Modified()) Forget(film_);
+  if (filmCopy_.copied && !film_.Modified()) Forget(filmCopy_);
 }
 
 void RecoveryCopies::Closed(const Cut& cut) {
@@ -182,23 +169,24 @@ void RecoveryCopies::Close() {
   cuts_.clear();
 }
 
-void RecoveryCopies::OfferLeftCopies() {
-  if (root_.empty()) root_ = RecoveryFolderPath();
+std::shared_ptr<LeftCopies> RecoveryCopies::FindLeftCopies() {
   auto left = std::make_shared<LeftCopies>();
   left->Find(root_, sessionName_);
-  if (left->Documents().empty()) return;
-  RecoveryDialog dialog(frame_.StatusBar(), left->Documents());
-  if (!dialog.Run(Program().instance, frame_.Window())) return;  // all of them later
+  return left;
+}
+
+std::vector<std::string> RecoveryCopies::Settle(const std::shared_ptr<LeftCopies>& left,
+                                                const std::vector<RecoveryChoice>& choices) {
   // A restored document's old copies go once its new copy is written (the writer runs its
   // jobs in order); a discarded one's go at once.
   std::vector<std::pair<LeftDocument, std::shared_ptr<std::atomic<bool>>>> settled;
-  std::wstring failed;
+  std::vector<std::string> failed;
   const std::vector<LeftDocument>& documents = left->Documents();
   for (size_t i = 0; i < documents.size(); ++i) {
-    const RecoveryChoice choice = dialog.ChoiceFor(i);
+    const RecoveryChoice choice = i < choices.size() ? choices[i] : RecoveryChoice::kLater;
     std::shared_ptr<std::atomic<bool>> written;
     if (choice == RecoveryChoice::kRestore && !Restore(documents[i], &written)) {
-      failed += Widen(documents[i].entry.caption) + L"\n";
+      failed.push_back(documents[i].entry.caption);
       continue;
     }
     if (choice != RecoveryChoice::kLater) settled.emplace_back(documents[i], written);
@@ -208,9 +196,7 @@ void RecoveryCopies::OfferLeftCopies() {
       if (!written || written->load()) left->Discard(document);
     left->Release();
   });
-  if (!failed.empty())
-    ShowFailure(frame_.Window(),
-                L"次の作業は復元できませんでした。コピーは残してあります。\n" + failed);
+  return failed;
 }
 
 bool RecoveryCopies::Restore(const LeftDocument& document,
@@ -219,12 +205,11 @@ bool RecoveryCopies::Restore(const LeftDocument& document,
   if (document.entry.kind == DocumentKind::kFilm) {
     FilmText text;
     if (!ReadFilmFile(document.copy, &text, nullptr)) return false;
-    Film& film = frame_.TheFilm();
     const std::string& path = document.entry.path;
-    film.Take(std::move(text), path.empty() ? document.copy : path, path, kSep);
-    film.SetModified(true);
-    frame_.ShowFilm();
-    if (session_ && CopyFilm()) *written = film_.written;
+    film_.Take(std::move(text), path.empty() ? document.copy : path, path, sep_);
+    film_.SetModified(true);
+    host_.filmRestored();
+    if (session_ && CopyFilm()) *written = filmCopy_.written;
     return true;
   }
   auto cut = std::make_unique<Cut>(1, 1, 24, std::string(), AntiAlias::kFull);
@@ -232,12 +217,10 @@ bool RecoveryCopies::Restore(const LeftDocument& document,
   // Bound to its own file, which stays as it is until the user saves.
   cut->SetPath(document.entry.path);
   cut->MarkChanged(kChangeContent);
-  CutWindow* window = CutWindow::Open(frame_, std::move(cut));
-  if (!window) return false;
-  if (!window->TheCut().Path().empty()) frame_.TheFilm().AttachCut(&window->TheCut());
-  frame_.RefreshPanels(window);
+  Cut* opened = host_.openCut(std::move(cut));
+  if (!opened) return false;
   // Whole at once: the old copies go as soon as this one is written.
-  Tracked& tracked = TrackedCut(window->TheCut());
-  if (session_ && CopyCut(*window, tracked, SIZE_MAX) == Copied::kWhole) *written = tracked.written;
+  Tracked& tracked = TrackedCut(*opened);
+  if (session_ && CopyCut(*opened, tracked, SIZE_MAX) == Copied::kWhole) *written = tracked.written;
   return true;
 }

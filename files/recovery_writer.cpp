@@ -1,4 +1,4 @@
-#include "editor/recovery_writer.h"
+#include "files/recovery_writer.h"
 
 #include <system_error>
 
