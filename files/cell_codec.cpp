@@ -3,6 +3,7 @@
 #include "model/unaligned.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 #include "model/raster_surface.h"
@@ -143,11 +144,31 @@ void CellEncoder::Encode(const RasterSurface& cell, std::vector<uint8_t>& out) {
   out.insert(out.end(), literalsStart, literalsOut);
 }
 
-// The unit `offset` bytes from `p`, as an address: a literal's offset leads from the row
-// into the staged literals, another block.
+// The unit `offset` bytes from `p`, as an address.
 inline const uint8_t* At(const uint8_t* p, ptrdiff_t offset) {
   return reinterpret_cast<const uint8_t*>(reinterpret_cast<uintptr_t>(p) + uintptr_t(offset));
 }
+
+namespace {
+
+// Map bytes at .. at + 7 of a map of `size` bytes, the first in the low byte; bytes past the
+// map read as 0.
+uint64_t LoadMapBytes(const uint8_t* map, size_t at, size_t size) {
+  if (size - at >= 8) return Load64(map + at);
+  uint64_t w = 0;
+  for (size_t k = 0; at + k < size; ++k) w |= uint64_t(map[at + k]) << (8 * k);
+  return w;
+}
+
+// A bit at the bottom of every zero nibble of `codes`: the literals among sixteen groups.
+uint64_t LiteralBits(uint64_t codes) {
+  uint64_t z = ~codes;
+  z &= z >> 1;
+  z &= z >> 2;
+  return z & 0x1111111111111111ull;
+}
+
+}  // namespace
 
 bool DecodeCell(RasterSurface& cell, const uint8_t* map, const uint8_t* codes,
                 uint32_t codesSize, const uint8_t* literals, uint32_t literalsSize) {
@@ -156,40 +177,35 @@ bool DecodeCell(RasterSurface& cell, const uint8_t* map, const uint8_t* codes,
   const int32_t codeBytes = CellCodeBytesPerRow(width);
   const int32_t mapBytes = CellMapBytesPerRow(width);
   const int32_t groups = (width + 3) / 4;
+  const size_t mapSize = size_t(mapBytes) * size_t(height);
   std::vector<uint8_t> codeRow(size_t(codeBytes) + 8, 0x11);
-  // Each row's literals, placed at their groups: a literal is then a copy from a fixed
-  // offset like every other code.
-  std::vector<uint8_t> staging(size_t(groups) * 2 + 2);
+  // A literal is stored at its own group before the row is decoded: it is then a copy from
+  // offset 0 like every other code a copy from its own offset.
   CodeOffsets offsets(cell.Stride());
+  offsets.bytes[0] = 0;
   uint32_t nextCode = 0;
   const uint8_t* lit = literals;
   const uint8_t* const litEnd = literals + literalsSize;
 
   for (int32_t y = 0; y < height; ++y) {
-    const uint8_t* mapRow = map + size_t(y) * size_t(mapBytes);
-    for (int32_t m = 0; m < mapBytes; ++m) {
-      for (uint32_t bits = mapRow[m]; bits; bits &= bits - 1) {
-        const int32_t i = m * 8 + __builtin_ctz(bits);
-        if (i >= codeBytes) continue;  // bits past the row's code bytes mean nothing
-        if (nextCode >= codesSize) return false;
-        codeRow[size_t(i)] = codes[nextCode++];
-      }
+    const size_t mapRow = size_t(y) * size_t(mapBytes);
+    for (int32_t m = 0; m < mapBytes; m += 8) {
+      uint64_t bits = LoadMapBytes(map, mapRow + size_t(m), mapSize);
+      // Bits past the row's code bytes (and so past its map bytes) mean nothing.
+      if (codeBytes - m * 8 < 64) bits &= (uint64_t(1) << (codeBytes - m * 8)) - 1;
+      if (uint32_t(std::popcount(bits)) > codesSize - nextCode) return false;
+      for (; bits; bits &= bits - 1) codeRow[size_t(m * 8 + __builtin_ctzll(bits))] = codes[nextCode++];
     }
+    uint8_t* row = cell.Row(y);
     for (int32_t g = 0; g < groups; g += 16) {
-      // A bit at the bottom of every zero nibble: the literals.
-      uint64_t z = ~Load64(codeRow.data() + g / 2);
-      z &= z >> 1;
-      z &= z >> 2;
-      z &= 0x1111111111111111ull;
+      uint64_t z = LiteralBits(Load64(codeRow.data() + g / 2));
       if (groups - g < 16) z &= (uint64_t(1) << ((groups - g) * 4)) - 1;
+      if (size_t(std::popcount(z)) * 2 > size_t(litEnd - lit)) return false;
       for (; z; z &= z - 1) {
-        if (litEnd - lit < 2) return false;
-        std::memcpy(staging.data() + 2 * (g + __builtin_ctzll(z) / 4), lit, 2);
+        std::memcpy(row + 2 * (g + __builtin_ctzll(z) / 4), lit, 2);
         lit += 2;
       }
     }
-    uint8_t* row = cell.Row(y);
-    offsets.bytes[0] = ptrdiff_t(reinterpret_cast<uintptr_t>(staging.data()) - reinterpret_cast<uintptr_t>(row));
     int32_t g = 0;
     // Near the top and left edges a copy can refer outside the cell: check each group.
     const int32_t checkedGroups = y < 16 ? groups : std::min(groups, 4);
