@@ -3,7 +3,6 @@
 #include "model/unaligned.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
 
 #include "model/raster_surface.h"
@@ -193,15 +192,17 @@ bool DecodeCell(RasterSurface& cell, const uint8_t* map, const uint8_t* codes,
       uint64_t bits = LoadMapBytes(map, mapRow + size_t(m), mapSize);
       // Bits past the row's code bytes (and so past its map bytes) mean nothing.
       if (codeBytes - m * 8 < 64) bits &= (uint64_t(1) << (codeBytes - m * 8)) - 1;
-      if (uint32_t(std::popcount(bits)) > codesSize - nextCode) return false;
-      for (; bits; bits &= bits - 1) codeRow[size_t(m * 8 + __builtin_ctzll(bits))] = codes[nextCode++];
+      for (; bits; bits &= bits - 1) {
+        if (nextCode == codesSize) return false;
+        codeRow[size_t(m * 8 + __builtin_ctzll(bits))] = codes[nextCode++];
+      }
     }
     uint8_t* row = cell.Row(y);
     for (int32_t g = 0; g < groups; g += 16) {
       uint64_t z = LiteralBits(Load64(codeRow.data() + g / 2));
       if (groups - g < 16) z &= (uint64_t(1) << ((groups - g) * 4)) - 1;
-      if (size_t(std::popcount(z)) * 2 > size_t(litEnd - lit)) return false;
       for (; z; z &= z - 1) {
+        if (litEnd - lit < 2) return false;
         std::memcpy(row + 2 * (g + __builtin_ctzll(z) / 4), lit, 2);
         lit += 2;
       }
