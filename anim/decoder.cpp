@@ -242,8 +242,16 @@ void DecodeRows(const PixelJob& job) {
         for (int32_t i = 0; i < p; ++i) count += kBitCount[rowBits(i)];
         inside = codeAt + count <= have;
       }
-      for (int32_t i = 0; i < p; ++i) {
-        for (uint32_t set = rowBits(i); set; set &= set - 1) {
+      // Eight presence bytes at a time; bits past the row's k code bytes mean nothing.
+      for (int32_t i = 0; i < p; i += 8) {
+        uint64_t set = 0;
+        if (presenceAt + i + 8 <= have) {
+          set = Load64(presence + i);
+        } else {
+          for (int32_t b = 0; b < 8 && i + b < p; ++b) set |= uint64_t(presence[i + b]) << (8 * b);
+        }
+        if (k - 8 * i < 64) set &= (uint64_t(1) << (k - 8 * i)) - 1;
+        for (; set; set &= set - 1) {
           codes[8 * i + std::countr_zero(set)] = uint8_t(inside ? data[codeAt] : byteAt(codeAt));
           ++codeAt;
         }
