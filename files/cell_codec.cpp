@@ -143,11 +143,6 @@ void CellEncoder::Encode(const RasterSurface& cell, std::vector<uint8_t>& out) {
   out.insert(out.end(), literalsStart, literalsOut);
 }
 
-// The unit `offset` bytes from `p`, as an address.
-inline const uint8_t* At(const uint8_t* p, ptrdiff_t offset) {
-  return reinterpret_cast<const uint8_t*>(reinterpret_cast<uintptr_t>(p) + uintptr_t(offset));
-}
-
 namespace {
 
 // Map bytes at .. at + 7 of a map of `size` bytes, the first in the low byte; bytes past the
@@ -214,47 +209,27 @@ bool DecodeCell(RasterSurface& cell, const uint8_t* map, const uint8_t* codes,
       const int code = Nibble(codeRow.data(), g);
       if (code != 0 && !RefInside(code, g * 4, y)) return false;
       uint8_t* dst = row + g * 2;
-      StoreUnit(dst, LoadUnit(At(dst, offsets.bytes[code])));
+      StoreUnit(dst, LoadUnit(dst + offsets.bytes[code]));
     }
-    // Every group copies the unit its code points at. Code 1 takes the source of the group
-    // before it instead of that group, so no unit waits for the one just stored.
+    // Every group copies the unit its code points at, without a branch: which codes come
+    // next follows no pattern a predictor could learn, and a wrong guess costs more than
+    // copying the groups of a run one by one. Code 1 takes the source of the group before
+    // it instead of that group, so no unit waits for the one just stored.
     uint8_t* dst = row + g * 2;
     uintptr_t source = reinterpret_cast<uintptr_t>(dst - 2);
+    // (Addresses as integers: on pointers the compiler made the choice a jump.)
     auto step = [&](uint64_t code) {
-      const uintptr_t from = reinterpret_cast<uintptr_t>(At(dst, offsets.bytes[code]));
-      // A choice of two addresses, not a branch: which codes come next follows no pattern a
-      // predictor could learn.
+      const uintptr_t from = reinterpret_cast<uintptr_t>(dst) + uintptr_t(offsets.bytes[code]);
       source = __builtin_expect_with_probability(code == 1, 1, 0.5) ? source : from;
       StoreUnit(dst, LoadUnit(reinterpret_cast<const uint8_t*>(source)));
       dst += 2;
-    };
-    // Groups of one code (not 2 or 3, which copy from groups of the run): a block copy.
-    auto run = [&](int code, int count) {
-      if (code == 1) {
-        const uint64_t v = uint64_t(LoadUnit(reinterpret_cast<const uint8_t*>(source))) * 0x0001000100010001ull;
-        for (int k = 0; k < count / 4; ++k) Store64(dst + 8 * k, v);
-      } else {
-        const uint8_t* from = At(dst, offsets.bytes[code]);
-        for (int k = 0; k < count / 4; ++k) Store64(dst + 8 * k, Load64(from + 8 * k));
-        source = reinterpret_cast<uintptr_t>(from + 2 * count - 2);
-      }
-      dst += 2 * count;
     };
     for (; g < groups; g += 16) {
       const uint64_t word = Load64(codeRow.data() + g / 2);  // g is even here
       if (groups - g < 16) {
         for (int32_t k = 0; k < groups - g; ++k) step((word >> (4 * k)) & 15);
-        continue;
-      }
-      // Each half: eight groups of one code, or one by one.
-      for (int half = 0; half < 2; ++half) {
-        const uint64_t h = (word >> (32 * half)) & 0xFFFFFFFFu;
-        const int first = int(h & 15);
-        if (h == uint64_t(first) * 0x11111111u && (first < 2 || first > 3)) {
-          run(first, 8);
-        } else {
-          for (int k = 0; k < 8; ++k) step((h >> (4 * k)) & 15);
-        }
+      } else {
+        for (int k = 0; k < 16; ++k) step((word >> (4 * k)) & 15);
       }
     }
   }
