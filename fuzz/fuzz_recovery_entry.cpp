@@ -88,8 +88,12 @@ void CheckScan(std::string_view input) {
   // The copies first, so a copy named as the entry's own file does not replace it.
   std::map<std::string, std::string_view> files;
   const auto entry = ParseRecoveryEntry(parts[1]);
+  // A copy named as an entry would be a document of its own; the store never names one so.
+  auto entryName = [](const std::string& file) {
+    return file.size() >= 4 && file.compare(file.size() - 4, 4, ".idx") == 0;
+  };
   for (size_t i = 0; entry && i < entry->copies.size(); ++i) {
-    if (entry->copies[i].file == name) continue;
+    if (entry->copies[i].file == name || entryName(entry->copies[i].file)) continue;
     Put(session / entry->copies[i].file, parts[2 + i]);
     files[entry->copies[i].file] = parts[2 + i];
   }
