@@ -22,6 +22,7 @@
 #include "export/compile_cache.h"
 #include "io/block_stream.h"
 #include "io/memory_stream.h"
+#include "io/safe_save.h"
 #include "model/cut.h"
 #include "model/frame_surface.h"
 #include "share/film_recorder.h"
@@ -137,14 +138,23 @@ void BM_ShareMp4(benchmark::State& state) {
     const auto start = std::chrono::steady_clock::now();
     VideoOptions video;
     video.rate = 24;
-    std::unique_ptr<PictureWriter> writer = NewVideoWriter(WriterOptions{}, video, path);
-    PictureSequence sequence(*writer);
-    MemoryStream stream(const_cast<uint8_t*>(ov.data()), int32_t(ov.size()), int32_t(ov.size()));
-    if (!RecordFilm(stream, RecordOptions{}, sequence, nullptr)) state.SkipWithError("export failed");
+    int64_t end = 0;
+    const bool saved = SaveFileSafely(
+        path,
+        [&](ByteStream& out) {
+          std::unique_ptr<PictureWriter> writer = NewVideoWriter(WriterOptions{}, video, out);
+          PictureSequence sequence(*writer);
+          MemoryStream stream(const_cast<uint8_t*>(ov.data()), int32_t(ov.size()), int32_t(ov.size()));
+          const bool recorded = RecordFilm(stream, RecordOptions{}, sequence, nullptr);
+          end = sequence.EndTime();
+          return recorded;
+        },
+        nullptr);
+    if (!saved) state.SkipWithError("export failed");
     wallSeconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     cpuSeconds += ProcessSeconds() - t1;
     decodeSeconds += t1 - t0;
-    filmSeconds = double(sequence.EndTime()) / video.rate;
+    filmSeconds = double(end) / video.rate;
   }
   const double n = double(state.iterations());
   std::error_code ec;

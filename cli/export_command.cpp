@@ -178,15 +178,14 @@ void Export(const ExportArgs& args) {
     fs::create_directories(args.output, ec);
     if (!fs::is_directory(args.output, ec)) throw CliError(args.output, "cannot make the folder");
     run(NewPngFolderWriter(options, args.output));
-  } else if (IsVideo(kind)) {
-    // The video writer keeps its own file beside the output until it is complete.
-    run(NewVideoWriter(options, video, args.output));
   } else {
     // The file grows as the pictures are made, beside the output until it is complete.
     saved = SaveFileSafely(
         args.output,
         [&](ByteStream& out) {
-          return run(kind == OutputKind::kGif ? NewGifWriter(options, out) : NewWebpWriter(options, out));
+          return run(IsVideo(kind)                ? NewVideoWriter(options, video, out)
+                     : kind == OutputKind::kGif ? NewGifWriter(options, out)
+                                                : NewWebpWriter(options, out));
         },
         &saveError);
   }

@@ -21,7 +21,7 @@ bool WriteNewFile(const std::string& path, const std::function<bool(ByteStream&)
                   std::string* error) {
   if (error) error->clear();
   if (path.empty()) return Fail(error, "no file name", 0);
-  std::FILE* file = IoFault(IoCall::kCreate) ? nullptr : std::fopen(path.c_str(), "wb");
+  std::FILE* file = IoFault(IoCall::kCreate) ? nullptr : std::fopen(path.c_str(), "w+b");
   if (!file) return Fail(error, "cannot create the file", errno);
   FileStream stream(file);
   const bool written = write(stream);

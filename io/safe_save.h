@@ -13,7 +13,7 @@ bool SaveFileSafely(const std::string& path, const std::function<bool(ByteStream
                     std::string* error);
 
 // Makes the file `path` (replacing one there), writes it through `write` and puts it onto
-// the disk. A file not completely written is removed. Errors as for SaveFileSafely.
+// the disk. The stream may also read back what it wrote. A file not completely written is removed. Errors as for SaveFileSafely.
 bool WriteNewFile(const std::string& path, const std::function<bool(ByteStream&)>& write,
                   std::string* error);
 

@@ -54,29 +54,51 @@ std::string VipsError(const char* what) {
   return text.empty() ? what : std::string(what) + " (" + text + ")";
 }
 
-bool StartsWithBm(const std::string& path) {
-  FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return false;
-  char head[2] = {};
-  const bool bm = std::fread(head, 1, 2, f) == 2 && head[0] == 'B' && head[1] == 'M';
-  std::fclose(f);
-  return bm;
-}
+// Where a picture's bytes are: a file, or a block of memory.
+struct Source {
+  std::string path;
+  const uint8_t* bytes = nullptr;
+  size_t size = 0;
+
+  const char* Loader() const {
+    return bytes ? vips_foreign_find_load_buffer(bytes, size) : vips_foreign_find_load(path.c_str());
+  }
+  VipsImage* Load(VipsAccess access) const {
+    return bytes ? vips_image_new_from_buffer(bytes, size, "", "access", access, "fail_on",
+                                              VIPS_FAIL_ON_TRUNCATED, nullptr)
+                 : vips_image_new_from_file(path.c_str(), "access", access, "fail_on",
+                                            VIPS_FAIL_ON_TRUNCATED, nullptr);
+  }
+  bool StartsWithBm() const {
+    char head[2] = {};
+    if (bytes) {
+      if (size < 2) return false;
+      std::memcpy(head, bytes, 2);
+    } else {
+      FILE* f = std::fopen(path.c_str(), "rb");
+      if (!f) return false;
+      const size_t got = std::fread(head, 1, 2, f);
+      std::fclose(f);
+      if (got != 2) return false;
+    }
+    return head[0] == 'B' && head[1] == 'M';
+  }
+};
 
 // The loader libvips would take, when it is one of ours.
-bool OurLoader(const std::string& path) {
-  const char* loader = vips_foreign_find_load(path.c_str());
+bool OurLoader(const Source& source) {
+  const char* loader = source.Loader();
   if (!loader) {
     vips_error_clear();
     return false;
   }
-  // Loader class names, as libvips names them.
+  // Loader class names, as libvips names them (for memory, with "Buffer" after them).
   auto is = [loader](const char* prefix) { return std::strncmp(loader, prefix, std::strlen(prefix)) == 0; };
   for (const char* ours : {"VipsForeignLoadPng", "VipsForeignLoadSpng", "VipsForeignLoadJpeg",
                            "VipsForeignLoadTiff", "VipsForeignLoadNsgif", "VipsForeignLoadGif"})
     if (is(ours)) return true;
   // BMP reaches libvips only through ImageMagick's reader, which reads much else too.
-  return is("VipsForeignLoadMagick") && StartsWithBm(path);
+  return is("VipsForeignLoadMagick") && source.StartsWithBm();
 }
 
 class VipsPicture : public PictureFile {
@@ -129,28 +151,24 @@ bool Then(ImageRef& image, Step step) {
   return true;
 }
 
-}  // namespace
-
-bool PictureFilesAvailable() { return true; }
-
-std::unique_ptr<PictureFile> OpenPictureFile(const std::string& path, std::string* why) {
+std::unique_ptr<PictureFile> OpenPicture(const Source& source, std::string* why) {
   auto fail = [why](const std::string& text) {
     if (why) *why = text;
     return nullptr;
   };
   if (!StartVips()) return fail("the picture reader cannot start");
-  if (!OurLoader(path)) {
-    if (FILE* f = std::fopen(path.c_str(), "rb")) std::fclose(f);
-    else return fail("cannot be opened");
+  if (!OurLoader(source)) {
+    if (!source.bytes) {
+      if (FILE* f = std::fopen(source.path.c_str(), "rb")) std::fclose(f);
+      else return fail("cannot be opened");
+    }
     return fail("not a PNG, JPEG, TIFF, BMP or GIF picture");
   }
-  ImageRef image(vips_image_new_from_file(path.c_str(), "access", VIPS_ACCESS_SEQUENTIAL,
-                                          "fail_on", VIPS_FAIL_ON_TRUNCATED, nullptr));
+  ImageRef image(source.Load(VIPS_ACCESS_SEQUENTIAL));
   if (!image.image) return fail(VipsError("cannot be read"));
   if (vips_image_get_orientation(image.image) > 1) {
     // Turning needs the whole picture at hand.
-    image.Reset(vips_image_new_from_file(path.c_str(), "access", VIPS_ACCESS_RANDOM, "fail_on",
-                                         VIPS_FAIL_ON_TRUNCATED, nullptr));
+    image.Reset(source.Load(VIPS_ACCESS_RANDOM));
     if (!image.image ||
         !Then(image, [](VipsImage* in, VipsImage** out) { return vips_autorot(in, out, nullptr); }))
       return fail(VipsError("cannot be read"));
@@ -185,6 +203,19 @@ std::unique_ptr<PictureFile> OpenPictureFile(const std::string& path, std::strin
   auto picture = std::make_unique<VipsPicture>(image.image);
   image.image = nullptr;  // the picture holds the reference now
   return picture;
+}
+
+}  // namespace
+
+bool PictureFilesAvailable() { return true; }
+
+std::unique_ptr<PictureFile> OpenPictureFile(const std::string& path, std::string* why) {
+  return OpenPicture(Source{path}, why);
+}
+
+std::unique_ptr<PictureFile> OpenPictureBytes(const uint8_t* bytes, size_t size, std::string* why) {
+  static const uint8_t kNone = 0;
+  return OpenPicture(Source{std::string(), size ? bytes : &kNone, size}, why);
 }
 
 bool EncodePng(const std::vector<uint32_t>& pixels, int32_t width, int32_t height,

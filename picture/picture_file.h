@@ -28,6 +28,9 @@ bool PictureFilesAvailable();
 
 // Null, with `why`, when the file cannot be opened or is not one of the pictures read.
 std::unique_ptr<PictureFile> OpenPictureFile(const std::string& path, std::string* why);
+// The same from a file's bytes in memory, which must stay as they are while the picture
+// is read.
+std::unique_ptr<PictureFile> OpenPictureBytes(const uint8_t* bytes, size_t size, std::string* why);
 
 // A PNG file of RGB pixels (0x00RRGGBB, row by row); false, with `why`, when it cannot be
 // made.

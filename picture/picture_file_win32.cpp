@@ -8,6 +8,10 @@ std::unique_ptr<PictureFile> OpenPictureFile(const std::string&, std::string* wh
   return nullptr;
 }
 
+std::unique_ptr<PictureFile> OpenPictureBytes(const uint8_t*, size_t, std::string* why) {
+  return OpenPictureFile(std::string(), why);
+}
+
 bool EncodePng(const std::vector<uint32_t>&, int32_t, int32_t, std::vector<uint8_t>&, std::string* why) {
   if (why) *why = "PNG files cannot be written in this build";
   return false;

@@ -20,9 +20,12 @@
 #include <gif_lib.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "io/byte_stream.h"
+#include "io/io_fault.h"
 #include "share/color_index.h"
 #include "share/gif_lzw.h"
 #include "share/picture_writers.h"
@@ -61,6 +64,7 @@ class GifWriter final : public PictureWriter {
   std::vector<uint8_t> screen_;  // what giflib writes first: the logical screen
   std::FILE* spool_ = nullptr;   // everything after it
   int64_t spooled_ = 0;
+  int spoolError_ = 0;  // the errno of the first write to the spool that failed
   GifFileType* gif_ = nullptr;
   IndexedRect pending_;
   bool havePending_ = false;
@@ -75,7 +79,11 @@ int GifWriter::Output(GifFileType* gif, const GifByteType* bytes, int n) {
     self->screen_.insert(self->screen_.end(), bytes, bytes + n);
     return n;
   }
-  if (!self->spool_ || std::fwrite(bytes, 1, size_t(n), self->spool_) != size_t(n)) return 0;
+  if (!self->spool_ || IoFault(IoCall::kWrite) || std::fwrite(bytes, 1, size_t(n), self->spool_) != size_t(n)) {
+    // giflib does not look at what some of its writes return: the spool remembers.
+    if (self->spoolError_ == 0) self->spoolError_ = errno != 0 ? errno : EIO;
+    return 0;
+  }
   self->spooled_ += n;
   return n;
 }
@@ -83,7 +91,7 @@ int GifWriter::Output(GifFileType* gif, const GifByteType* bytes, int n) {
 bool GifWriter::Begin(int32_t width, int32_t height) {
   if (!PictureSizeFits(width, height))
     return Fail("GIF: a picture of " + std::to_string(width) + " x " + std::to_string(height) + " is too large");
-  spool_ = std::tmpfile();
+  spool_ = IoFault(IoCall::kCreate) ? nullptr : std::tmpfile();
   if (!spool_) return Fail("GIF: cannot make a scratch file");
   int error = 0;
   gif_ = EGifOpen(this, Output, &error);
@@ -176,6 +184,7 @@ bool GifWriter::Finish(int64_t end, bool held) {
 }
 
 bool GifWriter::WriteOutput(int plays) {
+  if (spoolError_ != 0) return Fail(std::string("GIF: scratch file failed (") + std::strerror(spoolError_) + ")");
   if (out_.Write(screen_.data(), int32_t(screen_.size())) != 1) return Fail("GIF: write failed");
   if (plays != 1) {
     // The loop count counts the repeats after the first play; 0 repeats for ever.
@@ -184,7 +193,7 @@ bool GifWriter::WriteOutput(int plays) {
                               0x03, 0x01, uint8_t(repeats), uint8_t(repeats >> 8), 0x00};
     if (out_.Write(loop, int32_t(sizeof loop)) != 1) return Fail("GIF: write failed");
   }
-  if (std::fflush(spool_) != 0 || std::fseek(spool_, 0, SEEK_SET) != 0) return Fail("GIF: scratch file failed");
+  if (IoFault(IoCall::kFlush) || std::fflush(spool_) != 0 || std::fseek(spool_, 0, SEEK_SET) != 0) return Fail("GIF: scratch file failed");
   std::vector<uint8_t> chunk(size_t(1) << 16);
   for (int64_t left = spooled_; left > 0;) {
     const size_t n = size_t(std::min<int64_t>(left, int64_t(chunk.size())));

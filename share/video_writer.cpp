@@ -10,9 +10,9 @@
 // Time base 1/rate everywhere: a frame's time is its number, so nothing drifts. The APNG
 // muxer keeps time in 1/100000 s; the delay of each frame control chunk (fcTL: sequence,
 // width, height, x, y, delay numerator u16 at 20, denominator u16 at 22, dispose, blend)
-// is entered again afterwards as whole frames of the rate. The file is written as the
-// working file "<path>.saving" (the muxer reopens it by name to move the index to the
-// front) and replaces the target only when complete.
+// is entered again afterwards as whole frames of the rate. Every byte goes into the
+// caller's stream (AvioStream); the MP4 muxer reads it back from there to move the index to
+// the front.
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -25,10 +25,10 @@ extern "C" {
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
-#include <fstream>
+#include <cstring>
 #include <mutex>
 
-#include "io/safe_save.h"
+#include "share/avio_stream.h"
 #include "share/video_writer.h"
 
 namespace {
@@ -63,34 +63,29 @@ void PutBigEndian(uint8_t* p, uint32_t v, int bytes) {
 }
 
 // Enters `frames[i]` frames of `rate` as the delay of the i-th frame control chunk of the
-// APNG file at `path`, in place; false unless there is one chunk for each delay.
-bool ExactApngDelays(const std::string& path, const std::vector<int64_t>& frames, int rate) {
+// APNG file in `file`, in place; false unless there is one chunk for each delay.
+bool ExactApngDelays(AvioStream& file, const std::vector<int64_t>& frames, int rate) {
   constexpr uint32_t kFrameControl = 26, kDelayAt = 20;
-  std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
   const AVCRC* crc = av_crc_get_table(AV_CRC_32_IEEE_LE);
   size_t next = 0;
-  file.seekg(8);  // the signature
   uint8_t chunk[8 + kFrameControl + 4];  // length, type, data, CRC
-  while (file.read(reinterpret_cast<char*>(chunk), 8)) {
+  for (int64_t at = 8; at + 8 <= file.Size();) {  // after the signature
+    if (!file.ReadAt(at, chunk, 8)) return false;
     const uint32_t length = BigEndian32(chunk);
     if (!std::equal(chunk + 4, chunk + 8, "fcTL") || length != kFrameControl) {
-      file.seekg(std::streamoff(length) + 4, std::ios::cur);
+      at += 8 + int64_t(length) + 4;
       continue;
     }
-    if (next == frames.size() || !file.read(reinterpret_cast<char*>(chunk + 8), kFrameControl + 4)) return false;
+    if (next == frames.size() || !file.ReadAt(at + 8, chunk + 8, kFrameControl + 4)) return false;
     int num = 0, den = 1;
     av_reduce(&num, &den, frames[next++], rate, 65535);
     PutBigEndian(chunk + 8 + kDelayAt, uint32_t(num), 2);
     PutBigEndian(chunk + 8 + kDelayAt + 2, uint32_t(den), 2);
     PutBigEndian(chunk + 8 + kFrameControl, av_crc(crc, UINT32_MAX, chunk + 4, kFrameControl + 4) ^ UINT32_MAX, 4);
-    const std::streamoff at = file.tellg();
-    file.seekp(at - std::streamoff(kFrameControl + 4));
-    file.write(reinterpret_cast<const char*>(chunk + 8), kFrameControl + 4);
-    file.seekg(at);
+    if (!file.WriteAt(at + 8, chunk + 8, kFrameControl + 4)) return false;
+    at += 8 + kFrameControl + 4;
   }
-  file.clear();
-  file.close();
-  return next == frames.size() && !file.fail();
+  return next == frames.size();
 }
 
 struct Format {
@@ -116,8 +111,8 @@ Format FormatOf(VideoKind kind) {
 
 class VideoWriter final : public PictureWriter {
  public:
-  VideoWriter(const WriterOptions& options, const VideoOptions& video, const std::string& path)
-      : options_(options), video_(video), format_(FormatOf(video.kind)), path_(path), working_(path + ".saving") {
+  VideoWriter(const WriterOptions& options, const VideoOptions& video, ByteStream& out)
+      : options_(options), video_(video), format_(FormatOf(video.kind)), out_(out) {
     av_log_set_callback(CollectErrors);
     std::lock_guard<std::mutex> lock(logMutex);
     lastLibraryError.clear();
@@ -144,15 +139,13 @@ class VideoWriter final : public PictureWriter {
   const WriterOptions options_;
   const VideoOptions video_;
   const Format format_;
-  const std::string path_, working_;
+  AvioStream out_;
   AVFormatContext* muxer_ = nullptr;
   AVCodecContext* codec_ = nullptr;
   AVStream* stream_ = nullptr;
   AVFrame* frame_ = nullptr;
   AVPacket* packet_ = nullptr;
   SwsContext* scaler_ = nullptr;
-  bool fileOpen_ = false;
-  bool done_ = false;
   int32_t width_ = 0, height_ = 0;  // encoded, padding included
   std::vector<uint32_t> argb_;      // the scaled picture in the top-left, black around
   int64_t pendingStart_ = 0;        // the picture converted last starts here
@@ -164,11 +157,8 @@ VideoWriter::~VideoWriter() {
   av_frame_free(&frame_);
   av_packet_free(&packet_);
   avcodec_free_context(&codec_);
-  if (muxer_) {
-    if (fileOpen_) avio_closep(&muxer_->pb);
-    avformat_free_context(muxer_);
-  }
-  if (fileOpen_ && !done_) std::remove(working_.c_str());
+  out_.Detach();
+  avformat_free_context(muxer_);
 }
 
 bool VideoWriter::OpenEncoder(const AVCodec* encoder) {
@@ -235,7 +225,7 @@ bool VideoWriter::Begin(int32_t width, int32_t height) {
   height_ = format_.evenSize ? (height + 1) & ~1 : height;
   const AVCodec* encoder = avcodec_find_encoder_by_name(format_.encoder);
   if (!encoder) return Fail(std::string(format_.name) + ": this system's libavcodec has no " + format_.encoder + " encoder");
-  if (const int made = avformat_alloc_output_context2(&muxer_, nullptr, format_.container, working_.c_str()); made < 0)
+  if (const int made = avformat_alloc_output_context2(&muxer_, nullptr, format_.container, nullptr); made < 0)
     return LibraryFailed("no muxer", made);
   if (!OpenEncoder(encoder) || !MakeFrame()) return false;
 
@@ -246,9 +236,7 @@ bool VideoWriter::Begin(int32_t width, int32_t height) {
   stream_->time_base = codec_->time_base;
   if (format_.everyFrame) stream_->avg_frame_rate = codec_->framerate;
 
-  if (const int opened = avio_open(&muxer_->pb, working_.c_str(), AVIO_FLAG_WRITE); opened < 0)
-    return Fail("cannot create the file");
-  fileOpen_ = true;
+  if (!out_.Attach(muxer_)) return Fail(std::string(format_.name) + ": out of memory");
   AVDictionary* settings = nullptr;
   if (video_.kind == VideoKind::kMp4) av_dict_set(&settings, "movflags", "+faststart", 0);
   const int written = avformat_write_header(muxer_, &settings);
@@ -324,22 +312,15 @@ bool VideoWriter::Finish(int64_t end, bool held) {
   if (const int sent = avcodec_send_frame(codec_, nullptr); sent < 0) return LibraryFailed("encoding failed", sent);
   if (!Drain(true)) return false;
   if (const int ended = av_write_trailer(muxer_); ended < 0) return LibraryFailed("write failed", ended);
-  fileOpen_ = false;
-  if (avio_closep(&muxer_->pb) < 0 || (!format_.everyFrame && !ExactApngDelays(working_, delays_, video_.rate))) {
-    std::remove(working_.c_str());
-    return Fail("write failed");
-  }
-  if (!ReplaceFileAtomically(working_, path_)) {
-    std::remove(working_.c_str());
-    return Fail("cannot replace the file");
-  }
-  done_ = true;
+  if (!out_.Detach() || (!format_.everyFrame && !ExactApngDelays(out_, delays_, video_.rate)))
+    return Fail(std::string(format_.name) + ": write failed" +
+                (out_.Error() ? std::string(": ") + std::strerror(out_.Error()) : ""));
   return true;
 }
 
 }  // namespace
 
 std::unique_ptr<PictureWriter> NewVideoWriter(const WriterOptions& options, const VideoOptions& video,
-                                              const std::string& path) {
-  return std::make_unique<VideoWriter>(options, video, path);
+                                              ByteStream& out) {
+  return std::make_unique<VideoWriter>(options, video, out);
 }

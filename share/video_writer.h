@@ -26,11 +26,11 @@ int LargestVideoQuality(VideoKind kind);
 inline constexpr int kLargestExactRate = 120;
 int FilmVideoRate(const std::vector<int>& cutRates);
 
-// A video file at `path`, made in a working file beside it and moved into place only by a
-// successful Finish. MP4 and WebM hold every frame at the constant rate (a picture
-// repeated for as many frames as it lasts; one that stops the film lasts one frame); APNG
-// holds one frame per picture with its delay, and plays as often as the loop count says
-// (once when the film stops). Sizes are scaled, and for MP4 and WebM padded to even with
+// A video file written into `out` from its position 0, a stream that can also be read back
+// (MP4 moves its index to the front at the end). MP4 and WebM hold every frame at the
+// constant rate (a picture repeated for as many frames as it lasts; one that stops the
+// film lasts one frame); APNG holds one frame per picture with its delay, and plays as
+// often as the loop count says (once when the film stops). Sizes are scaled, and for MP4 and WebM padded to even with
 // black on the right and at the bottom. Null in a build without the video libraries.
 std::unique_ptr<PictureWriter> NewVideoWriter(const WriterOptions& options, const VideoOptions& video,
-                                              const std::string& path);
+                                              ByteStream& out);

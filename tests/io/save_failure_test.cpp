@@ -15,7 +15,9 @@
 #include "anim/frame_buffer.h"
 #include "export/compile_cache.h"
 #include "files/cut_file.h"
+#include "files/cut_snapshot.h"
 #include "files/film.h"
+#include "files/recovery_store.h"
 #include "io/block_stream.h"
 #include "model/cut.h"
 #include "model/frame.h"
@@ -90,6 +92,40 @@ SavePath Export(const std::string& name, const std::string& out, std::vector<std
           {out}};
 }
 
+// The timing sheet of f.flm, over an earlier one of one.cut alone.
+SavePath Sheet(const std::string& name, const std::string& out) {
+  return {name,
+          [=](const std::string& d) {
+            PrepareFilm(d);
+            ASSERT_TRUE(Cli({"sheet", d + "one.cut", "-o", d + out}));
+          },
+          [=](const std::string& d) { return Cli({"sheet", d + "f.flm", "-o", d + out}); },
+          {out}};
+}
+
+// The editor's recovery copies of one cut, `copies` of them in turn, with the earlier ones
+// written as before (the failing calls being those of the last). Each a different cut.
+bool RecoveryCopies(const std::string& d, int copies) {
+  RecoverySession session;
+  if (!session.Open(d + "recovery", "session")) return false;
+  const IoFaultHook hook = SetIoFaultHook(nullptr);
+  bool ok = true;
+  std::shared_ptr<CutSnapshot> snapshot;
+  for (int n = 1; n <= copies && ok; ++n) {
+    if (n == copies) SetIoFaultHook(hook);
+    cutgen::Options o;
+    o.layers = 2;
+    o.cellsPerLayer = 2;
+    o.frames = 3;
+    const auto cut = cutgen::MakeCut(uint32_t(n), o);
+    snapshot = CutSnapshot::Take(*cut, nullptr);
+    ok = snapshot && session.WriteCopy(1, DocumentKind::kCut, d + "a.cut", "a.cut", 1000 + n,
+                                       [&](ByteStream& s) { return snapshot->Write(s); });
+  }
+  SetIoFaultHook(hook);
+  return ok;
+}
+
 // One row for each way the programs save a file.
 std::vector<SavePath> SavePaths() {
   return {
@@ -155,6 +191,36 @@ std::vector<SavePath> SavePaths() {
       Export("WebP export", "f.webp", {"--cut", "1"}, {"--scale", "2"}),
       // The earlier export has more frames than the new one.
       Export("PNG export", "png/", {}, {"--cut", "0"}),
+      Export("MP4 export", "f.mp4", {"--cut", "1"}, {}),
+      Export("WebM export", "f.webm", {"--cut", "1"}, {}),
+      Export("APNG export", "f.apng", {"--cut", "1"}, {}),
+      Sheet("CSV sheet", "s.csv"),
+      Sheet("XDTS sheet", "s.xdts"),
+      Sheet("PDF sheet", "s.pdf"),
+      {"picture import",
+       [](const std::string& d) {
+         PrepareFilm(d);
+         ASSERT_TRUE(Cli({"export", d + "f.ov", "-o", d + "pictures/"}));
+         SaveGenerated(d + "out.cut", 5);
+       },
+       [](const std::string& d) {
+         return Cli({"import", d + "one.cut", d + "pictures/", "--layer", "scan", "--allow-skips", "-o",
+                     d + "out.cut"});
+       },
+       {"out.cut"}},
+      {"picture import preview",
+       [](const std::string& d) {
+         PrepareFilm(d);
+         ASSERT_TRUE(Cli({"export", d + "f.ov", "-o", d + "pictures/"}));
+         ASSERT_TRUE(Cli({"import", "--preview", d + "pictures/frame_00001.png", "-o", d + "p.png"}));
+       },
+       [](const std::string& d) {
+         return Cli({"import", "--preview", d + "pictures/frame_00000.png", "--tones", "-o", d + "p.png"});
+       },
+       {"p.png"}},
+      // A third copy of a document: the oldest of the two kept goes.
+      {"recovery copy", [](const std::string& d) { RecoveryCopies(d, 2); },
+       [](const std::string& d) { return RecoveryCopies(d, 3); }, {"recovery/"}},
   };
 }
 
