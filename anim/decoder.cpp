@@ -234,11 +234,24 @@ void DecodeRows(const PixelJob& job) {
         const uint32_t set = presence[i];
         return 8 * i + 8 > k ? set & ((1u << (k - 8 * i)) - 1) : set;
       };
-      int32_t count = 0;
-      for (int32_t i = 0; i < p; ++i) count += kBitCount[rowBits(i)];
-      const bool inside = codeAt + count <= have;
-      for (int32_t i = 0; i < p; ++i) {
-        for (uint32_t set = rowBits(i); set; set &= set - 1) {
+      // A row changes at most k code bytes; only near the end of a damaged record are they
+      // counted.
+      bool inside = codeAt + k <= have;
+      if (!inside) {
+        int32_t count = 0;
+        for (int32_t i = 0; i < p; ++i) count += kBitCount[rowBits(i)];
+        inside = codeAt + count <= have;
+      }
+      // Eight presence bytes at a time; bits past the row's k code bytes mean nothing.
+      for (int32_t i = 0; i < p; i += 8) {
+        uint64_t set = 0;
+        if (presenceAt + i + 8 <= have) {
+          set = Load64(presence + i);
+        } else {
+          for (int32_t b = 0; b < 8 && i + b < p; ++b) set |= uint64_t(presence[i + b]) << (8 * b);
+        }
+        if (k - 8 * i < 64) set &= (uint64_t(1) << (k - 8 * i)) - 1;
+        for (; set; set &= set - 1) {
           codes[8 * i + std::countr_zero(set)] = uint8_t(inside ? data[codeAt] : byteAt(codeAt));
           ++codeAt;
         }
@@ -252,12 +265,16 @@ void DecodeRows(const PixelJob& job) {
 
     uint8_t* row = job.bits + size_t(y) * size_t(stride) + r.x;
     if (y >= 8 && blocks >= 4) {
-      int32_t literalBlocks = 0;
-      for (int32_t n0 = 0; n0 < blocks; n0 += 16) {
-        const uint64_t valid = blocks - n0 >= 16 ? ~uint64_t(0) : (uint64_t(1) << (4 * (blocks - n0))) - 1;
-        literalBlocks += NibbleBits(ZeroNibbles(Load64(codes + n0 / 2)) & valid);
-      }
-      if (literalAt + int64_t(literalBlocks) * kLiteralBytes <= have) {
+      auto literalsFit = [&] {
+        if (literalAt + int64_t(blocks) * kLiteralBytes <= have) return true;
+        int32_t literalBlocks = 0;
+        for (int32_t n0 = 0; n0 < blocks; n0 += 16) {
+          const uint64_t valid = blocks - n0 >= 16 ? ~uint64_t(0) : (uint64_t(1) << (4 * (blocks - n0))) - 1;
+          literalBlocks += NibbleBits(ZeroNibbles(Load64(codes + n0 / 2)) & valid);
+        }
+        return literalAt + int64_t(literalBlocks) * kLiteralBytes <= have;
+      };
+      if (literalsFit()) {
         literalAt += DecodeRowStaged<kShift, kWide>(row, codes, blocks, data + literalAt, r.x, staged, job.staging);
         continue;
       }

@@ -143,11 +143,26 @@ void CellEncoder::Encode(const RasterSurface& cell, std::vector<uint8_t>& out) {
   out.insert(out.end(), literalsStart, literalsOut);
 }
 
-// The unit `offset` bytes from `p`, as an address: a literal's offset leads from the row
-// into the staged literals, another block.
-inline const uint8_t* At(const uint8_t* p, ptrdiff_t offset) {
-  return reinterpret_cast<const uint8_t*>(reinterpret_cast<uintptr_t>(p) + uintptr_t(offset));
+namespace {
+
+// Map bytes at .. at + 7 of a map of `size` bytes, the first in the low byte; bytes past the
+// map read as 0.
+uint64_t LoadMapBytes(const uint8_t* map, size_t at, size_t size) {
+  if (size - at >= 8) return Load64(map + at);
+  uint64_t w = 0;
+  for (size_t k = 0; at + k < size; ++k) w |= uint64_t(map[at + k]) << (8 * k);
+  return w;
 }
+
+// A bit at the bottom of every zero nibble of `codes`: the literals among sixteen groups.
+uint64_t LiteralBits(uint64_t codes) {
+  uint64_t z = ~codes;
+  z &= z >> 1;
+  z &= z >> 2;
+  return z & 0x1111111111111111ull;
+}
+
+}  // namespace
 
 bool DecodeCell(RasterSurface& cell, const uint8_t* map, const uint8_t* codes,
                 uint32_t codesSize, const uint8_t* literals, uint32_t literalsSize) {
@@ -156,40 +171,37 @@ bool DecodeCell(RasterSurface& cell, const uint8_t* map, const uint8_t* codes,
   const int32_t codeBytes = CellCodeBytesPerRow(width);
   const int32_t mapBytes = CellMapBytesPerRow(width);
   const int32_t groups = (width + 3) / 4;
+  const size_t mapSize = size_t(mapBytes) * size_t(height);
   std::vector<uint8_t> codeRow(size_t(codeBytes) + 8, 0x11);
-  // Each row's literals, placed at their groups: a literal is then a copy from a fixed
-  // offset like every other code.
-  std::vector<uint8_t> staging(size_t(groups) * 2 + 2);
+  // A literal is stored at its own group before the row is decoded: it is then a copy from
+  // offset 0 like every other code a copy from its own offset.
   CodeOffsets offsets(cell.Stride());
+  offsets.bytes[0] = 0;
   uint32_t nextCode = 0;
   const uint8_t* lit = literals;
   const uint8_t* const litEnd = literals + literalsSize;
 
   for (int32_t y = 0; y < height; ++y) {
-    const uint8_t* mapRow = map + size_t(y) * size_t(mapBytes);
-    for (int32_t m = 0; m < mapBytes; ++m) {
-      for (uint32_t bits = mapRow[m]; bits; bits &= bits - 1) {
-        const int32_t i = m * 8 + __builtin_ctz(bits);
-        if (i >= codeBytes) continue;  // bits past the row's code bytes mean nothing
-        if (nextCode >= codesSize) return false;
-        codeRow[size_t(i)] = codes[nextCode++];
-      }
-    }
-    for (int32_t g = 0; g < groups; g += 16) {
-      // A bit at the bottom of every zero nibble: the literals.
-      uint64_t z = ~Load64(codeRow.data() + g / 2);
-      z &= z >> 1;
-      z &= z >> 2;
-      z &= 0x1111111111111111ull;
-      if (groups - g < 16) z &= (uint64_t(1) << ((groups - g) * 4)) - 1;
-      for (; z; z &= z - 1) {
-        if (litEnd - lit < 2) return false;
-        std::memcpy(staging.data() + 2 * (g + __builtin_ctzll(z) / 4), lit, 2);
-        lit += 2;
+    const size_t mapRow = size_t(y) * size_t(mapBytes);
+    for (int32_t m = 0; m < mapBytes; m += 8) {
+      uint64_t bits = LoadMapBytes(map, mapRow + size_t(m), mapSize);
+      // Bits past the row's code bytes (and so past its map bytes) mean nothing.
+      if (codeBytes - m * 8 < 64) bits &= (uint64_t(1) << (codeBytes - m * 8)) - 1;
+      for (; bits; bits &= bits - 1) {
+        if (nextCode == codesSize) return false;
+        codeRow[size_t(m * 8 + __builtin_ctzll(bits))] = codes[nextCode++];
       }
     }
     uint8_t* row = cell.Row(y);
-    offsets.bytes[0] = ptrdiff_t(reinterpret_cast<uintptr_t>(staging.data()) - reinterpret_cast<uintptr_t>(row));
+    for (int32_t g = 0; g < groups; g += 16) {
+      uint64_t z = LiteralBits(Load64(codeRow.data() + g / 2));
+      if (groups - g < 16) z &= (uint64_t(1) << ((groups - g) * 4)) - 1;
+      for (; z; z &= z - 1) {
+        if (litEnd - lit < 2) return false;
+        std::memcpy(row + 2 * (g + __builtin_ctzll(z) / 4), lit, 2);
+        lit += 2;
+      }
+    }
     int32_t g = 0;
     // Near the top and left edges a copy can refer outside the cell: check each group.
     const int32_t checkedGroups = y < 16 ? groups : std::min(groups, 4);
@@ -197,47 +209,27 @@ bool DecodeCell(RasterSurface& cell, const uint8_t* map, const uint8_t* codes,
       const int code = Nibble(codeRow.data(), g);
       if (code != 0 && !RefInside(code, g * 4, y)) return false;
       uint8_t* dst = row + g * 2;
-      StoreUnit(dst, LoadUnit(At(dst, offsets.bytes[code])));
+      StoreUnit(dst, LoadUnit(dst + offsets.bytes[code]));
     }
-    // Every group copies the unit its code points at. Code 1 takes the source of the group
-    // before it instead of that group, so no unit waits for the one just stored.
+    // Every group copies the unit its code points at, without a branch: which codes come
+    // next follows no pattern a predictor could learn, and a wrong guess costs more than
+    // copying the groups of a run one by one. Code 1 takes the source of the group before
+    // it instead of that group, so no unit waits for the one just stored.
     uint8_t* dst = row + g * 2;
     uintptr_t source = reinterpret_cast<uintptr_t>(dst - 2);
+    // (Addresses as integers: on pointers the compiler made the choice a jump.)
     auto step = [&](uint64_t code) {
-      const uintptr_t from = reinterpret_cast<uintptr_t>(At(dst, offsets.bytes[code]));
-      // A choice of two addresses, not a branch: which codes come next follows no pattern a
-      // predictor could learn.
+      const uintptr_t from = reinterpret_cast<uintptr_t>(dst) + uintptr_t(offsets.bytes[code]);
       source = __builtin_expect_with_probability(code == 1, 1, 0.5) ? source : from;
       StoreUnit(dst, LoadUnit(reinterpret_cast<const uint8_t*>(source)));
       dst += 2;
-    };
-    // Groups of one code (not 2 or 3, which copy from groups of the run): a block copy.
-    auto run = [&](int code, int count) {
-      if (code == 1) {
-        const uint64_t v = uint64_t(LoadUnit(reinterpret_cast<const uint8_t*>(source))) * 0x0001000100010001ull;
-        for (int k = 0; k < count / 4; ++k) Store64(dst + 8 * k, v);
-      } else {
-        const uint8_t* from = At(dst, offsets.bytes[code]);
-        for (int k = 0; k < count / 4; ++k) Store64(dst + 8 * k, Load64(from + 8 * k));
-        source = reinterpret_cast<uintptr_t>(from + 2 * count - 2);
-      }
-      dst += 2 * count;
     };
     for (; g < groups; g += 16) {
       const uint64_t word = Load64(codeRow.data() + g / 2);  // g is even here
       if (groups - g < 16) {
         for (int32_t k = 0; k < groups - g; ++k) step((word >> (4 * k)) & 15);
-        continue;
-      }
-      // Each half: eight groups of one code, or one by one.
-      for (int half = 0; half < 2; ++half) {
-        const uint64_t h = (word >> (32 * half)) & 0xFFFFFFFFu;
-        const int first = int(h & 15);
-        if (h == uint64_t(first) * 0x11111111u && (first < 2 || first > 3)) {
-          run(first, 8);
-        } else {
-          for (int k = 0; k < 8; ++k) step((h >> (4 * k)) & 15);
-        }
+      } else {
+        for (int k = 0; k < 16; ++k) step((word >> (4 * k)) & 15);
       }
     }
   }

@@ -278,13 +278,29 @@ struct GradationPaint {
   }
 };
 
+// What the marking pass painted, for the repaint after it: every run, or only their
+// bounding box where the repaint needs no more (a list of the runs of a large area runs to
+// megabytes).
+struct PaintedRuns {
+  bool keepRuns = true;
+  std::vector<Span> runs;
+  Rect box;
+  void Add(int32_t xl, int32_t xr, int32_t y) {
+    if (keepRuns) {
+      runs.push_back(Span{xl, xr, y});
+      return;
+    }
+    box = UnionRect(box, Rect{xl, y, xr - xl + 1, 1});
+  }
+};
+
 // The span fill with an explicit work list. Each maximal run of the area is painted once,
 // before its neighbour rows are scanned, so painted pixels stop the walk. A run touching
 // an absorbable pixel fills that pixel's own area first (without pass-through).
 template <class Access, class Paint>
 class SpanFiller {
  public:
-  SpanFiller(Access& a, const Paint& paint, Rect* dirty, std::vector<Span>* painted = nullptr)
+  SpanFiller(Access& a, const Paint& paint, Rect* dirty, PaintedRuns* painted = nullptr)
       : a_(a), paint_(paint), dirty_(dirty), painted_(painted) {}
 
   void Fill(int32_t x, int32_t y, const ValueSet& match, const ValueSet& absorb) {
@@ -314,7 +330,7 @@ class SpanFiller {
         GrowDirty(*dirty_, xr, s.y);
       }
       paint_(a_, s.y, xl, xr);
-      if (painted_) painted_->push_back(Span{xl, xr, s.y});
+      if (painted_) painted_->Add(xl, xr, s.y);
       auto scan = [&](int32_t ny, int32_t from, int32_t to) {
         for (int32_t x = from;;) {
           x = a_.FindMember(ny, x, to, wanted);
@@ -352,7 +368,7 @@ class SpanFiller {
   Access& a_;
   const Paint& paint_;
   Rect* dirty_;
-  std::vector<Span>* painted_;
+  PaintedRuns* painted_;
   std::vector<Span> work_;
   std::vector<Span> absorbWork_;
 };
@@ -404,18 +420,15 @@ bool PaintsInOnePass(const TilePaint& paint, const ValueSet& match) {
 
 // Pass 2 after a pass 1 that found no marker before it: the runs it painted.
 template <class Access, class Paint>
-void Repaint(Access& a, const std::vector<Span>& runs, const Paint& paint) {
-  for (const Span& r : runs) paint(a, r.y, r.xl, r.xr);
+bool RepaintNeedsRuns(const Access&, const Paint&) { return true; }
+template <class Access, class Paint>
+void Repaint(Access& a, const PaintedRuns& painted, const Paint& paint) {
+  for (const Span& r : painted.runs) paint(a, r.y, r.xl, r.xr);
 }
 // A pen of its own tile: every marker in the runs' bounding box, which are exactly the runs'.
-void Repaint(PackedAccess& a, const std::vector<Span>& runs, const TilePaint& paint) {
-  if (runs.empty()) return;
-  int32_t x0 = runs[0].xl, x1 = runs[0].xr, y0 = runs[0].y, y1 = runs[0].y;
-  for (const Span& r : runs) {
-    x0 = std::min(x0, r.xl), x1 = std::max(x1, r.xr);
-    y0 = std::min(y0, r.y), y1 = std::max(y1, r.y);
-  }
-  a.PaintMarkers(Rect{x0, y0, x1 - x0 + 1, y1 - y0 + 1}, paint.tile);
+bool RepaintNeedsRuns(const PackedAccess&, const TilePaint&) { return false; }
+void Repaint(PackedAccess& a, const PaintedRuns& painted, const TilePaint& paint) {
+  if (!painted.box.IsEmpty()) a.PaintMarkers(painted.box, paint.tile);
 }
 
 template <class Access, class Paint>
@@ -426,11 +439,12 @@ void TwoPassFill(Access& a, int32_t x, int32_t y, const ValueSet& match, const V
     return;
   }
   const TilePaint marker{PenTile(kMarkerPen)};
-  std::vector<Span> runs;
-  SpanFiller<Access, TilePaint>(a, marker, dirty, markerFree ? &runs : nullptr)
+  PaintedRuns painted;
+  painted.keepRuns = RepaintNeedsRuns(a, paint);
+  SpanFiller<Access, TilePaint>(a, marker, dirty, markerFree ? &painted : nullptr)
       .Fill(x, y, match, absorb);
   if (markerFree) {
-    Repaint(a, runs, paint);
+    Repaint(a, painted, paint);
     return;
   }
   ValueSet marked;
