@@ -154,12 +154,38 @@ uint64_t LoadMapBytes(const uint8_t* map, size_t at, size_t size) {
   return w;
 }
 
-// A bit at the bottom of every zero nibble of `codes`: the literals among sixteen groups.
-uint64_t LiteralBits(uint64_t codes) {
-  uint64_t z = ~codes;
-  z &= z >> 1;
-  z &= z >> 2;
-  return z & 0x1111111111111111ull;
+// Which code bytes of a row hold a literal, a bit each; kept up to date as bytes change.
+class LiteralBytes {
+ public:
+  explicit LiteralBytes(int32_t codeBytes) : words_(size_t(codeBytes + 63) / 64, 0) {}
+  void Set(int32_t i, uint8_t codeByte) {
+    const bool literal = (codeByte & 0x0F) == 0 || (codeByte & 0xF0) == 0;
+    uint64_t& w = words_[size_t(i >> 6)];
+    w = (w & ~(uint64_t(1) << (i & 63))) | uint64_t(literal) << (i & 63);
+  }
+  const std::vector<uint64_t>& Words() const { return words_; }
+
+ private:
+  std::vector<uint64_t> words_;
+};
+
+// Bytes of literals a code byte takes: two for each zero nibble.
+inline uint32_t LiteralSize(uint8_t codeByte) {
+  return 2u * (uint32_t((codeByte & 0x0F) == 0) + uint32_t((codeByte & 0xF0) == 0));
+}
+
+// Stores the literals of code byte `codeByte` at `at` (its two groups) from `lit`. Writes
+// all four bytes when `whole`: a group that is not a literal gets two bytes that its copy
+// replaces later.
+inline void PlaceLiterals(uint8_t* at, uint8_t codeByte, const uint8_t* lit, bool whole) {
+  const bool low = (codeByte & 0x0F) == 0, high = (codeByte & 0xF0) == 0;
+  if (whole) {
+    // Literals in coding order: the first goes to the high group when the low one copies.
+    Store32(at, low ? Load32(lit) : Load32(lit) << 16);
+  } else {
+    if (low) StoreUnit(at, LoadUnit(lit));
+    if (high) StoreUnit(at + 2, LoadUnit(lit + 2 * low));
+  }
 }
 
 }  // namespace
@@ -173,6 +199,7 @@ bool DecodeCell(RasterSurface& cell, const uint8_t* map, const uint8_t* codes,
   const int32_t groups = (width + 3) / 4;
   const size_t mapSize = size_t(mapBytes) * size_t(height);
   std::vector<uint8_t> codeRow(size_t(codeBytes) + 8, 0x11);
+  LiteralBytes literalBytes(codeBytes);
   // A literal is stored at its own group before the row is decoded: it is then a copy from
   // offset 0 like every other code a copy from its own offset.
   CodeOffsets offsets(cell.Stride());
@@ -189,17 +216,23 @@ bool DecodeCell(RasterSurface& cell, const uint8_t* map, const uint8_t* codes,
       if (codeBytes - m * 8 < 64) bits &= (uint64_t(1) << (codeBytes - m * 8)) - 1;
       for (; bits; bits &= bits - 1) {
         if (nextCode == codesSize) return false;
-        codeRow[size_t(m * 8 + __builtin_ctzll(bits))] = codes[nextCode++];
+        const int32_t i = m * 8 + __builtin_ctzll(bits);
+        codeRow[size_t(i)] = codes[nextCode];
+        literalBytes.Set(i, codes[nextCode++]);
       }
     }
     uint8_t* row = cell.Row(y);
-    for (int32_t g = 0; g < groups; g += 16) {
-      uint64_t z = LiteralBits(Load64(codeRow.data() + g / 2));
-      if (groups - g < 16) z &= (uint64_t(1) << ((groups - g) * 4)) - 1;
-      for (; z; z &= z - 1) {
-        if (litEnd - lit < 2) return false;
-        std::memcpy(row + 2 * (g + __builtin_ctzll(z) / 4), lit, 2);
-        lit += 2;
+    const std::vector<uint64_t>& literalWords = literalBytes.Words();
+    for (size_t w = 0; w < literalWords.size(); ++w) {
+      for (uint64_t bits = literalWords[w]; bits; bits &= bits - 1) {
+        const int32_t i = int32_t(w * 64) + __builtin_ctzll(bits);
+        uint8_t codeByte = codeRow[size_t(i)];
+        if (2 * i + 1 >= groups) codeByte |= 0xF0;  // no high group: its nibble means nothing
+        const uint32_t size = LiteralSize(codeByte);
+        if (uint32_t(litEnd - lit) < size) return false;
+        // Four bytes are written and read only inside the row and the literals.
+        PlaceLiterals(row + 4 * i, codeByte, lit, i + 1 < codeBytes && litEnd - lit >= 4);
+        lit += size;
       }
     }
     int32_t g = 0;
