@@ -154,38 +154,26 @@ uint64_t LoadMapBytes(const uint8_t* map, size_t at, size_t size) {
   return w;
 }
 
-// Which code bytes of a row hold a literal, a bit each; kept up to date as bytes change.
-class LiteralBytes {
- public:
-  explicit LiteralBytes(int32_t codeBytes) : words_(size_t(codeBytes + 63) / 64, 0) {}
-  void Set(int32_t i, uint8_t codeByte) {
-    const bool literal = (codeByte & 0x0F) == 0 || (codeByte & 0xF0) == 0;
-    uint64_t& w = words_[size_t(i >> 6)];
-    w = (w & ~(uint64_t(1) << (i & 63))) | uint64_t(literal) << (i & 63);
-  }
-  const std::vector<uint64_t>& Words() const { return words_; }
-
- private:
-  std::vector<uint64_t> words_;
-};
+// Whether either group of a code byte is a literal.
+inline bool HoldsLiteral(uint8_t codeByte) { return (codeByte & 0x0F) == 0 || (codeByte & 0xF0) == 0; }
 
 // Bytes of literals a code byte takes: two for each zero nibble.
 inline uint32_t LiteralSize(uint8_t codeByte) {
   return 2u * (uint32_t((codeByte & 0x0F) == 0) + uint32_t((codeByte & 0xF0) == 0));
 }
 
-// Stores the literals of code byte `codeByte` at `at` (its two groups) from `lit`. Writes
-// all four bytes when `whole`: a group that is not a literal gets two bytes that its copy
-// replaces later.
-inline void PlaceLiterals(uint8_t* at, uint8_t codeByte, const uint8_t* lit, bool whole) {
+// Stores the literals of code byte `codeByte` at `at` (its two groups) from `lit`, four
+// bytes: a group that is not a literal gets two bytes its copy replaces later. Literals
+// come in coding order, so the first goes to the high group when the low one copies.
+inline void PlaceLiterals(uint8_t* at, uint8_t codeByte, const uint8_t* lit) {
+  Store32(at, Load32(lit) << (16 * uint32_t((codeByte & 0x0F) != 0)));
+}
+
+// The same near the ends of the row and of the literals, two bytes at a time.
+inline void PlaceLiteralsCarefully(uint8_t* at, uint8_t codeByte, const uint8_t* lit) {
   const bool low = (codeByte & 0x0F) == 0, high = (codeByte & 0xF0) == 0;
-  if (whole) {
-    // Literals in coding order: the first goes to the high group when the low one copies.
-    Store32(at, low ? Load32(lit) : Load32(lit) << 16);
-  } else {
-    if (low) StoreUnit(at, LoadUnit(lit));
-    if (high) StoreUnit(at + 2, LoadUnit(lit + 2 * low));
-  }
+  if (low) StoreUnit(at, LoadUnit(lit));
+  if (high) StoreUnit(at + 2, LoadUnit(lit + 2 * low));
 }
 
 }  // namespace
@@ -199,7 +187,8 @@ bool DecodeCell(RasterSurface& cell, const uint8_t* map, const uint8_t* codes,
   const int32_t groups = (width + 3) / 4;
   const size_t mapSize = size_t(mapBytes) * size_t(height);
   std::vector<uint8_t> codeRow(size_t(codeBytes) + 8, 0x11);
-  LiteralBytes literalBytes(codeBytes);
+  // Bit i of word i / 64: code byte i of the row holds a literal.
+  std::vector<uint64_t> literalWords(size_t(codeBytes + 63) / 64, 0);
   // A literal is stored at its own group before the row is decoded: it is then a copy from
   // offset 0 like every other code a copy from its own offset.
   CodeOffsets offsets(cell.Stride());
@@ -214,25 +203,33 @@ bool DecodeCell(RasterSurface& cell, const uint8_t* map, const uint8_t* codes,
       uint64_t bits = LoadMapBytes(map, mapRow + size_t(m), mapSize);
       // Bits past the row's code bytes (and so past its map bytes) mean nothing.
       if (codeBytes - m * 8 < 64) bits &= (uint64_t(1) << (codeBytes - m * 8)) - 1;
+      // These 64 code bytes are the ones of literal word m / 8.
+      uint64_t holding = 0;
+      const uint64_t changed = bits;
       for (; bits; bits &= bits - 1) {
         if (nextCode == codesSize) return false;
-        const int32_t i = m * 8 + __builtin_ctzll(bits);
-        codeRow[size_t(i)] = codes[nextCode];
-        literalBytes.Set(i, codes[nextCode++]);
+        const int k = __builtin_ctzll(bits);
+        const uint8_t codeByte = codes[nextCode++];
+        codeRow[size_t(m * 8 + k)] = codeByte;
+        holding |= uint64_t(HoldsLiteral(codeByte)) << k;
       }
+      literalWords[size_t(m / 8)] = (literalWords[size_t(m / 8)] & ~changed) | holding;
     }
     uint8_t* row = cell.Row(y);
-    const std::vector<uint64_t>& literalWords = literalBytes.Words();
     for (size_t w = 0; w < literalWords.size(); ++w) {
       for (uint64_t bits = literalWords[w]; bits; bits &= bits - 1) {
         const int32_t i = int32_t(w * 64) + __builtin_ctzll(bits);
-        uint8_t codeByte = codeRow[size_t(i)];
-        if (2 * i + 1 >= groups) codeByte |= 0xF0;  // no high group: its nibble means nothing
-        const uint32_t size = LiteralSize(codeByte);
-        if (uint32_t(litEnd - lit) < size) return false;
-        // Four bytes are written and read only inside the row and the literals.
-        PlaceLiterals(row + 4 * i, codeByte, lit, i + 1 < codeBytes && litEnd - lit >= 4);
-        lit += size;
+        const uint8_t codeByte = codeRow[size_t(i)];
+        if (i + 1 < codeBytes && litEnd - lit >= 4) {
+          PlaceLiterals(row + 4 * i, codeByte, lit);
+          lit += LiteralSize(codeByte);
+        } else {
+          // The last code byte may have no high group: its nibble means nothing.
+          const uint8_t used = 2 * i + 1 < groups ? codeByte : codeByte | 0xF0;
+          if (uint32_t(litEnd - lit) < LiteralSize(used)) return false;
+          PlaceLiteralsCarefully(row + 4 * i, used, lit);
+          lit += LiteralSize(used);
+        }
       }
     }
     int32_t g = 0;
