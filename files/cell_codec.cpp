@@ -29,6 +29,26 @@ struct CodeOffsets {
   }
 };
 
+// The offset of code 1, which no other code has: the group copies the group before it.
+constexpr ptrdiff_t kRepeatOffset = -2;
+
+// For each code byte, the byte offsets from its two groups to their sources (a literal is
+// its own source).
+struct PairOffsets {
+  ptrdiff_t low, high;
+};
+struct PairTable {
+  PairOffsets of[256];
+  explicit PairTable(const CodeOffsets& offsets) {
+    for (int b = 0; b < 256; ++b) of[b] = {offsets.bytes[b & 15], offsets.bytes[b >> 4]};
+  }
+};
+
+// `a` when `condition`, else `b`; as a conditional move, as the condition follows no pattern.
+inline uintptr_t Choose(bool condition, uintptr_t a, uintptr_t b) {
+  return __builtin_expect_with_probability(condition, 1, 0.5) ? a : b;
+}
+
 }  // namespace
 
 void CellEncoder::Encode(const RasterSurface& cell, std::vector<uint8_t>& out) {
@@ -176,6 +196,62 @@ inline void PlaceLiteralsCarefully(uint8_t* at, uint8_t codeByte, const uint8_t*
   if (high) StoreUnit(at + 2, LoadUnit(lit + 2 * low));
 }
 
+// Copies every group of a decoded row from the unit its code points at (its literals
+// already in place), without a branch: which codes come next follows no pattern a
+// predictor could learn, and a wrong guess costs more than copying the groups of a run one
+// by one. Code 1 takes the source of the group before it instead of that group, so no
+// unit waits for the one just stored. (Addresses as integers: on pointers the compiler
+// made the choice a jump.) Every code must copy from inside the cell.
+void CopyGroups(uint8_t* row, const uint8_t* codeRow, int32_t groups, const PairTable& pairs) {
+  uintptr_t dst = reinterpret_cast<uintptr_t>(row);
+  uintptr_t source = dst - 2;  // never read: the first group cannot repeat the one before
+  auto step = [&](ptrdiff_t offset) {
+    source = Choose(offset == kRepeatOffset, source, dst + uintptr_t(offset));
+    StoreUnit(reinterpret_cast<uint8_t*>(dst), LoadUnit(reinterpret_cast<const uint8_t*>(source)));
+    dst += 2;
+  };
+  auto stepEight = [&](const uint8_t* codes) {
+    const uint64_t word = Load64(codes);
+    for (int k = 0; k < 8; ++k) {
+      const PairOffsets& pair = pairs.of[uint8_t(word >> (8 * k))];
+      step(pair.low);
+      step(pair.high);
+    }
+  };
+  const int32_t pairCount = groups / 2;
+  int32_t i = 0;
+  if (pairCount >= 8) {
+    for (;;) {
+      stepEight(codeRow + i);
+      if (i + 8 == pairCount) break;
+      if (i + 16 > pairCount) {
+        // The last eight code bytes, some again: a group copied twice gets the same unit.
+        i = pairCount - 8;
+        dst = reinterpret_cast<uintptr_t>(row + 4 * i);
+        source = dst - 2;
+      } else {
+        i += 8;
+      }
+    }
+    i = pairCount;
+  }
+  for (; i < pairCount; ++i) {
+    step(pairs.of[codeRow[i]].low);
+    step(pairs.of[codeRow[i]].high);
+  }
+  if (groups & 1) step(pairs.of[codeRow[i]].low);  // alone in its code byte
+}
+
+// Whether a code of byte i of row y may reach outside the cell: only 16 pixels or rows
+// from the left and top edges.
+inline bool NearEdge(int32_t i, int32_t y) { return y < 16 || i < 2; }
+
+// Whether both groups of code byte i copy from inside the cell in row y. A byte that does
+// so in one row does so in the rows below it.
+bool CopiesInside(uint8_t codeByte, int32_t i, int32_t y, int32_t groups) {
+  return RefInside(codeByte & 15, 8 * i, y) && (2 * i + 1 >= groups || RefInside(codeByte >> 4, 8 * i + 4, y));
+}
+
 }  // namespace
 
 bool DecodeCell(RasterSurface& cell, const uint8_t* map, const uint8_t* codes,
@@ -193,6 +269,7 @@ bool DecodeCell(RasterSurface& cell, const uint8_t* map, const uint8_t* codes,
   // offset 0 like every other code a copy from its own offset.
   CodeOffsets offsets(cell.Stride());
   offsets.bytes[0] = 0;
+  const PairTable pairs(offsets);
   uint32_t nextCode = 0;
   const uint8_t* lit = literals;
   const uint8_t* const litEnd = literals + literalsSize;
@@ -210,11 +287,16 @@ bool DecodeCell(RasterSurface& cell, const uint8_t* map, const uint8_t* codes,
         if (nextCode == codesSize) return false;
         const int k = __builtin_ctzll(bits);
         const uint8_t codeByte = codes[nextCode++];
+        if (NearEdge(m * 8 + k, y) && !CopiesInside(codeByte, m * 8 + k, y, groups)) return false;
         codeRow[size_t(m * 8 + k)] = codeByte;
         holding |= uint64_t(HoldsLiteral(codeByte)) << k;
       }
       literalWords[size_t(m / 8)] = (literalWords[size_t(m / 8)] & ~changed) | holding;
     }
+    // The row above the first is not checked: its code 1 at the left edge must change.
+    if (y == 0)
+      for (int32_t i = 0; i < codeBytes; ++i)
+        if (!CopiesInside(codeRow[size_t(i)], i, 0, groups)) return false;
     uint8_t* row = cell.Row(y);
     for (size_t w = 0; w < literalWords.size(); ++w) {
       for (uint64_t bits = literalWords[w]; bits; bits &= bits - 1) {
@@ -232,36 +314,7 @@ bool DecodeCell(RasterSurface& cell, const uint8_t* map, const uint8_t* codes,
         }
       }
     }
-    int32_t g = 0;
-    // Near the top and left edges a copy can refer outside the cell: check each group.
-    const int32_t checkedGroups = y < 16 ? groups : std::min(groups, 4);
-    for (; g < checkedGroups; ++g) {
-      const int code = Nibble(codeRow.data(), g);
-      if (code != 0 && !RefInside(code, g * 4, y)) return false;
-      uint8_t* dst = row + g * 2;
-      StoreUnit(dst, LoadUnit(dst + offsets.bytes[code]));
-    }
-    // Every group copies the unit its code points at, without a branch: which codes come
-    // next follows no pattern a predictor could learn, and a wrong guess costs more than
-    // copying the groups of a run one by one. Code 1 takes the source of the group before
-    // it instead of that group, so no unit waits for the one just stored.
-    uint8_t* dst = row + g * 2;
-    uintptr_t source = reinterpret_cast<uintptr_t>(dst - 2);
-    // (Addresses as integers: on pointers the compiler made the choice a jump.)
-    auto step = [&](uint64_t code) {
-      const uintptr_t from = reinterpret_cast<uintptr_t>(dst) + uintptr_t(offsets.bytes[code]);
-      source = __builtin_expect_with_probability(code == 1, 1, 0.5) ? source : from;
-      StoreUnit(dst, LoadUnit(reinterpret_cast<const uint8_t*>(source)));
-      dst += 2;
-    };
-    for (; g < groups; g += 16) {
-      const uint64_t word = Load64(codeRow.data() + g / 2);  // g is even here
-      if (groups - g < 16) {
-        for (int32_t k = 0; k < groups - g; ++k) step((word >> (4 * k)) & 15);
-      } else {
-        for (int k = 0; k < 16; ++k) step((word >> (4 * k)) & 15);
-      }
-    }
+    CopyGroups(row, codeRow.data(), groups, pairs);
   }
   return lit == litEnd;
 }
