@@ -32,15 +32,17 @@ struct CodeOffsets {
 // The offset of code 1, which no other code has: the group copies the group before it.
 constexpr ptrdiff_t kRepeatOffset = -2;
 
-// For each code byte, the byte offsets from its two groups to their sources (a literal is
-// its own source).
-struct PairOffsets {
-  ptrdiff_t low, high;
-};
+// For each code byte, the byte offsets from its low and its high group to their sources (a
+// literal is its own source). A high group of code 1 takes the low group's source, unless
+// both repeat the group before the byte: marked by an offset no copy has (all are even).
 struct PairTable {
-  PairOffsets of[256];
+  static constexpr ptrdiff_t kBothRepeat = 1;
+  ptrdiff_t low[256], high[256];
   explicit PairTable(const CodeOffsets& offsets) {
-    for (int b = 0; b < 256; ++b) of[b] = {offsets.bytes[b & 15], offsets.bytes[b >> 4]};
+    for (int b = 0; b < 256; ++b) {
+      low[b] = offsets.bytes[b & 15];
+      high[b] = b == 0x11 ? kBothRepeat : (b >> 4) == 1 ? low[b] - 2 : offsets.bytes[b >> 4];
+    }
   }
 };
 
@@ -201,22 +203,24 @@ inline void PlaceLiteralsCarefully(uint8_t* at, uint8_t codeByte, const uint8_t*
 // predictor could learn, and a wrong guess costs more than copying the groups of a run one
 // by one. Code 1 takes the source of the group before it instead of that group, so no
 // unit waits for the one just stored. (Addresses as integers: on pointers the compiler
-// made the choice a jump.) Every code must copy from inside the cell.
+// made the choices jumps.) Every code must copy from inside the cell.
 void CopyGroups(uint8_t* row, const uint8_t* codeRow, int32_t groups, const PairTable& pairs) {
   uintptr_t dst = reinterpret_cast<uintptr_t>(row);
   uintptr_t source = dst - 2;  // never read: the first group cannot repeat the one before
-  auto step = [&](ptrdiff_t offset) {
-    source = Choose(offset == kRepeatOffset, source, dst + uintptr_t(offset));
-    StoreUnit(reinterpret_cast<uint8_t*>(dst), LoadUnit(reinterpret_cast<const uint8_t*>(source)));
-    dst += 2;
+  auto copy = [](uintptr_t to, uintptr_t from) {
+    StoreUnit(reinterpret_cast<uint8_t*>(to), LoadUnit(reinterpret_cast<const uint8_t*>(from)));
+  };
+  // Both groups' sources hang on the source before them only: one choice a byte in the chain.
+  auto stepPair = [&](uint8_t codeByte) {
+    const ptrdiff_t low = pairs.low[codeByte], high = pairs.high[codeByte];
+    const uintptr_t lowSource = Choose(low == kRepeatOffset, source, dst + uintptr_t(low));
+    source = Choose(high == PairTable::kBothRepeat, source, dst + 2 + uintptr_t(high));
+    copy(dst, lowSource);
+    copy(dst + 2, source);
+    dst += 4;
   };
   auto stepEight = [&](const uint8_t* codes) {
-    const uint64_t word = Load64(codes);
-    for (int k = 0; k < 8; ++k) {
-      const PairOffsets& pair = pairs.of[uint8_t(word >> (8 * k))];
-      step(pair.low);
-      step(pair.high);
-    }
+    for (int k = 0; k < 8; ++k) stepPair(codes[k]);
   };
   const int32_t pairCount = groups / 2;
   int32_t i = 0;
@@ -235,11 +239,11 @@ void CopyGroups(uint8_t* row, const uint8_t* codeRow, int32_t groups, const Pair
     }
     i = pairCount;
   }
-  for (; i < pairCount; ++i) {
-    step(pairs.of[codeRow[i]].low);
-    step(pairs.of[codeRow[i]].high);
+  for (; i < pairCount; ++i) stepPair(codeRow[i]);
+  if (groups & 1) {  // the last group, alone in its code byte
+    const ptrdiff_t low = pairs.low[codeRow[i]];
+    copy(dst, Choose(low == kRepeatOffset, source, dst + uintptr_t(low)));
   }
-  if (groups & 1) step(pairs.of[codeRow[i]].low);  // alone in its code byte
 }
 
 // Whether a code of byte i of row y may reach outside the cell: only 16 pixels or rows
