@@ -141,6 +141,14 @@ int64_t DecodeRowStaged(uint8_t* row, const uint8_t* codes, int32_t blocks, cons
     Store32(dst, (word & kOther) | page(Load32(reinterpret_cast<const uint8_t*>(source)), shift[c]));
     dst += 4;
   };
+  // The same for blocks none of which copies the previous frame: no shift to look up.
+  auto stepCurrent = [&](uint64_t c) {
+    const uintptr_t from = At(dst, offset[c]);
+    source = __builtin_expect_with_probability(c == 1, 1, 0.5) ? source : from;
+    const uint32_t word = Load32(dst);
+    Store32(dst, (word & kOther) | (Load32(reinterpret_cast<const uint8_t*>(source)) & kCurrent));
+    dst += 4;
+  };
   for (; n < blocks && (n & 15); ++n) step(uint64_t(code(n)));
   // Blocks of one code (not 2 or 3, which copy from blocks of the run): eight bytes at a time.
   auto run = [&](int c, int count) {
@@ -186,6 +194,8 @@ int64_t DecodeRowStaged(uint8_t* row, const uint8_t* codes, int32_t blocks, cons
         const int c = int(h & 15);
         if (uniform(h, 8, c)) {
           run(c, 8);
+        } else if (ZeroNibbles(~h) == 0) {
+          for (int k = 0; k < 8; ++k) stepCurrent((h >> (4 * k)) & 15);
         } else {
           for (int k = 0; k < 8; ++k) step((h >> (4 * k)) & 15);
         }

@@ -29,6 +29,28 @@ struct CodeOffsets {
   }
 };
 
+// The offset of code 1, which no other code has: the group copies the group before it.
+constexpr ptrdiff_t kRepeatOffset = -2;
+
+// For each code byte, the byte offsets from its low and its high group to their sources (a
+// literal is its own source). A high group of code 1 takes the low group's source, unless
+// both repeat the group before the byte: marked by an offset no copy has (all are even).
+struct PairTable {
+  static constexpr ptrdiff_t kBothRepeat = 1;
+  ptrdiff_t low[256], high[256];
+  explicit PairTable(const CodeOffsets& offsets) {
+    for (int b = 0; b < 256; ++b) {
+      low[b] = offsets.bytes[b & 15];
+      high[b] = b == 0x11 ? kBothRepeat : (b >> 4) == 1 ? low[b] - 2 : offsets.bytes[b >> 4];
+    }
+  }
+};
+
+// `a` when `condition`, else `b`; as a conditional move, as the condition follows no pattern.
+inline uintptr_t Choose(bool condition, uintptr_t a, uintptr_t b) {
+  return __builtin_expect_with_probability(condition, 1, 0.5) ? a : b;
+}
+
 }  // namespace
 
 void CellEncoder::Encode(const RasterSurface& cell, std::vector<uint8_t>& out) {
@@ -154,12 +176,84 @@ uint64_t LoadMapBytes(const uint8_t* map, size_t at, size_t size) {
   return w;
 }
 
-// A bit at the bottom of every zero nibble of `codes`: the literals among sixteen groups.
-uint64_t LiteralBits(uint64_t codes) {
-  uint64_t z = ~codes;
-  z &= z >> 1;
-  z &= z >> 2;
-  return z & 0x1111111111111111ull;
+// Whether either group of a code byte is a literal.
+inline bool HoldsLiteral(uint8_t codeByte) { return (codeByte & 0x0F) == 0 || (codeByte & 0xF0) == 0; }
+
+// Bytes of literals a code byte takes: two for each zero nibble.
+inline uint32_t LiteralSize(uint8_t codeByte) {
+  return 2u * (uint32_t((codeByte & 0x0F) == 0) + uint32_t((codeByte & 0xF0) == 0));
+}
+
+// Stores the literals of code byte `codeByte` at `at` (its two groups) from `lit`, four
+// bytes: a group that is not a literal gets two bytes its copy replaces later. Literals
+// come in coding order, so the first goes to the high group when the low one copies.
+inline void PlaceLiterals(uint8_t* at, uint8_t codeByte, const uint8_t* lit) {
+  Store32(at, Load32(lit) << (16 * uint32_t((codeByte & 0x0F) != 0)));
+}
+
+// The same near the ends of the row and of the literals, two bytes at a time.
+inline void PlaceLiteralsCarefully(uint8_t* at, uint8_t codeByte, const uint8_t* lit) {
+  const bool low = (codeByte & 0x0F) == 0, high = (codeByte & 0xF0) == 0;
+  if (low) StoreUnit(at, LoadUnit(lit));
+  if (high) StoreUnit(at + 2, LoadUnit(lit + 2 * low));
+}
+
+// Copies every group of a decoded row from the unit its code points at (its literals
+// already in place), without a branch: which codes come next follows no pattern a
+// predictor could learn, and a wrong guess costs more than copying the groups of a run one
+// by one. Code 1 takes the source of the group before it instead of that group, so no
+// unit waits for the one just stored. (Addresses as integers: on pointers the compiler
+// made the choices jumps.) Every code must copy from inside the cell.
+void CopyGroups(uint8_t* row, const uint8_t* codeRow, int32_t groups, const PairTable& pairs) {
+  uintptr_t dst = reinterpret_cast<uintptr_t>(row);
+  uintptr_t source = dst - 2;  // never read: the first group cannot repeat the one before
+  auto copy = [](uintptr_t to, uintptr_t from) {
+    StoreUnit(reinterpret_cast<uint8_t*>(to), LoadUnit(reinterpret_cast<const uint8_t*>(from)));
+  };
+  // Both groups' sources hang on the source before them only: one choice a byte in the chain.
+  auto stepPair = [&](uint8_t codeByte) {
+    const ptrdiff_t low = pairs.low[codeByte], high = pairs.high[codeByte];
+    const uintptr_t lowSource = Choose(low == kRepeatOffset, source, dst + uintptr_t(low));
+    source = Choose(high == PairTable::kBothRepeat, source, dst + 2 + uintptr_t(high));
+    copy(dst, lowSource);
+    copy(dst + 2, source);
+    dst += 4;
+  };
+  auto stepEight = [&](const uint8_t* codes) {
+    for (int k = 0; k < 8; ++k) stepPair(codes[k]);
+  };
+  const int32_t pairCount = groups / 2;
+  int32_t i = 0;
+  if (pairCount >= 8) {
+    for (;;) {
+      stepEight(codeRow + i);
+      if (i + 8 == pairCount) break;
+      if (i + 16 > pairCount) {
+        // The last eight code bytes, some again: a group copied twice gets the same unit.
+        i = pairCount - 8;
+        dst = reinterpret_cast<uintptr_t>(row + 4 * i);
+        source = dst - 2;
+      } else {
+        i += 8;
+      }
+    }
+    i = pairCount;
+  }
+  for (; i < pairCount; ++i) stepPair(codeRow[i]);
+  if (groups & 1) {  // the last group, alone in its code byte
+    const ptrdiff_t low = pairs.low[codeRow[i]];
+    copy(dst, Choose(low == kRepeatOffset, source, dst + uintptr_t(low)));
+  }
+}
+
+// Whether a code of byte i of row y may reach outside the cell: only 16 pixels or rows
+// from the left and top edges.
+inline bool NearEdge(int32_t i, int32_t y) { return y < 16 || i < 2; }
+
+// Whether both groups of code byte i copy from inside the cell in row y. A byte that does
+// so in one row does so in the rows below it.
+bool CopiesInside(uint8_t codeByte, int32_t i, int32_t y, int32_t groups) {
+  return RefInside(codeByte & 15, 8 * i, y) && (2 * i + 1 >= groups || RefInside(codeByte >> 4, 8 * i + 4, y));
 }
 
 }  // namespace
@@ -173,10 +267,13 @@ bool DecodeCell(RasterSurface& cell, const uint8_t* map, const uint8_t* codes,
   const int32_t groups = (width + 3) / 4;
   const size_t mapSize = size_t(mapBytes) * size_t(height);
   std::vector<uint8_t> codeRow(size_t(codeBytes) + 8, 0x11);
+  // Bit i of word i / 64: code byte i of the row holds a literal.
+  std::vector<uint64_t> literalWords(size_t(codeBytes + 63) / 64, 0);
   // A literal is stored at its own group before the row is decoded: it is then a copy from
   // offset 0 like every other code a copy from its own offset.
   CodeOffsets offsets(cell.Stride());
   offsets.bytes[0] = 0;
+  const PairTable pairs(offsets);
   uint32_t nextCode = 0;
   const uint8_t* lit = literals;
   const uint8_t* const litEnd = literals + literalsSize;
@@ -187,51 +284,41 @@ bool DecodeCell(RasterSurface& cell, const uint8_t* map, const uint8_t* codes,
       uint64_t bits = LoadMapBytes(map, mapRow + size_t(m), mapSize);
       // Bits past the row's code bytes (and so past its map bytes) mean nothing.
       if (codeBytes - m * 8 < 64) bits &= (uint64_t(1) << (codeBytes - m * 8)) - 1;
+      // These 64 code bytes are the ones of literal word m / 8.
+      uint64_t holding = 0;
+      const uint64_t changed = bits;
       for (; bits; bits &= bits - 1) {
         if (nextCode == codesSize) return false;
-        codeRow[size_t(m * 8 + __builtin_ctzll(bits))] = codes[nextCode++];
+        const int k = __builtin_ctzll(bits);
+        const uint8_t codeByte = codes[nextCode++];
+        if (NearEdge(m * 8 + k, y) && !CopiesInside(codeByte, m * 8 + k, y, groups)) return false;
+        codeRow[size_t(m * 8 + k)] = codeByte;
+        holding |= uint64_t(HoldsLiteral(codeByte)) << k;
       }
+      literalWords[size_t(m / 8)] = (literalWords[size_t(m / 8)] & ~changed) | holding;
     }
+    // The row above the first is not checked: its code 1 at the left edge must change.
+    if (y == 0)
+      for (int32_t i = 0; i < codeBytes; ++i)
+        if (!CopiesInside(codeRow[size_t(i)], i, 0, groups)) return false;
     uint8_t* row = cell.Row(y);
-    for (int32_t g = 0; g < groups; g += 16) {
-      uint64_t z = LiteralBits(Load64(codeRow.data() + g / 2));
-      if (groups - g < 16) z &= (uint64_t(1) << ((groups - g) * 4)) - 1;
-      for (; z; z &= z - 1) {
-        if (litEnd - lit < 2) return false;
-        std::memcpy(row + 2 * (g + __builtin_ctzll(z) / 4), lit, 2);
-        lit += 2;
+    for (size_t w = 0; w < literalWords.size(); ++w) {
+      for (uint64_t bits = literalWords[w]; bits; bits &= bits - 1) {
+        const int32_t i = int32_t(w * 64) + __builtin_ctzll(bits);
+        const uint8_t codeByte = codeRow[size_t(i)];
+        if (i + 1 < codeBytes && litEnd - lit >= 4) {
+          PlaceLiterals(row + 4 * i, codeByte, lit);
+          lit += LiteralSize(codeByte);
+        } else {
+          // The last code byte may have no high group: its nibble means nothing.
+          const uint8_t used = 2 * i + 1 < groups ? codeByte : codeByte | 0xF0;
+          if (uint32_t(litEnd - lit) < LiteralSize(used)) return false;
+          PlaceLiteralsCarefully(row + 4 * i, used, lit);
+          lit += LiteralSize(used);
+        }
       }
     }
-    int32_t g = 0;
-    // Near the top and left edges a copy can refer outside the cell: check each group.
-    const int32_t checkedGroups = y < 16 ? groups : std::min(groups, 4);
-    for (; g < checkedGroups; ++g) {
-      const int code = Nibble(codeRow.data(), g);
-      if (code != 0 && !RefInside(code, g * 4, y)) return false;
-      uint8_t* dst = row + g * 2;
-      StoreUnit(dst, LoadUnit(dst + offsets.bytes[code]));
-    }
-    // Every group copies the unit its code points at, without a branch: which codes come
-    // next follows no pattern a predictor could learn, and a wrong guess costs more than
-    // copying the groups of a run one by one. Code 1 takes the source of the group before
-    // it instead of that group, so no unit waits for the one just stored.
-    uint8_t* dst = row + g * 2;
-    uintptr_t source = reinterpret_cast<uintptr_t>(dst - 2);
-    // (Addresses as integers: on pointers the compiler made the choice a jump.)
-    auto step = [&](uint64_t code) {
-      const uintptr_t from = reinterpret_cast<uintptr_t>(dst) + uintptr_t(offsets.bytes[code]);
-      source = __builtin_expect_with_probability(code == 1, 1, 0.5) ? source : from;
-      StoreUnit(dst, LoadUnit(reinterpret_cast<const uint8_t*>(source)));
-      dst += 2;
-    };
-    for (; g < groups; g += 16) {
-      const uint64_t word = Load64(codeRow.data() + g / 2);  // g is even here
-      if (groups - g < 16) {
-        for (int32_t k = 0; k < groups - g; ++k) step((word >> (4 * k)) & 15);
-      } else {
-        for (int k = 0; k < 16; ++k) step((word >> (4 * k)) & 15);
-      }
-    }
+    CopyGroups(row, codeRow.data(), groups, pairs);
   }
   return lit == litEnd;
 }

@@ -198,6 +198,23 @@ TEST(CellCodec, DamagedRecordsFail) {
     const uint8_t lit[2] = {0, 0};
     EXPECT_FALSE(DecodeCell(out, map, codes, 1, lit, 2));
   }
+  // A code that changes lower down can still reach above the first row (code 9: four rows
+  // up, from row 3), or left of the first group (code 3 in group 3 of row 16).
+  {
+    const uint8_t map[4] = {3, 0, 0, 2};
+    const uint8_t lit[40] = {};  // one literal a row
+    const uint8_t fine[3] = {0x10, 0x11, 0x66}, above[3] = {0x10, 0x11, 0x99};
+    EXPECT_TRUE(DecodeCell(out, map, fine, 3, lit, 8));
+    EXPECT_FALSE(DecodeCell(out, map, above, 3, lit, 8));
+    CellSurface tall;
+    tall.Create(16, 20, 0);
+    uint8_t tallMap[20] = {3};
+    tallMap[16] = 2;
+    const uint8_t left[3] = {0x10, 0x11, 0x31};
+    EXPECT_FALSE(DecodeCell(tall, tallMap, left, 3, lit, 40));
+    tallMap[16] = 0;
+    EXPECT_TRUE(DecodeCell(tall, tallMap, left, 2, lit, 40));
+  }
   // Codes that run out, and literals that run out or are left over.
   {
     const uint8_t map[4] = {3, 1, 1, 1};
