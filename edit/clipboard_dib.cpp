@@ -5,6 +5,7 @@
 #include <new>
 
 #include "edit/clipboard_image.h"
+#include "io/little_endian.h"
 
 namespace {
 
@@ -23,8 +24,6 @@ constexpr int64_t kLargestSide = 65535;
 // into.
 constexpr uint16_t kUndrawn = 256;
 
-uint32_t U16(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8; }
-uint32_t U32(const uint8_t* p) { return U16(p) | U16(p + 2) << 16; }
 
 bool DepthFits(uint32_t depth, uint32_t compression) {
   switch (compression) {
@@ -69,25 +68,25 @@ bool DibPicture::Open(const uint8_t* dib, size_t size, int64_t largestArea) {
 
 bool DibPicture::Parse(const uint8_t* p, size_t size) {
   if (size < 4) return false;
-  const uint32_t header = U32(p);
+  const uint32_t header = LoadU32Le(p);
   uint64_t colorCount = 0;
   size_t colorBytes = 4, at = header;
   if (header == kCoreHeader) {
     if (size < kCoreHeader) return false;
-    width_ = int32_t(U16(p + 4));
-    height_ = int32_t(U16(p + 6));
-    depth_ = U16(p + 10);
+    width_ = int32_t(LoadU16Le(p + 4));
+    height_ = int32_t(LoadU16Le(p + 6));
+    depth_ = LoadU16Le(p + 10);
     if (depth_ != 1 && depth_ != 4 && depth_ != 8 && depth_ != 24) return false;
     colorBytes = 3;
     colorCount = depth_ <= 8 ? uint64_t(1) << depth_ : 0;
   } else {
     if (header != kInfoHeader && header != 52 && header != 56 && header != 108 && header != 124) return false;
     if (size < header) return false;
-    width_ = int32_t(U32(p + 4));
-    const int32_t height = int32_t(U32(p + 8));
-    depth_ = U16(p + 14);
-    compression_ = U32(p + 16);
-    const uint32_t used = U32(p + 32);
+    width_ = int32_t(LoadU32Le(p + 4));
+    const int32_t height = int32_t(LoadU32Le(p + 8));
+    depth_ = LoadU16Le(p + 14);
+    compression_ = LoadU32Le(p + 16);
+    const uint32_t used = LoadU32Le(p + 32);
     if (height == INT32_MIN || !DepthFits(depth_, compression_)) return false;
     topDown_ = height < 0;
     height_ = height < 0 ? -height : height;
@@ -99,7 +98,7 @@ bool DibPicture::Parse(const uint8_t* p, size_t size) {
         at += compression_ == kAlphaBitfields ? 16 : 12;
         if (size < at) return false;
       }
-      red_.Set(U32(masks)), green_.Set(U32(masks + 4)), blue_.Set(U32(masks + 8));
+      red_.Set(LoadU32Le(masks)), green_.Set(LoadU32Le(masks + 4)), blue_.Set(LoadU32Le(masks + 8));
     } else if (depth_ == 16) {
       red_.Set(0x7C00), green_.Set(0x03E0), blue_.Set(0x001F);
     } else if (depth_ == 32) {
@@ -180,7 +179,7 @@ uint32_t DibPicture::Pixel(int32_t x, int32_t y) const {
     case 24: return uint32_t(r[3 * i + 2]) << 16 | uint32_t(r[3 * i + 1]) << 8 | r[3 * i];
     default: break;
   }
-  const uint32_t v = depth_ == 16 ? U16(r + 2 * i) : U32(r + 4 * i);
+  const uint32_t v = depth_ == 16 ? LoadU16Le(r + 2 * i) : LoadU32Le(r + 4 * i);
   return red_.Of(v) << 16 | green_.Of(v) << 8 | blue_.Of(v);
 }
 

@@ -2,20 +2,19 @@
 
 #include <cstdio>
 
+#include "io/little_endian.h"
+
 namespace {
 
 constexpr size_t kHeaderBytes = 54;
 constexpr size_t kNeededBytes = kHeaderBytes + 4 * kFramePaletteSize;
-
-uint32_t U16At(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8; }
-uint32_t U32At(const uint8_t* p) { return U16At(p) | U16At(p + 2) << 16; }
 
 }  // namespace
 
 bool ParsePaletteFile(const uint8_t* data, size_t size, uint32_t colors[kFramePaletteSize]) {
   if (!data || size < kNeededBytes) return false;
   if (data[0] != 'B' || data[1] != 'M') return false;
-  if (U16At(data + 28) != 8 || U32At(data + 30) != 0 || U32At(data + 46) < kFramePaletteSize)
+  if (LoadU16Le(data + 28) != 8 || LoadU32Le(data + 30) != 0 || LoadU32Le(data + 46) < kFramePaletteSize)
     return false;
   for (int i = 0; i < kFramePaletteSize; ++i) {
     const uint8_t* e = data + kHeaderBytes + 4 * size_t(i);

@@ -21,6 +21,7 @@
 #include <cstring>
 
 #include "io/byte_stream.h"
+#include "io/little_endian.h"
 #include "share/picture_writers.h"
 
 namespace {
@@ -40,7 +41,6 @@ void Put32(std::vector<uint8_t>& b, uint32_t v) { Put16(b, v), Put16(b, v >> 16)
 void PutTag(std::vector<uint8_t>& b, const char* tag) {
   for (int i = 0; i < 4; ++i) b.push_back(uint8_t(tag[i]));
 }
-uint32_t Get32(const uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24; }
 
 class WebpWriter final : public PictureWriter {
  public:
@@ -100,7 +100,7 @@ bool WebpWriter::CodeRect(const Canvas& picture, const Rect& r) {
   frame.custom_ptr = &memory;
   const bool coded = WebPEncode(&config_, &frame) != 0;
   // An opaque lossless picture comes as "RIFF" size "WEBP" and one "VP8L" chunk.
-  const size_t chunk = memory.size >= 20 ? 8 + ((size_t(Get32(memory.mem + 16)) + 1) & ~size_t(1)) : 0;
+  const size_t chunk = memory.size >= 20 ? 8 + ((size_t(LoadU32Le(memory.mem + 16)) + 1) & ~size_t(1)) : 0;
   const bool simple = coded && chunk > 0 && std::memcmp(memory.mem + 12, "VP8L", 4) == 0 && 12 + chunk <= memory.size;
   if (simple) chunk_.assign(memory.mem + 12, memory.mem + 12 + chunk);
   const WebPEncodingError error = frame.error_code;
