@@ -46,6 +46,16 @@ struct Player {
   return ::testing::AssertionSuccess();
 }
 
+// The frames decoded in turn show the pictures, each frame's other page the one before.
+::testing::AssertionResult ShowsInTurn(Player& player, const std::vector<Picture>& frames) {
+  for (size_t i = 0; i < frames.size(); ++i) {
+    player.decoder.NextFrame();
+    ::testing::AssertionResult shown = Shows(player.buffer, frames[i], i > 0 ? &frames[i - 1] : nullptr);
+    if (!shown) return shown << " in frame " << i;
+  }
+  return ::testing::AssertionSuccess();
+}
+
 // A drawn-looking picture: flat areas, outlines and some grain.
 Picture Drawing(int32_t w, int32_t h, int levels, std::mt19937& rng) {
   Picture p(w, h, uint8_t(levels - 1));
@@ -87,11 +97,7 @@ TEST(Decoder, DecodesWhatWasCodedWithEveryCodeAtBothLevelCounts) {
         });
         Player player(tl);
         ASSERT_TRUE(player.opened);
-        for (size_t i = 0; i < frames.size(); ++i) {
-          player.decoder.NextFrame();
-          ASSERT_TRUE(Shows(player.buffer, frames[i], i > 0 ? &frames[i - 1] : nullptr))
-              << "levels " << levels << " width " << w << " frame " << i;
-        }
+        ASSERT_TRUE(ShowsInTurn(player, frames)) << "levels " << levels << " width " << w;
         EXPECT_TRUE(player.decoder.AtEnd());
       }
     }
@@ -131,11 +137,7 @@ TEST(Decoder, WideFramesWithLongRunsOfOneCodeDecodeAsCoded) {
         });
         Player player(tl);
         ASSERT_TRUE(player.opened);
-        for (size_t i = 0; i < frames.size(); ++i) {
-          player.decoder.NextFrame();
-          ASSERT_TRUE(Shows(player.buffer, frames[i], i > 0 ? &frames[i - 1] : nullptr))
-              << "levels " << levels << " width " << w << " frame " << i;
-        }
+        ASSERT_TRUE(ShowsInTurn(player, frames)) << "levels " << levels << " width " << w;
       }
     }
   }
