@@ -3,21 +3,20 @@
 #include "model/unaligned.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
+#include <utility>
+#if defined(__SSE2__) && !defined(ORVINA_PORTABLE_CODEC)
+#include <emmintrin.h>
+#endif
 
 #include "model/raster_surface.h"
 
 namespace {
 
-inline int Nibble(const uint8_t* row, int32_t g) {
-  const uint8_t b = row[g >> 1];
-  return (g & 1) ? (b >> 4) : (b & 0x0F);
-}
-
 inline bool RefInside(int code, int32_t x, int32_t y) {
   return x + kCellCodes[code].dx >= 0 && y + kCellCodes[code].dy >= 0;
 }
-
 
 // Byte offset from a group to the group its code copies, for a row stride (code 0: set per
 // row by the decoder).
@@ -51,6 +50,94 @@ inline uintptr_t Choose(bool condition, uintptr_t a, uintptr_t b) {
   return __builtin_expect_with_probability(condition, 1, 0.5) ? a : b;
 }
 
+// The source offsets of a row's codes, with code 0 (a literal, never a match: checked apart)
+// pointing at the group itself.
+CodeOffsets EncoderOffsets(int32_t stride) {
+  CodeOffsets offsets(stride);
+  offsets.bytes[0] = 0;
+  return offsets;
+}
+
+// The source unit of code `Code` for the group at `p`.
+template <int Code>
+inline int SourceUnit(const uint8_t* p, ptrdiff_t stride) {
+  return LoadUnit(p + kCellCodes[Code].dy * stride + kCellCodes[Code].dx / 2);
+}
+
+#if defined(__SSE2__) && !defined(ORVINA_PORTABLE_CODEC)
+inline __m128i LoadVector(const uint8_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
+
+// Lane k: the unit at `block` + 2k + the offset of code byte k of `codes`.
+template <size_t... Lane>
+inline __m128i CodedSources(const uint8_t* block, uint64_t codes, const CodeOffsets& offsets,
+                            std::index_sequence<Lane...>) {
+  __m128i units = _mm_setzero_si128();
+  ((units = _mm_insert_epi16(units, LoadUnit(block + 2 * Lane + offsets.bytes[(codes >> (8 * Lane)) & 0xFF]), Lane)),
+   ...);
+  return units;
+}
+
+// Lane k: the source unit of code First + k of the search order, for the group at `p`.
+template <size_t First, size_t... Lane>
+inline __m128i SearchedSources(const uint8_t* p, ptrdiff_t stride, std::index_sequence<Lane...>) {
+  __m128i units = _mm_setzero_si128();
+  ((units = _mm_insert_epi16(units, SourceUnit<kCellCodeSearchOrder[First + Lane]>(p, stride), Lane)), ...);
+  return units;
+}
+
+// Bit k: 16-bit lane k of `a` (then of `b`, from bit 8) equals that of `c` (of `d`).
+inline uint32_t EqualLanes(__m128i a, __m128i c, __m128i b, __m128i d) {
+  return uint32_t(_mm_movemask_epi8(_mm_packs_epi16(_mm_cmpeq_epi16(a, c), _mm_cmpeq_epi16(b, d))));
+}
+#endif
+
+// Bit k set: group k of the sixteen at `block` equals the unit its code (a byte of `above`)
+// points at. A literal, pointing at its own group, counts as equal here.
+inline uint32_t FitsAbove(const uint8_t* block, const uint8_t* above, const CodeOffsets& offsets) {
+#if defined(__SSE2__) && !defined(ORVINA_PORTABLE_CODEC)
+  const auto eight = std::make_index_sequence<8>();
+  return EqualLanes(CodedSources(block, Load64(above), offsets, eight), LoadVector(block),
+                    CodedSources(block + 16, Load64(above + 8), offsets, eight), LoadVector(block + 16));
+#else
+  uint32_t fits = 0;
+  for (int k = 0; k < 16; ++k)
+    fits |= uint32_t(LoadUnit(block + 2 * k + offsets.bytes[above[k]]) == LoadUnit(block + 2 * k)) << k;
+  return fits;
+#endif
+}
+
+// The first code in the search order whose source equals the group at `p`, 0 (a literal)
+// when none does. Every source must lie inside the cell.
+inline uint8_t FirstMatch(const uint8_t* p, ptrdiff_t stride) {
+#if defined(__SSE2__) && !defined(ORVINA_PORTABLE_CODEC)
+  static constexpr std::array<uint8_t, 16> kCodeOfLane = [] {
+    std::array<uint8_t, 16> codes{};  // lane 15 holds no code: a literal
+    for (size_t k = 0; k < 15; ++k) codes[k] = kCellCodeSearchOrder[k];
+    return codes;
+  }();
+  const __m128i v = _mm_set1_epi16(short(LoadUnit(p)));
+  const uint32_t matches = EqualLanes(SearchedSources<0>(p, stride, std::make_index_sequence<8>()), v,
+                                      SearchedSources<8>(p, stride, std::make_index_sequence<7>()), v);
+  return kCodeOfLane[size_t(__builtin_ctz((matches & 0x7FFF) | 0x8000))];
+#else
+  const int v = LoadUnit(p);
+  for (uint8_t c : kCellCodeSearchOrder)
+    if (LoadUnit(p + kCellCodes[c].dy * stride + kCellCodes[c].dx / 2) == v) return c;
+  return 0;
+#endif
+}
+
+// Bit k set: byte k of the sixteen at `codes` is 0.
+inline uint32_t ZeroBytes(const uint8_t* codes) {
+#if defined(__SSE2__) && !defined(ORVINA_PORTABLE_CODEC)
+  return uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(LoadVector(codes), _mm_setzero_si128())));
+#else
+  uint32_t zeros = 0;
+  for (int k = 0; k < 16; ++k) zeros |= uint32_t(codes[k] == 0) << k;
+  return zeros;
+#endif
+}
+
 }  // namespace
 
 void CellEncoder::Encode(const RasterSurface& cell, std::vector<uint8_t>& out) {
@@ -59,9 +146,8 @@ void CellEncoder::Encode(const RasterSurface& cell, std::vector<uint8_t>& out) {
   const int32_t codeBytes = CellCodeBytesPerRow(width);
   const int32_t mapBytes = CellMapBytesPerRow(width);
   const int32_t groups = (width + 3) / 4;
-  CodeOffsets offsets(cell.Stride());
-  offsets.bytes[0] = 0;  // a literal never matches (checked apart); its load stays in place
-  uint32_t literal[16] = {1};
+  const CodeOffsets offsets = EncoderOffsets(cell.Stride());
+  const ptrdiff_t stride = cell.Stride();
 
   map_.assign(size_t(mapBytes) * size_t(height), 0);
   // Room for the worst case, so the row loop writes without checks; kept between cells.
@@ -69,87 +155,87 @@ void CellEncoder::Encode(const RasterSurface& cell, std::vector<uint8_t>& out) {
   uint8_t* const literalsStart = literals_.Room(size_t(groups) * size_t(height) * 2);
   uint8_t* codesOut = codesStart;
   uint8_t* literalsOut = literalsStart;
-  previous_.assign(size_t(codeBytes) + 8, 0x11);
-  current_.assign(size_t(codeBytes) + 8, 0);
+  // A code a group, and the code bytes they make; the row above the first is all code 1.
+  previous_.assign(size_t(2 * codeBytes) + 16, 1);
+  current_.assign(size_t(2 * codeBytes) + 16, 0);
 
   for (int32_t y = 0; y < height; ++y) {
     const uint8_t* row = cell.Row(y);
     uint8_t* cur = current_.data();
-    const uint8_t* prev = previous_.data();
-    // The first match in the search order; a literal when none matches.
+    const uint8_t* above = previous_.data();
+    uint8_t* mapRow = map_.data() + size_t(y) * size_t(mapBytes);
+    // The first match in the search order; a literal (stored) when none matches. Checked:
+    // only copies from inside the cell count.
     auto search = [&](int32_t g, bool checked) {
-      const int32_t x = g * 4;
-      const uint8_t* p = row + x / 2;
-      const uint16_t v = LoadUnit(p);
-      for (uint8_t c : kCellCodeSearchOrder) {
-        if ((!checked || RefInside(c, x, y)) && LoadUnit(p + offsets.bytes[c]) == v) return int(c);
-      }
-      std::memcpy(literalsOut, p, 2);
-      literalsOut += 2;
-      return 0;
-    };
-    // Near the top and left edges a copy can refer outside the cell: check each group.
-    const int32_t checkedGroups = y < 16 ? groups : std::min(groups, 4);
-    int32_t g = 0;
-    for (; g < checkedGroups; ++g) {
-      const int above = Nibble(prev, g);
-      const uint8_t* p = row + g * 2;
-      const int code = above != 0 && RefInside(above, g * 4, y) && LoadUnit(p + offsets.bytes[above]) == LoadUnit(p)
-                           ? above
-                           : search(g, true);
-      if (g & 1) cur[g >> 1] |= uint8_t(code << 4);
-      else cur[g >> 1] = uint8_t(code);
-    }
-    // The rest sixteen groups (eight code bytes) at a time: every group is tried with the
-    // code above it without a branch, and only those it does not fit are searched.
-    for (; g < groups; g += 16) {
-      const uint64_t above = Load64(prev + g / 2);  // g is even here
-      const int32_t span = std::min(groups - g, 16);
-      const uint8_t* block = row + g * 2;
-      const int first = int(above & 15);
-      if (span == 16 && first != 0 && above == uint64_t(first) * 0x1111111111111111ull) {
-        // Sixteen groups that all still match the one code above them.
-        const ptrdiff_t off = offsets.bytes[first];
-        if (Load64(block + off) == Load64(block) && Load64(block + 8 + off) == Load64(block + 8) &&
-            Load64(block + 16 + off) == Load64(block + 16) &&
-            Load64(block + 24 + off) == Load64(block + 24)) {
-          Store64(cur + g / 2, above);
-          continue;
+      const uint8_t* p = row + 2 * g;
+      uint8_t code = 0;
+      if (!checked) {
+        code = FirstMatch(p, stride);
+      } else {
+        for (uint8_t c : kCellCodeSearchOrder) {
+          if (RefInside(c, 4 * g, y) && LoadUnit(p + offsets.bytes[c]) == LoadUnit(p)) {
+            code = c;
+            break;
+          }
         }
       }
-      uint32_t misfits = 0;
-      auto tryAbove = [&](int k) {
-        const uint64_t c = (above >> (4 * k)) & 15;
-        const uint8_t* p = block + 2 * k;
-        const uint32_t differs = uint32_t(LoadUnit(p + offsets.bytes[c]) ^ LoadUnit(p)) | literal[c];
-        misfits |= uint32_t(differs != 0) << k;
-      };
-      if (span == 16) {
-        for (int k = 0; k < 16; ++k) tryAbove(k);
-      } else {
-        for (int32_t k = 0; k < span; ++k) tryAbove(k);
+      std::memcpy(literalsOut, p, 2);  // there is room: at most one literal a group
+      literalsOut += code == 0 ? 2 : 0;
+      return code;
+    };
+    // The code above when it fits, else the search's.
+    auto choose = [&](int32_t g, bool checked) {
+      const uint8_t c = above[g];
+      const uint8_t* p = row + 2 * g;
+      cur[g] = c != 0 && (!checked || RefInside(c, 4 * g, y)) && LoadUnit(p + offsets.bytes[c]) == LoadUnit(p)
+                   ? c
+                   : search(g, checked);
+    };
+    // Map bits and code bytes of code bytes from .. to - 1, one at a time.
+    auto emit = [&](int32_t from, int32_t to) {
+      for (int32_t i = from; i < to; ++i) {
+        const uint8_t now = uint8_t(cur[2 * i] | cur[2 * i + 1] << 4);
+        if (now != uint8_t(above[2 * i] | above[2 * i + 1] << 4)) {
+          mapRow[i >> 3] |= uint8_t(1 << (i & 7));
+          *codesOut++ = now;
+        }
       }
-      uint64_t codes = span == 16 ? above : above & ((uint64_t(1) << (4 * span)) - 1);
+    };
+    cur[groups] = 0;  // the high nibble of a last code byte with one group
+    // Near the top and left edges a copy can refer outside the cell: check each group. The
+    // rest starts at a map byte.
+    const int32_t checkedGroups = y < 16 ? groups : std::min(groups, 4);
+    int32_t g = 0;
+    for (; g < checkedGroups; ++g) choose(g, true);
+    for (; g < std::min(groups, 16); ++g) choose(g, false);
+    emit(0, (g + 1) / 2);
+    // Sixteen groups at a time, eight code bytes, one map byte: each group is tried with the
+    // code above it, and only those it does not fit are searched.
+    for (; g + 16 <= groups; g += 16) {
+      std::memcpy(cur + g, above + g, 16);
+      uint32_t misfits = (~FitsAbove(row + 2 * g, above + g, offsets) | ZeroBytes(above + g)) & 0xFFFF;
+      if (misfits == 0) continue;
+      uint32_t changed = 0;
       for (; misfits; misfits &= misfits - 1) {
         const int k = __builtin_ctz(misfits);
-        codes = (codes & ~(uint64_t(15) << (4 * k))) | uint64_t(search(g + k, false)) << (4 * k);
+        const uint8_t code = search(g + k, false);
+        cur[g + k] = code;
+        changed |= uint32_t(code != above[g + k]) << k;
       }
-      Store64(cur + g / 2, codes);
-    }
-    // The change map and the changed code bytes, eight code bytes a map byte.
-    uint8_t* mapRow = map_.data() + size_t(y) * size_t(mapBytes);
-    for (int32_t i = 0; i < codeBytes; i += 8) {
-      uint64_t d = Load64(cur + i) ^ Load64(prev + i);
-      if (codeBytes - i < 8) d &= (uint64_t(1) << (8 * (codeBytes - i))) - 1;
-      // The top bit of every byte that differs, gathered into one byte.
-      const uint64_t tops = (((d & 0x7F7F7F7F7F7F7F7Full) + 0x7F7F7F7F7F7F7F7Full) | d) & 0x8080808080808080ull;
-      const uint32_t changed = uint32_t((tops >> 7) * 0x0102040810204080ull >> 56);
-      mapRow[i >> 3] = uint8_t(changed);
-      for (int j = 0; j < 8; ++j) {
-        *codesOut = cur[i + j];
-        codesOut += (changed >> j) & 1;
+      // A code byte changes with either of its groups.
+      uint32_t bytes = (changed | changed >> 1) & 0x5555;
+      bytes = (bytes | bytes >> 1) & 0x3333;
+      bytes = (bytes | bytes >> 2) & 0x0F0F;
+      bytes = (bytes | bytes >> 4) & 0x00FF;
+      mapRow[g >> 4] = uint8_t(bytes);
+      for (; bytes; bytes &= bytes - 1) {
+        const int32_t i = g / 2 + __builtin_ctz(bytes);
+        *codesOut++ = uint8_t(cur[2 * i] | cur[2 * i + 1] << 4);
       }
     }
+    const int32_t tailFrom = (g + 1) / 2;
+    for (; g < groups; ++g) choose(g, false);
+    emit(tailFrom, codeBytes);
     previous_.swap(current_);
   }
 

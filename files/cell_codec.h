@@ -57,7 +57,8 @@ class CellEncoder {
       return bytes.get();
     }
   };
-  std::vector<uint8_t> map_, previous_, current_;
+  std::vector<uint8_t> map_;
+  std::vector<uint8_t> previous_, current_;  // a code a group, the row above and this one
   Scratch codes_, literals_;
 };
 
