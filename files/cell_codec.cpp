@@ -262,13 +262,16 @@ uint64_t LoadMapBytes(const uint8_t* map, size_t at, size_t size) {
   return w;
 }
 
-// Whether either group of a code byte is a literal.
-inline bool HoldsLiteral(uint8_t codeByte) { return (codeByte & 0x0F) == 0 || (codeByte & 0xF0) == 0; }
-
 // Bytes of literals a code byte takes: two for each zero nibble.
-inline uint32_t LiteralSize(uint8_t codeByte) {
-  return 2u * (uint32_t((codeByte & 0x0F) == 0) + uint32_t((codeByte & 0xF0) == 0));
-}
+constexpr std::array<uint8_t, 256> kLiteralSize = [] {
+  std::array<uint8_t, 256> sizes{};
+  for (int b = 0; b < 256; ++b) sizes[size_t(b)] = uint8_t(2 * (int((b & 0x0F) == 0) + int((b & 0xF0) == 0)));
+  return sizes;
+}();
+inline uint32_t LiteralSize(uint8_t codeByte) { return kLiteralSize[codeByte]; }
+
+// Whether either group of a code byte is a literal.
+inline bool HoldsLiteral(uint8_t codeByte) { return kLiteralSize[codeByte] != 0; }
 
 // Stores the literals of code byte `codeByte` at `at` (its two groups) from `lit`, four
 // bytes: a group that is not a literal gets two bytes its copy replaces later. Literals
@@ -373,12 +376,22 @@ bool DecodeCell(RasterSurface& cell, const uint8_t* map, const uint8_t* codes,
       // These 64 code bytes are the ones of literal word m / 8.
       uint64_t holding = 0;
       const uint64_t changed = bits;
+      uint8_t* const codeWord = codeRow.data() + m * 8;
+      if (codesSize - nextCode >= 64 && y >= 16 && (m > 0 || (bits & 3) == 0)) {
+        // Away from the edges, with codes enough for every bit.
+        for (; bits; bits &= bits - 1) {
+          const int k = __builtin_ctzll(bits);
+          const uint8_t codeByte = codes[nextCode++];
+          codeWord[k] = codeByte;
+          holding |= uint64_t(HoldsLiteral(codeByte)) << k;
+        }
+      }
       for (; bits; bits &= bits - 1) {
         if (nextCode == codesSize) return false;
         const int k = __builtin_ctzll(bits);
         const uint8_t codeByte = codes[nextCode++];
         if (NearEdge(m * 8 + k, y) && !CopiesInside(codeByte, m * 8 + k, y, groups)) return false;
-        codeRow[size_t(m * 8 + k)] = codeByte;
+        codeWord[k] = codeByte;
         holding |= uint64_t(HoldsLiteral(codeByte)) << k;
       }
       literalWords[size_t(m / 8)] = (literalWords[size_t(m / 8)] & ~changed) | holding;
@@ -389,7 +402,8 @@ bool DecodeCell(RasterSurface& cell, const uint8_t* map, const uint8_t* codes,
         if (!CopiesInside(codeRow[size_t(i)], i, 0, groups)) return false;
     uint8_t* row = cell.Row(y);
     for (size_t w = 0; w < literalWords.size(); ++w) {
-      for (uint64_t bits = literalWords[w]; bits; bits &= bits - 1) {
+      uint64_t bits = literalWords[w];
+      for (; bits; bits &= bits - 1) {
         const int32_t i = int32_t(w * 64) + __builtin_ctzll(bits);
         const uint8_t codeByte = codeRow[size_t(i)];
         if (i + 1 < codeBytes && litEnd - lit >= 4) {
@@ -408,3 +422,4 @@ bool DecodeCell(RasterSurface& cell, const uint8_t* map, const uint8_t* codes,
   }
   return lit == litEnd;
 }
+
