@@ -76,12 +76,27 @@ inline uintptr_t At(const uint8_t* p, ptrdiff_t offset) {
 // Per code: the byte offset to its source (a literal's is set for each row; the previous
 // frame's is the block itself) and the shift that brings the source's nibbles to the
 // current page.
+// The same by code byte, for a pair of blocks none of which copies the previous frame:
+// the offsets of its first and second block's sources from the first block, and which of
+// them is code 1.
 struct StagedCodes {
   ptrdiff_t offset[16] = {};
   int shift[16] = {};
+  ptrdiff_t first[256], second[256];
+  uint8_t left[256];  // bit 0: the first block is code 1, bit 1: the second
   explicit StagedCodes(const ptrdiff_t* delta) {
     for (int c = 1; c < 15; ++c) offset[c] = delta[c];
     shift[ov::kPreviousCode] = 4;
+    for (int b = 0; b < 256; ++b) {
+      first[b] = offset[b & 15];
+      second[b] = offset[b >> 4] + 4;
+      left[b] = uint8_t(((b & 15) == 1) | ((b >> 4) == 1) << 1);
+    }
+  }
+  // Literals are staged apart from the row, a new distance for each row.
+  void SetLiteralOffset(ptrdiff_t d) {
+    offset[ov::kLiteralCode] = d;
+    for (int c = 0; c < 16; ++c) first[c << 4] = d, second[c] = d + 4;
   }
 };
 
@@ -118,7 +133,7 @@ int64_t DecodeRowStaged(uint8_t* row, const uint8_t* codes, int32_t blocks, cons
   }
   ptrdiff_t* const offset = table.offset;
   const int* const shift = table.shift;
-  offset[0] = ptrdiff_t(reinterpret_cast<uintptr_t>(staging) - reinterpret_cast<uintptr_t>(row));
+  table.SetLiteralOffset(ptrdiff_t(reinterpret_cast<uintptr_t>(staging) - reinterpret_cast<uintptr_t>(row)));
   auto page = [](uint32_t word, int s) { return (kShift ? word << s : word >> s) & kCurrent; };
   auto code = [codes](int32_t n) { return (codes[n >> 1] >> (4 * (n & 1))) & 15; };
   uint8_t* dst = row;
@@ -141,13 +156,20 @@ int64_t DecodeRowStaged(uint8_t* row, const uint8_t* codes, int32_t blocks, cons
     Store32(dst, (word & kOther) | page(Load32(reinterpret_cast<const uint8_t*>(source)), shift[c]));
     dst += 4;
   };
-  // The same for blocks none of which copies the previous frame: no shift to look up.
-  auto stepCurrent = [&](uint64_t c) {
-    const uintptr_t from = At(dst, offset[c]);
-    source = __builtin_expect_with_probability(c == 1, 1, 0.5) ? source : from;
-    const uint32_t word = Load32(dst);
-    Store32(dst, (word & kOther) | (Load32(reinterpret_cast<const uint8_t*>(source)) & kCurrent));
-    dst += 4;
+  // Blocks none of which copies the previous frame, with no shift to look up: two by
+  // their code byte, stored together: codes 2 and 3 reach only blocks
+  // stored before.
+  const ptrdiff_t* const first = table.first;
+  const ptrdiff_t* const second = table.second;
+  const uint8_t* const left = table.left;
+  auto pairCurrent = [&](uint32_t b) {
+    const uintptr_t at = reinterpret_cast<uintptr_t>(dst);
+    source = __builtin_expect_with_probability(left[b] & 1, 1, 0.5) ? source : at + uintptr_t(first[b]);
+    const uint32_t a = Load32(reinterpret_cast<const uint8_t*>(source));
+    source = __builtin_expect_with_probability(left[b] & 2, 1, 0.5) ? source : at + uintptr_t(second[b]);
+    const uint64_t value = a | uint64_t(Load32(reinterpret_cast<const uint8_t*>(source))) << 32;
+    Store64(dst, (Load64(dst) & kOther2) | (value & kCurrent2));
+    dst += 8;
   };
   for (; n < blocks && (n & 15); ++n) step(uint64_t(code(n)));
   // Blocks of one code (not 2 or 3, which copy from blocks of the run): eight bytes at a time.
@@ -195,7 +217,7 @@ int64_t DecodeRowStaged(uint8_t* row, const uint8_t* codes, int32_t blocks, cons
         if (uniform(h, 8, c)) {
           run(c, 8);
         } else if (ZeroNibbles(~h) == 0) {
-          for (int k = 0; k < 8; ++k) stepCurrent((h >> (4 * k)) & 15);
+          for (int k = 0; k < 4; ++k) pairCurrent(uint32_t(h >> (8 * k)) & 255);
         } else {
           for (int k = 0; k < 8; ++k) step((h >> (4 * k)) & 15);
         }
