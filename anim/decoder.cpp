@@ -157,8 +157,7 @@ int64_t DecodeRowStaged(uint8_t* row, const uint8_t* codes, int32_t blocks, cons
     dst += 4;
   };
   // Blocks none of which copies the previous frame, with no shift to look up: two by
-  // their code byte, stored together: codes 2 and 3 reach only blocks
-  // stored before.
+  // their code byte, stored together (codes 2 and 3 reach only blocks stored before).
   const ptrdiff_t* const first = table.first;
   const ptrdiff_t* const second = table.second;
   const uint8_t* const left = table.left;
@@ -171,6 +170,9 @@ int64_t DecodeRowStaged(uint8_t* row, const uint8_t* codes, int32_t blocks, cons
     Store64(dst, (Load64(dst) & kOther2) | (value & kCurrent2));
     dst += 8;
   };
+  if (blocks >= 16 && (ZeroNibbles(~Load64(codes)) & 0x1111111111110000ull) == 0) {
+    for (; n < 16; n += 2) pairCurrent(codes[n / 2]);
+  }
   for (; n < blocks && (n & 15); ++n) step(uint64_t(code(n)));
   // Blocks of one code (not 2 or 3, which copy from blocks of the run): eight bytes at a time.
   auto run = [&](int c, int count) {
