@@ -50,7 +50,8 @@ struct PixelJob {
   uint8_t* bits;        // the frame buffer's pixel bytes
   int32_t stride;
   Rect rect;            // inside the image, the image inside the buffer
-  uint32_t* staging;    // a block a word, for every block of a row and 16 more
+  uint32_t* staging;    // eight rows of `stride` bytes, the last with 17 words more
+  const ptrdiff_t* pairs;  // as SetPairOffsets made them for `stride`
 };
 
 // A bit at the bottom of every nibble of `w` that is 0.
@@ -73,27 +74,46 @@ inline uintptr_t At(const uint8_t* p, ptrdiff_t offset) {
   return reinterpret_cast<uintptr_t>(p) + uintptr_t(offset);
 }
 
-// Per code: the byte offset to its source (a literal's is set for each row; the previous
-// frame's is the block itself) and the shift that brings the source's nibbles to the
-// current page.
-// The same by code byte, for a pair of blocks none of which copies the previous frame:
-// the offsets of its first and second block's sources from the first block, and which of
-// them is code 1.
+// Which blocks of a code byte's pair are code 1: bit 0 the first, bit 1 the second.
+struct LeftTable {
+  uint8_t bits[256];
+  constexpr LeftTable() : bits() {
+    for (int b = 0; b < 256; ++b) bits[b] = uint8_t(((b & 15) == 1) | ((b >> 4) == 1) << 1);
+  }
+};
+constexpr LeftTable kLeft;
+
+// By code byte, for a pair of blocks none of which copies the previous frame: the offset
+// of the first block's source from the first block (entries 0-255), then the second's.
+// Codes 1 and 15 are given their own block's neighbours, which are never read; literals
+// are set for each staging row.
+void SetPairOffsets(std::vector<ptrdiff_t>& pairs, int32_t stride) {
+  pairs.resize(512);
+  ptrdiff_t delta[16] = {};
+  for (int c = 1; c < 15; ++c) delta[c] = ov::kBlockOffsets[c].dy * stride + ov::kBlockOffsets[c].dx;
+  for (int b = 0; b < 256; ++b) {
+    pairs[size_t(b)] = delta[b & 15];
+    pairs[size_t(256 + b)] = delta[b >> 4] + 4;
+  }
+}
+
+// Per code: the byte offset to its source (a literal's is set for each staging row; the
+// previous frame's is the block itself) and the shift that brings the source's nibbles to
+// the current page; and the pair offsets and code 1 bits, copied in for the frame (on the
+// stack they are reached without a register of their own).
 struct StagedCodes {
   ptrdiff_t offset[16] = {};
   int shift[16] = {};
   ptrdiff_t first[256], second[256];
-  uint8_t left[256];  // bit 0: the first block is code 1, bit 1: the second
-  explicit StagedCodes(const ptrdiff_t* delta) {
+  uint8_t left[256];
+  StagedCodes(const ptrdiff_t* delta, const ptrdiff_t* pairs) {
     for (int c = 1; c < 15; ++c) offset[c] = delta[c];
     shift[ov::kPreviousCode] = 4;
-    for (int b = 0; b < 256; ++b) {
-      first[b] = offset[b & 15];
-      second[b] = offset[b >> 4] + 4;
-      left[b] = uint8_t(((b & 15) == 1) | ((b >> 4) == 1) << 1);
-    }
+    std::memcpy(first, pairs, sizeof first);
+    std::memcpy(second, pairs + 256, sizeof second);
+    std::memcpy(left, kLeft.bits, sizeof left);
   }
-  // Literals are staged apart from the row, a new distance for each row.
+  // Literals are staged apart from the row; the distance changes every eight rows.
   void SetLiteralOffset(ptrdiff_t d) {
     offset[ov::kLiteralCode] = d;
     for (int c = 0; c < 16; ++c) first[c << 4] = d, second[c] = d + 4;
@@ -133,7 +153,6 @@ int64_t DecodeRowStaged(uint8_t* row, const uint8_t* codes, int32_t blocks, cons
   }
   ptrdiff_t* const offset = table.offset;
   const int* const shift = table.shift;
-  table.SetLiteralOffset(ptrdiff_t(reinterpret_cast<uintptr_t>(staging) - reinterpret_cast<uintptr_t>(row)));
   auto page = [](uint32_t word, int s) { return (kShift ? word << s : word >> s) & kCurrent; };
   auto code = [codes](int32_t n) { return (codes[n >> 1] >> (4 * (n & 1))) & 15; };
   uint8_t* dst = row;
@@ -251,7 +270,7 @@ void DecodeRows(const PixelJob& job) {
   for (int c = 1; c < 15; ++c) delta[c] = ov::kBlockOffsets[c].dy * stride + ov::kBlockOffsets[c].dx;
   // The same for the codes loaded from the buffer; codes 1-3 are taken from the row's last
   // blocks instead, codes 0 and 15 read the block's own bytes.
-  StagedCodes staged(delta);
+  StagedCodes staged(delta, job.pairs);
   ptrdiff_t reach[16] = {};
   for (int c = 4; c < 15; ++c) reach[c] = delta[c];
 
@@ -309,7 +328,12 @@ void DecodeRows(const PixelJob& job) {
         return literalAt + int64_t(literalBlocks) * kLiteralBytes <= have;
       };
       if (literalsFit()) {
-        literalAt += DecodeRowStaged<kShift, kWide>(row, codes, blocks, data + literalAt, r.x, staged, job.staging);
+        // Row y stages at y % 8 rows into the staging rows: for eight rows in turn the
+        // distance from the row is the same.
+        uint32_t* staging = job.staging + size_t(y & 7) * size_t(stride / 4);
+        const ptrdiff_t d = ptrdiff_t(reinterpret_cast<uintptr_t>(staging) - reinterpret_cast<uintptr_t>(row));
+        if (d != staged.offset[ov::kLiteralCode]) staged.SetLiteralOffset(d);
+        literalAt += DecodeRowStaged<kShift, kWide>(row, codes, blocks, data + literalAt, r.x, staged, staging);
         continue;
       }
     }
@@ -580,9 +604,12 @@ void Decoder::DecodePixels(const ov::FrameHeader& record, int64_t dataAt) {
   }
   // Eight more bytes: the code row is read eight bytes at a time.
   codeRow_.assign(size_t(ov::CodeBytesPerRow(changed_.width)) + 8, ov::kFirstRowCodes);
-  staging_.resize(size_t(changed_.width) / 4 + 17);
+  const int32_t stride = buffer_.Stride();
+  staging_.resize(size_t(2 * stride) + size_t(changed_.width) / 4 + 17);
+  if (pairStride_ != stride || pairOffsets_.empty()) SetPairOffsets(pairOffsets_, stride);
+  pairStride_ = stride;
   PixelJob job{data_.data(), have, record.codeBytes, codeRow_.data(), buffer_.Bits(),
-               buffer_.Stride(), changed_, staging_.data()};
+               stride, changed_, staging_.data(), pairOffsets_.data()};
   const bool wide = ov::LiteralBytes(cut_.levelCount) == 2;
   if (buffer_.CurrentPage() == 0) {
     wide ? DecodeRows<0, true>(job) : DecodeRows<0, false>(job);
