@@ -145,9 +145,9 @@ int64_t DecodeRowStaged(uint8_t* row, const uint8_t* codes, int32_t blocks, cons
       continue;
     }
     const uint64_t valid = blocks - n0 >= 16 ? ~uint64_t(0) : (uint64_t(1) << (4 * (blocks - n0))) - 1;
+    uint32_t* const slots = staging + n0;
     for (uint64_t z = ZeroNibbles(w) & valid; z; z &= z - 1) {
-      const int32_t n = n0 + __builtin_ctzll(z) / 4;
-      staging[n] = spread(lit);
+      slots[unsigned(__builtin_ctzll(z)) / 4] = spread(lit);
       lit += kLiteralBytes;
     }
   }
@@ -186,7 +186,8 @@ int64_t DecodeRowStaged(uint8_t* row, const uint8_t* codes, int32_t blocks, cons
     const uint32_t a = Load32(reinterpret_cast<const uint8_t*>(source));
     source = __builtin_expect_with_probability(left[b] & 2, 1, 0.5) ? source : at + uintptr_t(second[b]);
     const uint64_t value = a | uint64_t(Load32(reinterpret_cast<const uint8_t*>(source))) << 32;
-    Store64(dst, (Load64(dst) & kOther2) | (value & kCurrent2));
+    const uint64_t word = Load64(dst);
+    Store64(dst, ((word ^ value) & kCurrent2) ^ word);
     dst += 8;
   };
   if (blocks >= 16 && (ZeroNibbles(~Load64(codes)) & 0x1111111111110000ull) == 0) {
@@ -238,7 +239,8 @@ int64_t DecodeRowStaged(uint8_t* row, const uint8_t* codes, int32_t blocks, cons
         if (uniform(h, 8, c)) {
           run(c, 8);
         } else if (ZeroNibbles(~h) == 0) {
-          for (int k = 0; k < 4; ++k) pairCurrent(uint32_t(h >> (8 * k)) & 255);
+          const uint8_t* const bytes = codes + n / 2 + 4 * half;
+          for (int k = 0; k < 4; ++k) pairCurrent(bytes[k]);
         } else {
           for (int k = 0; k < 8; ++k) step((h >> (4 * k)) & 15);
         }
