@@ -120,11 +120,12 @@ struct StagedCodes {
   }
 };
 
-// One row of blocks whose literals all lie in the record, below the first 8 rows: the
-// literals are first staged as current-page words, so every block is then a masked copy
-// from an address (the previous frame's from its own, shifted), and code 1 takes the
-// address of the block before it, so no block waits for the one just stored. Only runs of
-// eight or sixteen blocks of one code are told apart. Returns the literal bytes used.
+// One row of blocks whose literals all lie in the record, below the first 8 rows: each
+// group of sixteen blocks first stages its literals as current-page words, so every block
+// is then a masked copy from an address (the previous frame's from its own, shifted), and
+// code 1 takes the address of the block before it, so no block waits for the one just
+// stored. Only runs of eight or sixteen blocks of one code are told apart. Returns the
+// literal bytes used.
 template <int kShift, bool kWide>
 int64_t DecodeRowStaged(uint8_t* row, const uint8_t* codes, int32_t blocks, const uint8_t* literals,
                         int32_t rectX, StagedCodes& table, uint32_t* staging) {
@@ -135,22 +136,17 @@ int64_t DecodeRowStaged(uint8_t* row, const uint8_t* codes, int32_t blocks, cons
   auto spread = [](const uint8_t* b) {
     return (kWide ? Spread16(uint32_t(b[0]) | uint32_t(b[1]) << 16) : kLiteral4.word[b[0]]) << kShift;
   };
-  for (int32_t n0 = 0; n0 < blocks; n0 += 16) {
-    const uint64_t w = Load64(codes + n0 / 2);
-    if (w == 0 && n0 >= 16 && blocks - n0 >= 16) {
-      // Sixteen literals in a row (past the first blocks, which go one by one) are read
-      // where they lie; the first slot says where.
-      staging[n0] = uint32_t(lit - literals);
-      lit += 16 * kLiteralBytes;
-      continue;
-    }
+  // The literals of the sixteen blocks from n0 (codes `w`) to their slots, before the
+  // blocks are decoded.
+  auto stage = [&](int32_t n0, uint64_t w) {
     const uint64_t valid = blocks - n0 >= 16 ? ~uint64_t(0) : (uint64_t(1) << (4 * (blocks - n0))) - 1;
     uint32_t* const slots = staging + n0;
     for (uint64_t z = ZeroNibbles(w) & valid; z; z &= z - 1) {
       slots[unsigned(__builtin_ctzll(z)) / 4] = spread(lit);
       lit += kLiteralBytes;
     }
-  }
+  };
+  stage(0, Load64(codes));
   ptrdiff_t* const offset = table.offset;
   const int* const shift = table.shift;
   auto page = [](uint32_t word, int s) { return (kShift ? word << s : word >> s) & kCurrent; };
@@ -221,17 +217,18 @@ int64_t DecodeRowStaged(uint8_t* row, const uint8_t* codes, int32_t blocks, cons
   for (; n < blocks; n += 16) {
     const uint64_t w = Load64(codes + n / 2);
     if (blocks - n < 16) {
+      stage(n, w);
       for (int32_t k = 0; k < blocks - n; ++k) step((w >> (4 * k)) & 15);
     } else if (w == 0) {
       // Sixteen literals, read where they lie.
-      const uint8_t* from = literals + staging[n];
-      for (int k = 0; k < 8; ++k, from += 2 * kLiteralBytes) {
-        const uint64_t value = spread(from) | uint64_t(spread(from + kLiteralBytes)) << 32;
+      for (int k = 0; k < 8; ++k, lit += 2 * kLiteralBytes) {
+        const uint64_t value = spread(lit) | uint64_t(spread(lit + kLiteralBytes)) << 32;
         Store64(dst + 8 * k, (Load64(dst + 8 * k) & kOther2) | value);
       }
       source = reinterpret_cast<uintptr_t>(dst + 60);
       dst += 64;
     } else {
+      stage(n, w);
       // Each half: eight blocks of one code, or one by one.
       for (int half = 0; half < 2; ++half) {
         const uint64_t h = (w >> (32 * half)) & 0xFFFFFFFFu;
