@@ -50,7 +50,8 @@ struct PixelJob {
   uint8_t* bits;        // the frame buffer's pixel bytes
   int32_t stride;
   Rect rect;            // inside the image, the image inside the buffer
-  uint32_t* staging;    // a block a word, for every block of a row and 16 more
+  uint32_t* staging;    // eight rows of `stride` bytes, the last with 17 words more
+  const ptrdiff_t* pairs;  // as SetPairOffsets made them for `stride`
 };
 
 // A bit at the bottom of every nibble of `w` that is 0.
@@ -73,23 +74,58 @@ inline uintptr_t At(const uint8_t* p, ptrdiff_t offset) {
   return reinterpret_cast<uintptr_t>(p) + uintptr_t(offset);
 }
 
-// Per code: the byte offset to its source (a literal's is set for each row; the previous
-// frame's is the block itself) and the shift that brings the source's nibbles to the
-// current page.
+// Which blocks of a code byte's pair are code 1: bit 0 the first, bit 1 the second.
+struct LeftTable {
+  uint8_t bits[256];
+  constexpr LeftTable() : bits() {
+    for (int b = 0; b < 256; ++b) bits[b] = uint8_t(((b & 15) == 1) | ((b >> 4) == 1) << 1);
+  }
+};
+constexpr LeftTable kLeft;
+
+// By code byte, for a pair of blocks none of which copies the previous frame: the offset
+// of the first block's source from the first block (entries 0-255), then the second's.
+// Codes 1 and 15 are given their own block's neighbours, which are never read; literals
+// are set for each staging row.
+void SetPairOffsets(std::vector<ptrdiff_t>& pairs, int32_t stride) {
+  pairs.resize(512);
+  ptrdiff_t delta[16] = {};
+  for (int c = 1; c < 15; ++c) delta[c] = ov::kBlockOffsets[c].dy * stride + ov::kBlockOffsets[c].dx;
+  for (int b = 0; b < 256; ++b) {
+    pairs[size_t(b)] = delta[b & 15];
+    pairs[size_t(256 + b)] = delta[b >> 4] + 4;
+  }
+}
+
+// Per code: the byte offset to its source (a literal's is set for each staging row; the
+// previous frame's is the block itself) and the shift that brings the source's nibbles to
+// the current page; and the pair offsets and code 1 bits, copied in for the frame (on the
+// stack they are reached without a register of their own).
 struct StagedCodes {
   ptrdiff_t offset[16] = {};
   int shift[16] = {};
-  explicit StagedCodes(const ptrdiff_t* delta) {
+  ptrdiff_t first[256], second[256];
+  uint8_t left[256];
+  StagedCodes(const ptrdiff_t* delta, const ptrdiff_t* pairs) {
     for (int c = 1; c < 15; ++c) offset[c] = delta[c];
     shift[ov::kPreviousCode] = 4;
+    std::memcpy(first, pairs, sizeof first);
+    std::memcpy(second, pairs + 256, sizeof second);
+    std::memcpy(left, kLeft.bits, sizeof left);
+  }
+  // Literals are staged apart from the row; the distance changes every eight rows.
+  void SetLiteralOffset(ptrdiff_t d) {
+    offset[ov::kLiteralCode] = d;
+    for (int c = 0; c < 16; ++c) first[c << 4] = d, second[c] = d + 4;
   }
 };
 
-// One row of blocks whose literals all lie in the record, below the first 8 rows: the
-// literals are first staged as current-page words, so every block is then a masked copy
-// from an address (the previous frame's from its own, shifted), and code 1 takes the
-// address of the block before it, so no block waits for the one just stored. Only runs of
-// eight or sixteen blocks of one code are told apart. Returns the literal bytes used.
+// One row of blocks whose literals all lie in the record, below the first 8 rows: each
+// group of sixteen blocks first stages its literals as current-page words, so every block
+// is then a masked copy from an address (the previous frame's from its own, shifted), and
+// code 1 takes the address of the block before it, so no block waits for the one just
+// stored. Only runs of eight or sixteen blocks of one code are told apart. Returns the
+// literal bytes used.
 template <int kShift, bool kWide>
 int64_t DecodeRowStaged(uint8_t* row, const uint8_t* codes, int32_t blocks, const uint8_t* literals,
                         int32_t rectX, StagedCodes& table, uint32_t* staging) {
@@ -100,25 +136,19 @@ int64_t DecodeRowStaged(uint8_t* row, const uint8_t* codes, int32_t blocks, cons
   auto spread = [](const uint8_t* b) {
     return (kWide ? Spread16(uint32_t(b[0]) | uint32_t(b[1]) << 16) : kLiteral4.word[b[0]]) << kShift;
   };
-  for (int32_t n0 = 0; n0 < blocks; n0 += 16) {
-    const uint64_t w = Load64(codes + n0 / 2);
-    if (w == 0 && n0 >= 16 && blocks - n0 >= 16) {
-      // Sixteen literals in a row (past the first blocks, which go one by one) are read
-      // where they lie; the first slot says where.
-      staging[n0] = uint32_t(lit - literals);
-      lit += 16 * kLiteralBytes;
-      continue;
-    }
+  // The literals of the sixteen blocks from n0 (codes `w`) to their slots, before the
+  // blocks are decoded.
+  auto stage = [&](int32_t n0, uint64_t w) {
     const uint64_t valid = blocks - n0 >= 16 ? ~uint64_t(0) : (uint64_t(1) << (4 * (blocks - n0))) - 1;
+    uint32_t* const slots = staging + n0;
     for (uint64_t z = ZeroNibbles(w) & valid; z; z &= z - 1) {
-      const int32_t n = n0 + __builtin_ctzll(z) / 4;
-      staging[n] = spread(lit);
+      slots[unsigned(__builtin_ctzll(z)) / 4] = spread(lit);
       lit += kLiteralBytes;
     }
-  }
+  };
+  stage(0, Load64(codes));
   ptrdiff_t* const offset = table.offset;
   const int* const shift = table.shift;
-  offset[0] = ptrdiff_t(reinterpret_cast<uintptr_t>(staging) - reinterpret_cast<uintptr_t>(row));
   auto page = [](uint32_t word, int s) { return (kShift ? word << s : word >> s) & kCurrent; };
   auto code = [codes](int32_t n) { return (codes[n >> 1] >> (4 * (n & 1))) & 15; };
   uint8_t* dst = row;
@@ -141,14 +171,24 @@ int64_t DecodeRowStaged(uint8_t* row, const uint8_t* codes, int32_t blocks, cons
     Store32(dst, (word & kOther) | page(Load32(reinterpret_cast<const uint8_t*>(source)), shift[c]));
     dst += 4;
   };
-  // The same for blocks none of which copies the previous frame: no shift to look up.
-  auto stepCurrent = [&](uint64_t c) {
-    const uintptr_t from = At(dst, offset[c]);
-    source = __builtin_expect_with_probability(c == 1, 1, 0.5) ? source : from;
-    const uint32_t word = Load32(dst);
-    Store32(dst, (word & kOther) | (Load32(reinterpret_cast<const uint8_t*>(source)) & kCurrent));
-    dst += 4;
+  // Blocks none of which copies the previous frame, with no shift to look up: two by
+  // their code byte, stored together (codes 2 and 3 reach only blocks stored before).
+  const ptrdiff_t* const first = table.first;
+  const ptrdiff_t* const second = table.second;
+  const uint8_t* const left = table.left;
+  auto pairCurrent = [&](uint32_t b) {
+    const uintptr_t at = reinterpret_cast<uintptr_t>(dst);
+    source = __builtin_expect_with_probability(left[b] & 1, 1, 0.5) ? source : at + uintptr_t(first[b]);
+    const uint32_t a = Load32(reinterpret_cast<const uint8_t*>(source));
+    source = __builtin_expect_with_probability(left[b] & 2, 1, 0.5) ? source : at + uintptr_t(second[b]);
+    const uint64_t value = a | uint64_t(Load32(reinterpret_cast<const uint8_t*>(source))) << 32;
+    const uint64_t word = Load64(dst);
+    Store64(dst, ((word ^ value) & kCurrent2) ^ word);
+    dst += 8;
   };
+  if (blocks >= 16 && (ZeroNibbles(~Load64(codes)) & 0x1111111111110000ull) == 0) {
+    for (; n < 16; n += 2) pairCurrent(codes[n / 2]);
+  }
   for (; n < blocks && (n & 15); ++n) step(uint64_t(code(n)));
   // Blocks of one code (not 2 or 3, which copy from blocks of the run): eight bytes at a time.
   auto run = [&](int c, int count) {
@@ -177,17 +217,18 @@ int64_t DecodeRowStaged(uint8_t* row, const uint8_t* codes, int32_t blocks, cons
   for (; n < blocks; n += 16) {
     const uint64_t w = Load64(codes + n / 2);
     if (blocks - n < 16) {
+      stage(n, w);
       for (int32_t k = 0; k < blocks - n; ++k) step((w >> (4 * k)) & 15);
     } else if (w == 0) {
       // Sixteen literals, read where they lie.
-      const uint8_t* from = literals + staging[n];
-      for (int k = 0; k < 8; ++k, from += 2 * kLiteralBytes) {
-        const uint64_t value = spread(from) | uint64_t(spread(from + kLiteralBytes)) << 32;
+      for (int k = 0; k < 8; ++k, lit += 2 * kLiteralBytes) {
+        const uint64_t value = spread(lit) | uint64_t(spread(lit + kLiteralBytes)) << 32;
         Store64(dst + 8 * k, (Load64(dst + 8 * k) & kOther2) | value);
       }
       source = reinterpret_cast<uintptr_t>(dst + 60);
       dst += 64;
     } else {
+      stage(n, w);
       // Each half: eight blocks of one code, or one by one.
       for (int half = 0; half < 2; ++half) {
         const uint64_t h = (w >> (32 * half)) & 0xFFFFFFFFu;
@@ -195,7 +236,8 @@ int64_t DecodeRowStaged(uint8_t* row, const uint8_t* codes, int32_t blocks, cons
         if (uniform(h, 8, c)) {
           run(c, 8);
         } else if (ZeroNibbles(~h) == 0) {
-          for (int k = 0; k < 8; ++k) stepCurrent((h >> (4 * k)) & 15);
+          const uint8_t* const bytes = codes + n / 2 + 4 * half;
+          for (int k = 0; k < 4; ++k) pairCurrent(bytes[k]);
         } else {
           for (int k = 0; k < 8; ++k) step((h >> (4 * k)) & 15);
         }
@@ -227,7 +269,7 @@ void DecodeRows(const PixelJob& job) {
   for (int c = 1; c < 15; ++c) delta[c] = ov::kBlockOffsets[c].dy * stride + ov::kBlockOffsets[c].dx;
   // The same for the codes loaded from the buffer; codes 1-3 are taken from the row's last
   // blocks instead, codes 0 and 15 read the block's own bytes.
-  StagedCodes staged(delta);
+  StagedCodes staged(delta, job.pairs);
   ptrdiff_t reach[16] = {};
   for (int c = 4; c < 15; ++c) reach[c] = delta[c];
 
@@ -285,7 +327,12 @@ void DecodeRows(const PixelJob& job) {
         return literalAt + int64_t(literalBlocks) * kLiteralBytes <= have;
       };
       if (literalsFit()) {
-        literalAt += DecodeRowStaged<kShift, kWide>(row, codes, blocks, data + literalAt, r.x, staged, job.staging);
+        // Row y stages at y % 8 rows into the staging rows: for eight rows in turn the
+        // distance from the row is the same.
+        uint32_t* staging = job.staging + size_t(y & 7) * size_t(stride / 4);
+        const ptrdiff_t d = ptrdiff_t(reinterpret_cast<uintptr_t>(staging) - reinterpret_cast<uintptr_t>(row));
+        if (d != staged.offset[ov::kLiteralCode]) staged.SetLiteralOffset(d);
+        literalAt += DecodeRowStaged<kShift, kWide>(row, codes, blocks, data + literalAt, r.x, staged, staging);
         continue;
       }
     }
@@ -556,9 +603,12 @@ void Decoder::DecodePixels(const ov::FrameHeader& record, int64_t dataAt) {
   }
   // Eight more bytes: the code row is read eight bytes at a time.
   codeRow_.assign(size_t(ov::CodeBytesPerRow(changed_.width)) + 8, ov::kFirstRowCodes);
-  staging_.resize(size_t(changed_.width) / 4 + 17);
+  const int32_t stride = buffer_.Stride();
+  staging_.resize(size_t(2 * stride) + size_t(changed_.width) / 4 + 17);
+  if (pairStride_ != stride || pairOffsets_.empty()) SetPairOffsets(pairOffsets_, stride);
+  pairStride_ = stride;
   PixelJob job{data_.data(), have, record.codeBytes, codeRow_.data(), buffer_.Bits(),
-               buffer_.Stride(), changed_, staging_.data()};
+               stride, changed_, staging_.data(), pairOffsets_.data()};
   const bool wide = ov::LiteralBytes(cut_.levelCount) == 2;
   if (buffer_.CurrentPage() == 0) {
     wide ? DecodeRows<0, true>(job) : DecodeRows<0, false>(job);

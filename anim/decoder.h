@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -98,5 +99,8 @@ class Decoder {
   // The presence, code and literal bytes of one record, and the code row.
   std::vector<uint8_t> data_;
   std::vector<uint8_t> codeRow_;
-  std::vector<uint32_t> staging_;  // a row's literals and previous-frame blocks
+  std::vector<uint32_t> staging_;  // eight rows' literals
+  // Where the sources of a code byte's two blocks lie, for the buffer's stride.
+  std::vector<ptrdiff_t> pairOffsets_;
+  int32_t pairStride_ = 0;
 };
