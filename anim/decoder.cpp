@@ -51,7 +51,6 @@ struct PixelJob {
   int32_t stride;
   Rect rect;            // inside the image, the image inside the buffer
   uint32_t* staging;    // eight rows of `stride` bytes, the last with 17 words more
-  const ptrdiff_t* pairs;  // as SetPairOffsets made them for `stride`
 };
 
 // A bit at the bottom of every nibble of `w` that is 0.
@@ -83,34 +82,24 @@ struct LeftTable {
 };
 constexpr LeftTable kLeft;
 
-// By code byte, for a pair of blocks none of which copies the previous frame: the offset
-// of the first block's source from the first block (entries 0-255), then the second's.
-// Codes 1 and 15 are given their own block's neighbours, which are never read; literals
-// are set for each staging row.
-void SetPairOffsets(std::vector<ptrdiff_t>& pairs, int32_t stride) {
-  pairs.resize(512);
-  ptrdiff_t delta[16] = {};
-  for (int c = 1; c < 15; ++c) delta[c] = ov::kBlockOffsets[c].dy * stride + ov::kBlockOffsets[c].dx;
-  for (int b = 0; b < 256; ++b) {
-    pairs[size_t(b)] = delta[b & 15];
-    pairs[size_t(256 + b)] = delta[b >> 4] + 4;
-  }
-}
-
 // Per code: the byte offset to its source (a literal's is set for each staging row; the
 // previous frame's is the block itself) and the shift that brings the source's nibbles to
-// the current page; and the pair offsets and code 1 bits, copied in for the frame (on the
-// stack they are reached without a register of their own).
+// the current page. By code byte, for a pair of blocks none of which copies the previous
+// frame: the offsets of the first and the second block's sources from the first block
+// (codes 1 and 15 get their own block's neighbours, never read), and the code 1 bits. All
+// made for the frame, on the stack, where they are reached without a register of their own.
 struct StagedCodes {
   ptrdiff_t offset[16] = {};
   int shift[16] = {};
   ptrdiff_t first[256], second[256];
   uint8_t left[256];
-  StagedCodes(const ptrdiff_t* delta, const ptrdiff_t* pairs) {
+  explicit StagedCodes(const ptrdiff_t* delta) {
     for (int c = 1; c < 15; ++c) offset[c] = delta[c];
     shift[ov::kPreviousCode] = 4;
-    std::memcpy(first, pairs, sizeof first);
-    std::memcpy(second, pairs + 256, sizeof second);
+    for (int b = 0; b < 256; ++b) {
+      first[b] = offset[b & 15];
+      second[b] = offset[b >> 4] + 4;
+    }
     std::memcpy(left, kLeft.bits, sizeof left);
   }
   // Literals are staged apart from the row; the distance changes every eight rows.
@@ -269,7 +258,7 @@ void DecodeRows(const PixelJob& job) {
   for (int c = 1; c < 15; ++c) delta[c] = ov::kBlockOffsets[c].dy * stride + ov::kBlockOffsets[c].dx;
   // The same for the codes loaded from the buffer; codes 1-3 are taken from the row's last
   // blocks instead, codes 0 and 15 read the block's own bytes.
-  StagedCodes staged(delta, job.pairs);
+  StagedCodes staged(delta);
   ptrdiff_t reach[16] = {};
   for (int c = 4; c < 15; ++c) reach[c] = delta[c];
 
@@ -605,10 +594,8 @@ void Decoder::DecodePixels(const ov::FrameHeader& record, int64_t dataAt) {
   codeRow_.assign(size_t(ov::CodeBytesPerRow(changed_.width)) + 8, ov::kFirstRowCodes);
   const int32_t stride = buffer_.Stride();
   staging_.resize(size_t(2 * stride) + size_t(changed_.width) / 4 + 17);
-  if (pairStride_ != stride || pairOffsets_.empty()) SetPairOffsets(pairOffsets_, stride);
-  pairStride_ = stride;
   PixelJob job{data_.data(), have, record.codeBytes, codeRow_.data(), buffer_.Bits(),
-               stride, changed_, staging_.data(), pairOffsets_.data()};
+               stride, changed_, staging_.data()};
   const bool wide = ov::LiteralBytes(cut_.levelCount) == 2;
   if (buffer_.CurrentPage() == 0) {
     wide ? DecodeRows<0, true>(job) : DecodeRows<0, false>(job);

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -100,7 +99,4 @@ class Decoder {
   std::vector<uint8_t> data_;
   std::vector<uint8_t> codeRow_;
   std::vector<uint32_t> staging_;  // eight rows' literals
-  // Where the sources of a code byte's two blocks lie, for the buffer's stride.
-  std::vector<ptrdiff_t> pairOffsets_;
-  int32_t pairStride_ = 0;
 };

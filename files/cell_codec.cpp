@@ -18,13 +18,17 @@ inline bool RefInside(int code, int32_t x, int32_t y) {
   return x + kCellCodes[code].dx >= 0 && y + kCellCodes[code].dy >= 0;
 }
 
-// Byte offset from a group to the group its code copies, for a row stride (code 0: set per
-// row by the decoder).
+// Byte offset from a group to the unit code `code` copies, for a row stride; a literal
+// (code 0) points at the group itself.
+constexpr ptrdiff_t SourceOffset(int code, ptrdiff_t stride) {
+  return kCellCodes[code].dy * stride + kCellCodes[code].dx / 2;
+}
+
+// The source offsets of every code, for a row stride.
 struct CodeOffsets {
   ptrdiff_t bytes[16];
   explicit CodeOffsets(int32_t stride) {
-    for (int c = 0; c < 16; ++c)
-      bytes[c] = ptrdiff_t(kCellCodes[c].dy) * stride + kCellCodes[c].dx / 2;
+    for (int c = 0; c < 16; ++c) bytes[c] = SourceOffset(c, stride);
   }
 };
 
@@ -50,18 +54,10 @@ inline uintptr_t Choose(bool condition, uintptr_t a, uintptr_t b) {
   return __builtin_expect_with_probability(condition, 1, 0.5) ? a : b;
 }
 
-// The source offsets of a row's codes, with code 0 (a literal, never a match: checked apart)
-// pointing at the group itself.
-CodeOffsets EncoderOffsets(int32_t stride) {
-  CodeOffsets offsets(stride);
-  offsets.bytes[0] = 0;
-  return offsets;
-}
-
 // The source unit of code `Code` for the group at `p`.
 template <int Code>
 inline int SourceUnit(const uint8_t* p, ptrdiff_t stride) {
-  return LoadUnit(p + kCellCodes[Code].dy * stride + kCellCodes[Code].dx / 2);
+  return LoadUnit(p + SourceOffset(Code, stride));
 }
 
 #if defined(__SSE2__) && !defined(ORVINA_PORTABLE_CODEC)
@@ -122,7 +118,7 @@ inline uint8_t FirstMatch(const uint8_t* p, ptrdiff_t stride) {
 #else
   const int v = LoadUnit(p);
   for (uint8_t c : kCellCodeSearchOrder)
-    if (LoadUnit(p + kCellCodes[c].dy * stride + kCellCodes[c].dx / 2) == v) return c;
+    if (LoadUnit(p + SourceOffset(c, stride)) == v) return c;
   return 0;
 #endif
 }
@@ -146,7 +142,7 @@ void CellEncoder::Encode(const RasterSurface& cell, std::vector<uint8_t>& out) {
   const int32_t codeBytes = CellCodeBytesPerRow(width);
   const int32_t mapBytes = CellMapBytesPerRow(width);
   const int32_t groups = (width + 3) / 4;
-  const CodeOffsets offsets = EncoderOffsets(cell.Stride());
+  const CodeOffsets offsets(cell.Stride());  // a literal is checked apart
   const ptrdiff_t stride = cell.Stride();
 
   map_.assign(size_t(mapBytes) * size_t(height), 0);
@@ -360,8 +356,7 @@ bool DecodeCell(RasterSurface& cell, const uint8_t* map, const uint8_t* codes,
   std::vector<uint64_t> literalWords(size_t(codeBytes + 63) / 64, 0);
   // A literal is stored at its own group before the row is decoded: it is then a copy from
   // offset 0 like every other code a copy from its own offset.
-  CodeOffsets offsets(cell.Stride());
-  offsets.bytes[0] = 0;
+  const CodeOffsets offsets(cell.Stride());
   const PairTable pairs(offsets);
   uint32_t nextCode = 0;
   const uint8_t* lit = literals;
@@ -402,8 +397,7 @@ bool DecodeCell(RasterSurface& cell, const uint8_t* map, const uint8_t* codes,
         if (!CopiesInside(codeRow[size_t(i)], i, 0, groups)) return false;
     uint8_t* row = cell.Row(y);
     for (size_t w = 0; w < literalWords.size(); ++w) {
-      uint64_t bits = literalWords[w];
-      for (; bits; bits &= bits - 1) {
+      for (uint64_t bits = literalWords[w]; bits; bits &= bits - 1) {
         const int32_t i = int32_t(w * 64) + __builtin_ctzll(bits);
         const uint8_t codeByte = codeRow[size_t(i)];
         if (i + 1 < codeBytes && litEnd - lit >= 4) {
@@ -422,4 +416,3 @@ bool DecodeCell(RasterSurface& cell, const uint8_t* map, const uint8_t* codes,
   }
   return lit == litEnd;
 }
-
